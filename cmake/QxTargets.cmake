@@ -1,0 +1,25 @@
+# qx_add_dll(NAME DEF file SOURCES ...): a DLL whose __stdcall entries are exported by their
+# undecorated names (or by ordinal) from a module-definition file with decorated names, plus
+# an import library that __stdcall callers can link against (ld's own import library carries
+# undecorated symbols that such callers cannot resolve). Link the import library through the
+# target NAME_import.
+function(qx_add_dll name)
+  cmake_parse_arguments(D "" "DEF" "SOURCES" ${ARGN})
+  add_library(${name} SHARED ${D_SOURCES} ${D_DEF})
+  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
+  target_link_options(${name} PRIVATE -Wl,--kill-at)
+  set(_implib ${CMAKE_BINARY_DIR}/lib/lib${name}_stdcall.a)
+  add_custom_command(TARGET ${name} POST_BUILD
+    COMMAND ${CMAKE_DLLTOOL} -d ${D_DEF} -D ${name}.dll -k -l ${_implib}
+    BYPRODUCTS ${_implib} VERBATIM)
+  add_library(${name}_import INTERFACE)
+  target_link_libraries(${name}_import INTERFACE ${_implib})
+  add_dependencies(${name}_import ${name})
+endfunction()
+
+# qx_add_resource_dll(NAME RC file): a DLL holding only resources, without entry point.
+function(qx_add_resource_dll name rc)
+  add_library(${name} SHARED ${rc})
+  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name} LINKER_LANGUAGE C)
+  target_link_options(${name} PRIVATE -nostdlib -Wl,--no-entry)
+endfunction()

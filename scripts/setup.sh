@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs what a clean Debian 12 machine lacks to build and test qxchat.
+# Idempotent: a second run installs and downloads nothing that is already there.
+set -euo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+third="$top/.deps"
+
+need_pkgs=()
+have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  as_root dpkg --add-architecture i386
+  updated=0
+else
+  updated=1
+fi
+
+for p in g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build make googletest dpkg-dev \
+         wine wine32:i386 xvfb xauth fonts-wine fonts-liberation imagemagick; do
+  have "$p" || need_pkgs+=("$p")
+done
+
+if [ ${#need_pkgs[@]} -gt 0 ] || [ "$updated" = 0 ]; then
+  as_root apt-get update -q
+fi
+if [ ${#need_pkgs[@]} -gt 0 ]; then
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${need_pkgs[@]}"
+fi
+
+# TinyXML from Debian's source package, so that Debian's patches (STL flavour, CVE fixes) apply.
+if [ ! -f "$third/tinyxml/tinyxml.h" ]; then
+  mkdir -p "$third"
+  list=/etc/apt/sources.list.d/qxchat-src.sources
+  # deb822 form with the same key as the base image's entry: apt refuses mixed Signed-By values.
+  printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+    | as_root tee "$list" >/dev/null
+  trap 'as_root rm -f "$list"' EXIT
+  as_root apt-get update -q
+  tmp=$(mktemp -d)
+  (cd "$tmp" && apt-get source -q tinyxml)
+  as_root rm -f "$list"
+  as_root apt-get update -q
+  src=$(find "$tmp" -maxdepth 1 -type d -name 'tinyxml-*' | head -n 1)
+  [ -n "$src" ] || { echo "setup: tinyxml source not found" >&2; exit 1; }
+  rm -rf "$third/tinyxml"
+  mv "$src" "$third/tinyxml"
+  rm -rf "$tmp"
+fi
+echo "setup: done"

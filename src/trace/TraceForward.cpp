@@ -1,0 +1,51 @@
+// Forwarding back end: every line goes to the trace library "tlmtrace.dll" when present.
+#include "Trace.h"
+
+#include <windows.h>
+#include <cstdarg>
+
+namespace {
+
+typedef int(__stdcall* TlmTraceFn)(int, int, int, const wchar_t*, va_list);
+
+struct TraceLibrary {
+    HMODULE hModule = nullptr;
+    FARPROC entries[7] = {};
+};
+TraceLibrary g_lib;
+
+const char* const kEntryNames[7] = {"TLMTRACE",      "TLMTRACERAW",    "TLMTRACEA",       "TLMTRACERAWA",
+                                    "TLMDumptoFile", "TLMIsDebugMode", "TLMDumpFileClose"};
+
+// Binds before the module's entry point runs its attach handling, unbinds after detach.
+struct AutoBind {
+    AutoBind() { TraceBind(); }
+    ~AutoBind() { TraceUnbind(); }
+} g_autoBind;
+
+} // namespace
+
+void TraceBind() {
+    if (g_lib.hModule) return;
+    g_lib.hModule = LoadLibraryW(L"tlmtrace.dll");
+    if (!g_lib.hModule) return;
+    for (int i = 0; i < 7; ++i) g_lib.entries[i] = GetProcAddress(g_lib.hModule, kEntryNames[i]);
+}
+
+void TraceUnbind() {
+    for (auto& e : g_lib.entries) e = nullptr;
+    if (g_lib.hModule) FreeLibrary(g_lib.hModule);
+    g_lib.hModule = nullptr;
+}
+
+void TraceCheckEnable(int) {}
+
+int Trace(const wchar_t* lpszFormat, ...) {
+    auto fn = reinterpret_cast<TlmTraceFn>(reinterpret_cast<void*>(g_lib.entries[0]));
+    if (!fn) return -1;
+    va_list args;
+    va_start(args, lpszFormat);
+    int ret = fn(2, 0, 0, lpszFormat, args);
+    va_end(args);
+    return ret;
+}

@@ -1,0 +1,2 @@
+#include <windows.h>
+int QxTestSupportLinked() { return 1; }
