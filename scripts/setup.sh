@@ -19,7 +19,7 @@ else
 fi
 
 for p in g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build make googletest dpkg-dev \
-         wine wine32:i386 xvfb xauth fonts-wine fonts-liberation imagemagick; do
+         wine wine32:i386 xvfb xauth procps fonts-wine fonts-liberation imagemagick; do
   have "$p" || need_pkgs+=("$p")
 done
 
