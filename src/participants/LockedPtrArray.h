@@ -1,0 +1,79 @@
+// A growable array of untyped pointers guarded by its own critical section. Every operation
+// holds the lock for its whole duration, so each one is atomic on its own; a sequence of
+// operations (find, then use) is not protected beyond that. The array never owns its pointees.
+#pragma once
+
+#include <windows.h>
+
+class CCriticalSection {
+public:
+    CCriticalSection() { InitializeCriticalSection(&m_cs); }
+    ~CCriticalSection() { DeleteCriticalSection(&m_cs); }
+    CCriticalSection(const CCriticalSection&) = delete;
+    CCriticalSection& operator=(const CCriticalSection&) = delete;
+
+    void Lock() { EnterCriticalSection(&m_cs); }
+    void Unlock() { LeaveCriticalSection(&m_cs); }
+
+private:
+    CRITICAL_SECTION m_cs;
+};
+
+// Holds a CCriticalSection for the lifetime of a scope.
+class CAutoLock {
+public:
+    explicit CAutoLock(CCriticalSection& cs) : m_cs(cs) { m_cs.Lock(); }
+    ~CAutoLock() { m_cs.Unlock(); }
+    CAutoLock(const CAutoLock&) = delete;
+    CAutoLock& operator=(const CAutoLock&) = delete;
+
+private:
+    CCriticalSection& m_cs;
+};
+
+class CLockedPtrArray {
+public:
+    enum { GROW_BY = 16 };
+
+    CLockedPtrArray() = default;
+    ~CLockedPtrArray();
+    CLockedPtrArray(const CLockedPtrArray&) = delete;
+    CLockedPtrArray& operator=(const CLockedPtrArray&) = delete;
+
+    // Appends p; with bNoDuplicate a pointer already present is refused. Returns the new
+    // element's index, or -1 when refused or out of memory.
+    int Add(void* p, BOOL bNoDuplicate = FALSE);
+    // nIndex from 0 to the count; later elements move up. FALSE outside that range.
+    BOOL InsertAt(int nIndex, void* p);
+    // Removes the first occurrence of p.
+    BOOL Remove(const void* p);
+    BOOL RemoveAt(int nIndex);
+    // Null outside 0 .. count-1.
+    void* GetAt(int nIndex) const;
+    // Index of the first occurrence of p, -1 when absent.
+    int Find(const void* p) const;
+    int GetCount() const;
+    // Slots allocated (a multiple of GROW_BY).
+    int GetCapacity() const;
+    // Empties the array and frees its storage; the pointees are left alone.
+    void RemoveAll();
+    // Replaces the contents with a snapshot of src. The two locks are never held together,
+    // so copies running in opposite directions on two threads cannot deadlock.
+    BOOL Copy(const CLockedPtrArray& src);
+
+private:
+    BOOL GrowIfFull(); // lock held by the caller
+
+    mutable CCriticalSection m_lock;
+    void** m_ppData = nullptr;
+    int m_nCount = 0;
+    int m_nCapacity = 0;
+};
+
+// Typed view of the array for the module's lists; the storage stays untyped.
+template <class T> class CLockedPtrArrayT : public CLockedPtrArray {
+public:
+    int Add(T* p, BOOL bNoDuplicate = FALSE) { return CLockedPtrArray::Add(p, bNoDuplicate); }
+    BOOL InsertAt(int nIndex, T* p) { return CLockedPtrArray::InsertAt(nIndex, p); }
+    T* GetAt(int nIndex) const { return static_cast<T*>(CLockedPtrArray::GetAt(nIndex)); }
+};

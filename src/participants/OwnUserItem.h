@@ -1,0 +1,97 @@
+// The local user's record: identity, roster status, privileges, roles, user type, and the
+// rights tests that decide whom the user may chat with.
+#pragma once
+
+#include <memory>
+#include <windows.h>
+
+#include "participants/RoleGroups.h"
+
+class CMainChatDlg;
+class CUserList;
+class CUsersGroupList;
+
+// Privilege bits of ChSetPrivilege.
+enum : DWORD {
+    PRIV_ATTENDEES = 0x1, // groups 8 and 15, the type-4 group for elevated users
+    PRIV_CHAT_HOST = 0x2,
+    PRIV_CHAT_PRESENTER = 0x4,
+    PRIV_MEMBER_LIST = 0x8, // participants are listed under groups
+    PRIV_FULL_A = 0x10,
+    PRIV_FULL_B = 0x20,
+    PRIV_CHAT_PANELIST = 0x40,
+    PRIV_ELEVATED = 0x80,
+    PRIV_SEND = 0x100, // needed to send when feature bit 0x10 is set
+    PRIV_DEFAULT = PRIV_SEND
+};
+
+// Customer-support user types.
+enum {
+    USER_TYPE_NONE = 0,
+    USER_TYPE_SUPPORTER_A = 1,
+    USER_TYPE_SUPPORTER_B = 2,
+    USER_TYPE_CUSTOMER_A = 3,
+    USER_TYPE_CUSTOMER_B = 4
+};
+
+class COwnUserItem {
+public:
+    COwnUserItem() = default;
+    COwnUserItem(const COwnUserItem&) = delete;
+    COwnUserItem& operator=(const COwnUserItem&) = delete;
+
+    // Owned copy of the local user name; null clears it. GetOwnName is null while unset.
+    void SetOwnName(const wchar_t* lpszName);
+    const wchar_t* GetOwnName() const { return m_pszOwnName.get(); }
+
+    // Each setter returns whether the value changed; a different value first saves the
+    // current one as previous. The user type's previous value is saved on every call.
+    BOOL SetPrivilege(DWORD dwPrivilege);
+    BOOL SetRoles(DWORD dwRoles);
+    BOOL SetUserType(LONG lUserType);
+
+    // Rights tests. bStrict is the dialog's rights-check switch (ChSetEventConfig command 1).
+    BOOL HasFullRights() const;
+    BOOL IsElevated() const;
+    BOOL CanChatWithHost(BOOL bStrict) const;
+    BOOL CanChatWithPresenter(BOOL bStrict) const;
+    BOOL CanChatWithPanelist(BOOL bStrict) const;
+    BOOL CanChatWithHostAndPresenter(BOOL bStrict) const;
+    BOOL CanChatWithHostPresenterPanelist(BOOL bStrict) const;
+    BOOL IsPlainAttendee() const;
+    BOOL HasMemberListRight() const;
+    BOOL IsSupporter() const;
+    BOOL IsCustomer() const;
+    // Any customer-support user type (not 0).
+    BOOL HasSupportUserType() const { return m_lUserType != USER_TYPE_NONE; }
+    // Both roster flags equal 1.
+    BOOL IsRosterShared() const { return m_bNeedRosterInfo == 1 && m_bBroadcastRosterInfo == 1; }
+
+    CMainChatDlg* m_pOwner = nullptr;
+    DWORD m_dwOwnUserId = 0;
+    DWORD m_dwOwnNodeId = 0;
+    // The list operations do nothing while this is 0.
+    BOOL m_bListReady = TRUE;
+    // ChSetRosterStatus values, stored unchanged (not only 0 and 1).
+    LONG m_bNeedRosterInfo = 1;
+    LONG m_bBroadcastRosterInfo = 1;
+    // ChSetEventConfig command 80: while the switch is set, group 15 takes the value as its
+    // shown flag.
+    BOOL m_bAllUsersOverride = FALSE;
+    LONG m_lAllUsersValue = 1;
+    DWORD m_dwPrivilege = PRIV_DEFAULT;
+    DWORD m_dwPrevPrivilege = PRIV_DEFAULT;
+    DWORD m_dwRoles = ROLE_UNKNOWN;
+    DWORD m_dwPrevRoles = ROLE_UNKNOWN;
+    LONG m_lUserType = USER_TYPE_NONE;
+    LONG m_lPrevUserType = USER_TYPE_NONE;
+    CUsersGroupList* m_pGroupList = nullptr;
+    CUserList* m_pUserList = nullptr;
+
+private:
+    // The common shape of the chat-with tests: in strict mode full rights allow and a user
+    // who is not elevated is refused; otherwise the privilege bits decide.
+    BOOL CanChatWith(DWORD dwBits, BOOL bStrict) const;
+
+    std::unique_ptr<wchar_t[]> m_pszOwnName;
+};

@@ -1,0 +1,163 @@
+#include "participants/UserItem.h"
+
+#include "trace/Trace.h"
+
+CUserItem::CUserItem(const CUserItem& src) {
+    *this = src;
+}
+
+CUserItem& CUserItem::operator=(const CUserItem& src) {
+    if (this == &src) return *this;
+    m_nExcludedGroupId = src.m_nExcludedGroupId;
+    m_lUserType = src.m_lUserType;
+    m_lVisible = src.m_lVisible;
+    m_bFirstMessage = src.m_bFirstMessage;
+    m_dwRosterInfo = src.m_dwRosterInfo;
+    m_dwUserId = src.m_dwUserId;
+    m_dwNodeId = src.m_dwNodeId;
+    m_strName = src.m_strName;
+    m_strFirstName = src.m_strFirstName;
+    m_strLastName = src.m_strLastName;
+    m_strPhone = src.m_strPhone;
+    m_strEmail = src.m_strEmail;
+    m_dwCustomerId = src.m_dwCustomerId;
+    // The entry may be attached to a combo box with other state; a copy starts afresh.
+    m_ItemData.InitUser(m_dwUserId);
+    return *this;
+}
+
+void CUserItem::UpdateFromRoster(const CUserItem& src) {
+    m_dwUserId = src.m_dwUserId;
+    m_strName = src.m_strName;
+    m_dwNodeId = src.m_dwNodeId;
+    m_dwRosterInfo = src.m_dwRosterInfo;
+    m_lUserType = src.m_lUserType;
+    m_lVisible = src.m_lVisible;
+    m_nExcludedGroupId = src.m_nExcludedGroupId;
+}
+
+CUserList::CUserList() : m_Groups(this) {}
+
+CUserList::~CUserList() {
+    DestroyAll();
+}
+
+CUserItem* CUserList::AddUser(std::unique_ptr<CUserItem> pUser) {
+    if (!pUser) return nullptr;
+    // One record per node: a second one would leave the index pointing at only one of them.
+    if (m_NodeIndex.count(pUser->m_dwNodeId)) {
+        Trace(L"Fail: CUserList::AddUser: node id %u is already listed", pUser->m_dwNodeId);
+        return nullptr;
+    }
+    if (m_Users.Add(pUser.get()) < 0) return nullptr;
+    CUserItem* pListed = pUser.release();
+    m_NodeIndex[pListed->m_dwNodeId] = pListed;
+    return pListed;
+}
+
+int CUserList::RemoveUser(DWORD dwNodeId) {
+    auto it = m_NodeIndex.find(dwNodeId);
+    if (it == m_NodeIndex.end()) return 2;
+    std::unique_ptr<CUserItem> pUser(it->second);
+    m_NodeIndex.erase(it);
+    m_Users.Remove(pUser.get());
+    // Groups hold plain pointers to their members; none may outlive the record.
+    for (int i = 0; i < m_Groups.GetCount(); ++i) {
+        CUsersGroup* pGroup = m_Groups.GetAt(i);
+        while (pGroup->m_Members.Remove(pUser.get())) {
+        }
+    }
+    return 1;
+}
+
+CUserItem* CUserList::FindByNodeId(DWORD dwNodeId) const {
+    auto it = m_NodeIndex.find(dwNodeId);
+    return it == m_NodeIndex.end() ? nullptr : it->second;
+}
+
+CUserItem* CUserList::FindByUserId(DWORD dwUserId) const {
+    for (int i = 0; i < m_Users.GetCount(); ++i) {
+        CUserItem* pUser = m_Users.GetAt(i);
+        if (pUser && pUser->m_dwUserId == dwUserId) return pUser;
+    }
+    return nullptr;
+}
+
+const wchar_t* CUserList::GetNameByUserId(DWORD dwUserId) const {
+    const CUserItem* pUser = FindByUserId(dwUserId);
+    return pUser ? pUser->m_strName.c_str() : nullptr;
+}
+
+DWORD CUserList::GetNodeIdByUserId(DWORD dwUserId) const {
+    const CUserItem* pUser = FindByUserId(dwUserId);
+    return pUser ? pUser->m_dwNodeId : 0;
+}
+
+DWORD CUserList::GetUserIdByNodeId(DWORD dwNodeId) const {
+    const CUserItem* pUser = FindByNodeId(dwNodeId);
+    return pUser ? pUser->m_dwUserId : 0;
+}
+
+DWORD CUserList::TestRole(DWORD dwNodeId, DWORD dwMask, CUserItem* pCopy) const {
+    const CUserItem* pUser = FindByNodeId(dwNodeId);
+    if (!pUser) return 2;
+    if (pCopy) {
+        pCopy->m_dwUserId = pUser->m_dwUserId;
+        pCopy->m_dwNodeId = pUser->m_dwNodeId;
+        pCopy->m_dwRosterInfo = pUser->m_dwRosterInfo;
+        pCopy->m_strName = pUser->m_strName;
+    }
+    return pUser->m_dwRosterInfo & dwMask;
+}
+
+DWORD CUserList::IsHost(DWORD dwNodeId, CUserItem* pCopy) const {
+    return TestRole(dwNodeId, ROLE_HOST, pCopy);
+}
+
+DWORD CUserList::IsPresenter(DWORD dwNodeId, CUserItem* pCopy) const {
+    return TestRole(dwNodeId, ROLE_PRESENTER, pCopy);
+}
+
+DWORD CUserList::IsPanelist(DWORD dwNodeId, BOOL bPanelistOnly, CUserItem* pCopy) const {
+    const DWORD dwPanelist = TestRole(dwNodeId, ROLE_PANELIST, pCopy);
+    if (bPanelistOnly || dwPanelist || !FindByNodeId(dwNodeId)) return dwPanelist;
+    if (DWORD dwHost = TestRole(dwNodeId, ROLE_HOST)) return dwHost;
+    return TestRole(dwNodeId, ROLE_PRESENTER);
+}
+
+DWORD CUserList::FindDuplicate(const CUserItem& newUser, BOOL bByCustomerId) const {
+    // Customer id 0 means "no customer": matching on it would let every participant without
+    // one replace the previous one.
+    const BOOL bCustomerRule = bByCustomerId && newUser.m_dwCustomerId != 0;
+    for (int i = 0; i < m_Users.GetCount(); ++i) {
+        const CUserItem* pUser = m_Users.GetAt(i);
+        if (!pUser) continue;
+        if (bCustomerRule
+                ? pUser->m_dwCustomerId == newUser.m_dwCustomerId
+                : pUser->m_dwNodeId == newUser.m_dwNodeId && pUser->m_dwUserId == newUser.m_dwUserId)
+            return pUser->m_dwNodeId;
+    }
+    return 0;
+}
+
+int CUserList::CountSpeakers(BOOL bCountAll) const {
+    int nCount = 0;
+    for (int i = 0; i < m_Users.GetCount(); ++i) {
+        const CUserItem* pUser = m_Users.GetAt(i);
+        if (pUser && (pUser->m_dwRosterInfo & ROLE_SPEAKERS)) {
+            ++nCount;
+            if (!bCountAll) break;
+        }
+    }
+    return nCount;
+}
+
+void CUserList::DestroyAll() {
+    for (int i = m_Users.GetCount() - 1; i >= 0; --i) {
+        delete m_Users.GetAt(i);
+        m_Users.RemoveAt(i);
+    }
+    m_Users.RemoveAll();
+    m_NodeIndex.clear();
+    m_Groups.DestroyAll();
+}
