@@ -1,2 +1,0 @@
-#include <windows.h>
-int QxTestSupportLinked() { return 1; }
