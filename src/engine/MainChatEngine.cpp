@@ -1,0 +1,202 @@
+// CMainChatDlg, engine side: the configuration commands of the host, the roster value, the
+// start and teardown of the engine and the notifications to the host.
+#include "window/MainChatDlg.h"
+
+#include "engine/EventConfig.h"
+#include "qxchat.h"
+#include "trace/Trace.h"
+
+void CMainChatDlg::SetConnectionParams(const wchar_t* lpszServerAddress, LONG confHandle, LONG lChatRoomId,
+                                       const wchar_t* lpszUserName, LONG userHandle,
+                                       const wchar_t* lpszUserInfo, Cchat* pChatCtrl) {
+    m_conn.m_strServerAddress = lpszServerAddress ? lpszServerAddress : L"";
+    m_conn.m_confiHandle = static_cast<WORD>(confHandle & 0xFFFF);
+    m_conn.m_lChatRoomId = lChatRoomId;
+    if (lpszUserName) m_own.SetOwnName(lpszUserName);
+    if (lpszUserInfo) m_conn.m_strUserInfo = lpszUserInfo;
+    m_conn.m_lUserHandle = userHandle;
+    m_conn.m_pChatCtrl = pChatCtrl;
+}
+
+void CMainChatDlg::Initialize() {
+    Trace(L"/**** CMainChatDlg::Initialize() enter ****/");
+    m_status.m_bStarted = TRUE;
+    m_status.m_bEnrolled = FALSE;
+    // Obtaining the node controller and connecting come with the conference engine; without a
+    // controller the engine stays idle, as it does when none can be obtained.
+    int ret = 0;
+    m_status.m_bInputPromptShown = FALSE;
+    Trace(L"/==== CMainChatDlg::Initialize() End, m_pArmNC=%d, m_nConfId=%d, ret=%d ====/",
+          static_cast<int>(reinterpret_cast<INT_PTR>(m_status.m_pArmNC)), m_event.m_nConfId, ret);
+}
+
+void CMainChatDlg::Cleanup() {
+    Trace(L"/**** CMainChatDlg::Cleanup(): m_hWnd=%d, m_apeHandle=%d, m_confiHandle=%d ****/",
+          static_cast<int>(reinterpret_cast<INT_PTR>(m_hWnd)), m_status.m_apeHandle, m_conn.m_confiHandle);
+    m_status.m_pArmNC = nullptr;
+    m_status.m_apeHandle = 0;
+    m_status.m_bEnrolled = FALSE;
+    if (m_hNoticeWnd) {
+        DestroyWindow(m_hNoticeWnd);
+        m_hNoticeWnd = nullptr;
+    }
+    m_res.m_fontNormal.Reset();
+    m_res.m_fontSemibold.Reset();
+    m_res.m_brushBackground.Reset();
+    Trace(L"/==== CMainChatDlg::Cleanup() : end ====/");
+}
+
+LONG CMainChatDlg::CallEnrollToSendMessages(LONG /*nSendInfo*/) {
+    // Re-enrolling needs the connection; while not enrolled there is nothing to re-send, which
+    // succeeds only before the engine has started.
+    if (m_status.m_bEnrolled) return 0;
+    return m_status.m_bStarted ? 0 : 1;
+}
+
+LONG CMainChatDlg::SetRosters(DWORD dwRoster) {
+    Trace(L"/**** CMainChatDlg::SetRosters enter: dwRoster=%d, dwOldRoster=%d  ****/", dwRoster,
+          m_own.m_dwRoles);
+    if (dwRoster == m_own.m_dwRoles) return -1;
+    const DWORD dwOld = m_own.m_dwRoles, dwOldPrev = m_own.m_dwPrevRoles;
+    m_own.SetRoles(dwRoster);
+    if (CallEnrollToSendMessages(0)) {
+        Trace(L"/==== CMainChatDlg::SetRosters exit ====/");
+        return 1;
+    }
+    m_own.m_dwRoles = dwOld;
+    m_own.m_dwPrevRoles = dwOldPrev;
+    return -1;
+}
+
+LONG CMainChatDlg::SendMessageToService(UINT Msg, WPARAM wParam, LPARAM lParam) {
+    Trace(L"CMainChatDlg::SendMessageToService, m_hServiceHandle=0x%x, m_hSCParentWnd=0x%x, Msg=%d, "
+          L"wParam=0x%x, "
+          L"lParam=0x%x",
+          static_cast<unsigned>(reinterpret_cast<UINT_PTR>(m_notify.m_hServiceHandle)),
+          static_cast<unsigned>(reinterpret_cast<UINT_PTR>(m_notify.m_hSCParentWnd)), Msg,
+          static_cast<unsigned>(wParam), static_cast<unsigned>(lParam));
+    if (m_notify.m_hServiceHandle) PostMessageW(m_notify.m_hServiceHandle, Msg, wParam, lParam);
+    if (m_notify.m_hSCParentWnd) PostMessageW(m_notify.m_hSCParentWnd, Msg, wParam, lParam);
+    return 1;
+}
+
+LONG CMainChatDlg::SetEventConfig(LONG lCommand, LONG lParam1, LONG lParam2) {
+    EventConfigOutcome out =
+        QxApplyEventCommand(m_event, m_notify, m_own, lCommand, lParam1, lParam2, m_status.m_bEnrolled);
+    if (out.m_bApplyAllUsersOverride) {
+        CUsersGroupList& groups = m_users.Groups();
+        for (int i = 0; i < groups.GetCount(); ++i) {
+            CUsersGroup* pGroup = groups.GetAt(i);
+            if (pGroup && pGroup->GetGrpId() == CHAT_ALL_USERS_ROLE_GROUP)
+                pGroup->m_ItemData.SetShown(m_own.m_lAllUsersValue);
+        }
+    }
+    if (out.m_bReapplyPrivileges) HandlePrivilegeUpdate(TRUE);
+    return out.m_lResult;
+}
+
+LONG CMainChatDlg::SelectFeature(DWORD dwFeature1, LONG lParam2) {
+    if (QxApplyFeatureMask(m_features, m_event, dwFeature1, lParam2)) MarkAllGroupsInfoPending();
+    if (HasWindow()) {
+        m_ctl.m_hSend = GetDlgItem(m_hWnd, 102);
+        if (!m_ctl.m_hRecipient) m_ctl.m_hRecipient = GetDlgItem(m_hWnd, 108);
+        Layout();
+    }
+    return 0;
+}
+
+void CMainChatDlg::SetNBRStatus(DWORD dwStatus, DWORD dwOption) {
+    if (QxApplyNBRStatus(m_recording, dwStatus, dwOption)) MarkAllGroupsInfoPending();
+}
+
+void CMainChatDlg::MarkAllGroupsInfoPending() {
+    CUsersGroupList& groups = m_users.Groups();
+    for (int i = 0; i < groups.GetCount(); ++i)
+        if (CUsersGroup* pGroup = groups.GetAt(i)) pGroup->m_bSubscriptionPending = TRUE;
+}
+
+LONG CMainChatDlg::SetConfig(DWORD dwConfigType, const wchar_t* /*lpszConfig*/) {
+    switch (dwConfigType) {
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+        // FAQ content, FAQ macros, customer id and primary customer belong to the customer-support
+        // features, which this build does not carry yet: the text is not used.
+        Trace(L"/---- CMainChatDlg::SetConfig: type %d not supported by this build ----/", dwConfigType);
+        return 0;
+    default: return 0;
+    }
+}
+
+void CMainChatDlg::SetPrivilege(DWORD dwBit) {
+    Trace(L"/**** CMainChatDlg::SetPrivilege:lBit=%d, oldBit=%d ****/", dwBit, m_own.m_dwPrivilege);
+    BOOL bChanged = m_own.SetPrivilege(dwBit);
+    HandlePrivilegeUpdate(bChanged);
+    Trace(L"/==== CMainChatDlg::SetPrivilege End. ====/");
+}
+
+void CMainChatDlg::SetRosterStatus(LONG lNeedRosterInfo, LONG lBroadcastRosterInfo) {
+    auto flips = [](LONG oldValue, LONG newValue) {
+        return (oldValue == 0 && newValue == 1) || (oldValue == 1 && newValue == 0);
+    };
+    BOOL bChanged = flips(m_own.m_bNeedRosterInfo, lNeedRosterInfo) ||
+                    flips(m_own.m_bBroadcastRosterInfo, lBroadcastRosterInfo);
+    m_own.m_bNeedRosterInfo = lNeedRosterInfo;
+    m_own.m_bBroadcastRosterInfo = lBroadcastRosterInfo;
+    if (!(lNeedRosterInfo && lBroadcastRosterInfo)) HandlePrivilegeUpdate(TRUE);
+    // Re-enrolling with the new flags needs the connection, which is not built yet; a change
+    // while enrolled cannot happen before it is.
+    (void)bChanged;
+}
+
+void CMainChatDlg::SetUserType(LONG nUserType) {
+    m_own.SetUserType(nUserType);
+    m_host.m_lUserType = nUserType;
+}
+
+void CMainChatDlg::SetMeetingType(LONG lMeetingType) {
+    // The default recipient groups of a meeting type come with the recipient list.
+    m_host.m_lMeetingType = lMeetingType;
+}
+
+void CMainChatDlg::AllowUserInput(LONG lInputPermission) {
+    m_host.m_lInputPermission = lInputPermission;
+    if (lInputPermission == 0 && HasWindow()) {
+        CloseDropDowns();
+        ShowNoticeWindow(FALSE);
+        SetInputUIStatus(FALSE);
+    }
+}
+
+void CMainChatDlg::ShowUserList(LONG lUserListPermission) {
+    m_host.m_lUserListPermission = lUserListPermission;
+    if (HasWindow() && m_status.m_bEnrolled && m_ctl.m_hRecipient)
+        EnableWindow(m_ctl.m_hRecipient, lUserListPermission != 0);
+}
+
+void CMainChatDlg::SetSoundPreference(LONG lNeedPlaySound, const wchar_t* lpszSoundFileName,
+                                      LONG lOptionValue, LONG lhWnd, LONG lCurTabIndex) {
+    m_sound.m_lNeedPlaySound = lNeedPlaySound;
+    m_sound.m_lOptionValue = lOptionValue;
+    m_sound.m_lhWnd = lhWnd;
+    m_sound.m_lCurTabIndex = lCurTabIndex;
+    std::wstring name = lpszSoundFileName ? lpszSoundFileName : L"";
+    bool isBeep =
+        !m_sound.m_strBeepName.empty() && lstrcmpiW(name.c_str(), m_sound.m_strBeepName.c_str()) == 0;
+    if (!name.empty() && name.find(L'\\') == std::wstring::npos && !isBeep) {
+        // A bare name is one of the system's sounds: the Windows folder's MEDIA folder.
+        wchar_t system[MAX_PATH] = {};
+        UINT n = GetSystemDirectoryW(system, MAX_PATH);
+        std::wstring windows(system, n < MAX_PATH ? n : 0);
+        size_t slash = windows.find_last_of(L'\\');
+        if (slash != std::wstring::npos) windows.resize(slash);
+        name = windows + L"\\MEDIA\\" + name;
+    }
+    if (name.size() > 255) name.resize(255);
+    m_sound.m_strSoundFile = name;
+}
+
+void CMainChatDlg::HandlePrivilegeUpdate(BOOL /*bChanged*/) {
+    // The rebuild of the recipient list after a rights change comes with the recipient list.
+}

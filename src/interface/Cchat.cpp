@@ -1,0 +1,174 @@
+// Cchat: construction and deletion of an instance and its operation table.
+#include "interface/Cchat.h"
+
+#include "interface/ModuleState.h"
+#include "interface/SavePath.h"
+#include "qxskin7.h"
+#include "trace/Trace.h"
+#include "window/MainChatDlg.h"
+
+Cchat::Cchat(HWND hWndParent) : m_hWndParent(hWndParent) {
+    // The dialog object does not read resources in its constructor; creating it before the
+    // resource library is loaded means a failed construction leaves no library behind.
+    m_pDlg = std::make_unique<CMainChatDlg>();
+    const std::wstring folder = QxModuleFolder();
+    m_hResLibrary = LoadLibraryW((folder + L"qxres_lite.dll").c_str());
+    if (!m_hResLibrary) m_hResLibrary = LoadLibraryW((folder + L"qxres.dll").c_str());
+    QxSetResourceModule(m_hResLibrary ? m_hResLibrary : QxThisModule());
+    SkinSetResourceModule(QxResourceModule());
+}
+
+Cchat::~Cchat() {
+    DestroyInstanceWindow();
+    m_pDlg.reset();
+    if (m_hResLibrary) FreeLibrary(m_hResLibrary);
+}
+
+bool Cchat::DialogWindowExists() const {
+    return m_pDlg && m_pDlg->HasWindow();
+}
+
+// Without the transcript component nothing is saved: the save operations answer "not done".
+LONG Cchat::SaveChat(LONG /*bSaveAs*/) {
+    return 1;
+}
+LONG Cchat::AutoSaveChat() {
+    return 1;
+}
+LONG Cchat::SaveChatTo(const wchar_t* /*lpszFileName*/) {
+    return 1;
+}
+
+LONG Cchat::SetSaveChatFileName(const wchar_t* /*lpszFileName*/) {
+    return 0;
+}
+
+LONG Cchat::SetAutoSavePath(const wchar_t* lpszFolder) {
+    if (!DialogWindowExists()) return 0;
+    return lpszFolder ? 0 : 1;
+}
+
+LONG Cchat::PrintChat() {
+    return 0;
+}
+
+LONG Cchat::SetBrowserType(LONG lBrowserType) {
+    m_pDlg->SetBrowserType(lBrowserType);
+    return 0;
+}
+
+LONG Cchat::SetMeetingType(LONG lMeetingType) {
+    m_lMeetingType = lMeetingType;
+    if (m_pDlg) m_pDlg->SetMeetingType(lMeetingType);
+    return 0;
+}
+
+LONG Cchat::AllowUserInput(LONG lInputPermission) {
+    m_pDlg->AllowUserInput(lInputPermission);
+    return 0;
+}
+
+LONG Cchat::ShowUserList(LONG lUserListPermission) {
+    m_pDlg->ShowUserList(lUserListPermission);
+    return 0;
+}
+
+LONG Cchat::QuitApp(LONG /*lReserved*/) {
+    if (DialogWindowExists() && m_pDlg->Controls().m_hRecipient)
+        SendMessageW(m_pDlg->Controls().m_hRecipient, CB_SHOWDROPDOWN, FALSE, 0);
+    return 0;
+}
+
+LONG Cchat::SetPrivilege(LONG lBit) {
+    m_pDlg->SetPrivilege(static_cast<DWORD>(lBit));
+    return 0;
+}
+
+LONG Cchat::SetRosterStatus(LONG lNeedRosterInfo, LONG lBroadcastRosterInfo, LONG /*lReserved*/) {
+    m_pDlg->SetRosterStatus(lNeedRosterInfo, lBroadcastRosterInfo);
+    return 0;
+}
+
+LONG Cchat::SetSoundPreference(LONG lNeedPlaySound, const wchar_t* lpszSoundFileName, LONG lOptionValue,
+                               LONG lhWnd, LONG lCurTabIndex) {
+    if (DialogWindowExists())
+        m_pDlg->SetSoundPreference(lNeedPlaySound, lpszSoundFileName, lOptionValue, lhWnd, lCurTabIndex);
+    return 0;
+}
+
+LONG Cchat::SetUserType(LONG nUserType) {
+    m_pDlg->SetUserType(nUserType);
+    return 0;
+}
+
+LONG Cchat::Chat1(const wchar_t* lpszServerAddress, LONG confHandle, LONG lChatRoomId,
+                  const wchar_t* lpszUserName, LONG userHandle, const wchar_t* lpszUserInfo) {
+    if (DialogWindowExists()) {
+        // The dialog object holds one window: a second start would orphan the first.
+        Trace(L"Fail: Cchat::Chat1, already started.");
+        return 1;
+    }
+    // The export has copied the strings for the duration of the call; the dialog keeps its own.
+    m_pDlg->SetConnectionParams(lpszServerAddress, confHandle, lChatRoomId, lpszUserName, userHandle,
+                                lpszUserInfo, this);
+    m_pDlg->SetRosters(static_cast<DWORD>(m_lRoster));
+    if (!m_pDlg->Create(m_hWnd)) {
+        Trace(L"Fail: Cchat::Chat1, Create.");
+        return 1;
+    }
+    return 0;
+}
+
+LONG Cchat::GetSaveChatState(LONG* plState) {
+    // No message list yet: nothing is shown, so there is nothing to save.
+    if (plState) *plState = 0;
+    return 0;
+}
+
+LONG Cchat::LoadChat() {
+    return 0;
+}
+
+LONG Cchat::EditChat(LONG lNotifyCode) {
+    if (DialogWindowExists()) m_pDlg->EditChat(lNotifyCode);
+    return 0;
+}
+
+LONG Cchat::SetQxConfMgr(void* /*pQxConfMgr*/) {
+    return 0;
+}
+
+// Selecting a recipient needs the recipient list, which is not built yet.
+LONG Cchat::ChatToAttendee(DWORD /*dwNodeId*/) {
+    return 0;
+}
+LONG Cchat::ChatToGroup(LONG /*nGroupType*/, LONG /*GroupID*/) {
+    return 0;
+}
+LONG Cchat::ChatToGroupEx(LONG /*nGroupIndex*/) {
+    return 0;
+}
+
+LONG Cchat::GetMaxMinWidth(LONG bIsMax, LONG* plWidth) {
+    if (plWidth) *plWidth = m_pDlg->GetMaxMinWidth(bIsMax);
+    return 0;
+}
+
+LONG Cchat::GetSavedFileName(wchar_t* lpszFileName, LONG reserved) {
+    if (!m_pDlg) return 0;
+    if (!lpszFileName) return 1;
+    // The name of the last save; nothing has been saved by this build.
+    const std::wstring savedName;
+    return QxCopyShortFileName(savedName, lpszFileName, reserved);
+}
+
+LONG Cchat::ServerSideRecordingStatus(DWORD dwStatus) {
+    m_dwStatus = dwStatus;
+    return 0;
+}
+
+LONG Cchat::SetServerSideRecordingProvider(void* pSink, LONG bNeedWriInfo) {
+    m_pSink = pSink;
+    m_bNeedWriInfo = bNeedWriInfo;
+    return 0;
+}

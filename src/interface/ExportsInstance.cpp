@@ -1,0 +1,266 @@
+// Exports 1-25: instance life, start, transcript and the plain configuration calls. Each one
+// writes its enter line, checks the handle, forwards to the instance and writes its exit line;
+// no exception leaves it (QxGuarded).
+#include "interface/ExportSupport.h"
+
+extern "C" {
+
+QXHCOMPONENT __stdcall QxNewInstance(HWND hWndParent) {
+    Trace(L"/@@@@ QxNewInstance, enter: hWndParent = %d @@@@/", QxHv(hWndParent));
+    Cchat* pChat = QxGuarded(L"QxNewInstance", static_cast<Cchat*>(nullptr),
+                             [&] { return QxCreateInstance(hWndParent); });
+    Trace(L"/#### QxNewInstance, return: (pChat) = %d ####/", QxHv(pChat));
+    return reinterpret_cast<QXHCOMPONENT>(pChat);
+}
+
+LONG __stdcall QxDeleteInstance(QXHCOMPONENT hComponent) {
+    return QxGuarded(L"QxDeleteInstance", 0L, [&] {
+        Trace(L"/@@@@ QxDeleteInstance, enter: hComponent = %d @@@@/", QxHv(hComponent));
+        QxDestroyInstance(QxChatOf(hComponent));
+        Trace(L"/#### QxDeleteInstance, end: ####/");
+        return 0L;
+    });
+}
+
+LONG __stdcall ChSetMeetingType(QXHCOMPONENT hComponent, LONG lMeetingType) {
+    return QxGuarded(L"ChSetMeetingType", 0L, [&] {
+        Trace(L"/@@@@ ChSetMeetingType enter: hComponent=%d,lMeetingType = %d @@@@/", QxHv(hComponent),
+              lMeetingType);
+        if (hComponent) QxChatOf(hComponent)->SetMeetingType(lMeetingType);
+        Trace(L"/#### ChSetMeetingType exit: ####/");
+        return 0L;
+    });
+}
+
+LONG __stdcall ChSetBrowserType(QXHCOMPONENT hComponent, LONG lBrowserType) {
+    return QxGuarded(L"ChSetBrowserType", 0L, [&] {
+        Trace(L"/@@@@ ChSetBrowserType enter: hComponent=%d,lBrowserType = %d @@@@/", QxHv(hComponent),
+              lBrowserType);
+        if (hComponent) QxChatOf(hComponent)->SetBrowserType(lBrowserType);
+        Trace(L"/#### ChSetBrowserType exit ####/");
+        return 0L;
+    });
+}
+
+LONG __stdcall ChChat1(QXHCOMPONENT hComponent, const wchar_t* lpszServerAddress, LONG confHandle,
+                       LONG lChatRoomId, const wchar_t* lpszUserName, LONG userHandle,
+                       const wchar_t* lpszUserInfo) {
+    return QxGuarded(L"ChChat1", 0L, [&] {
+        Trace(L"/@@@@ ChChat1 enter: hComponent=%d,lpszServerAddress=%s,confHandle = "
+              L"%d,lpszUserName=%s,userHandle=%d,"
+              L"lpszUserInfo=%s @@@@/",
+              QxHv(hComponent), QxTraceText(lpszServerAddress), confHandle, QxTraceText(lpszUserName),
+              userHandle, QxTraceText(lpszUserInfo));
+        if (hComponent) {
+            QxArgCopy server(lpszServerAddress), name(lpszUserName), info(lpszUserInfo);
+            QxChatOf(hComponent)
+                ->Chat1(server.Get(), confHandle, lChatRoomId, name.Get(), userHandle, info.Get());
+        }
+        Trace(L"/#### ChChat1 exit: ####/");
+        return 0L;
+    });
+}
+
+LONG __stdcall ChSaveChat(QXHCOMPONENT hComponent) {
+    return QxGuarded(L"ChSaveChat", 1L, [&] {
+        Trace(L"/@@@@ ChSaveChat enter: hComponent = %d @@@@/", QxHv(hComponent));
+        LONG lResult = hComponent ? QxChatOf(hComponent)->SaveChat(0) : 1;
+        Trace(L"/#### ChSaveChat exit: %d ####/", lResult);
+        return lResult;
+    });
+}
+
+LONG __stdcall ChPrintChat(QXHCOMPONENT hComponent) {
+    return QxGuarded(L"ChPrintChat", 0L, [&] {
+        Trace(L"/@@@@ ChPrintChat enter: hComponent=%d, @@@@/", QxHv(hComponent));
+        if (hComponent) QxChatOf(hComponent)->PrintChat();
+        Trace(L"/#### ChPrintChat exit ####/");
+        return 0L;
+    });
+}
+
+LONG __stdcall ChGetSaveChatState(QXHCOMPONENT hComponent) {
+    return QxGuarded(L"ChGetSaveChatState", 0L, [&] {
+        Trace(L"/@@@@ ChGetSaveChatState enter: hComponent=%d @@@@/", QxHv(hComponent));
+        LONG lState = 0;
+        if (hComponent) QxChatOf(hComponent)->GetSaveChatState(&lState);
+        Trace(L"/#### ChGetSaveChatState exit:  return = %d ####/", lState);
+        return lState;
+    });
+}
+
+LONG __stdcall ChLoadChat(QXHCOMPONENT hComponent) {
+    return QxGuarded(L"ChLoadChat", 0L, [&] {
+        Trace(L"/@@@@ ChLoadChat enter: hComponent=%d @@@@/", QxHv(hComponent));
+        if (hComponent) QxChatOf(hComponent)->LoadChat();
+        Trace(L"/#### ChLoadChat exit: %d ####/", QxHv(hComponent));
+        return 0L;
+    });
+}
+
+LONG __stdcall ChAllowUserInput(QXHCOMPONENT hComponent, LONG lInputPermission) {
+    return QxGuarded(L"ChAllowUserInput", 0L, [&] {
+        Trace(L"/@@@@ ChAllowUserInput enter: hComponent=%d,lInputPermission=%d @@@@/", QxHv(hComponent),
+              lInputPermission);
+        if (hComponent) QxChatOf(hComponent)->AllowUserInput(lInputPermission);
+        Trace(L"/#### ChAllowUserInput exit ####/");
+        return 0L;
+    });
+}
+
+LONG __stdcall ChShowUserList(QXHCOMPONENT hComponent, LONG lUserListPermission) {
+    return QxGuarded(L"ChShowUserList", 0L, [&] {
+        Trace(L"/@@@@ ChShowUserList enter: hComponent=%d,lUserListPermission=%d @@@@/", QxHv(hComponent),
+              lUserListPermission);
+        if (hComponent) QxChatOf(hComponent)->ShowUserList(lUserListPermission);
+        Trace(L"/#### ChShowUserList exit: ####/");
+        return 0L;
+    });
+}
+
+LONG __stdcall ChQuitApp(QXHCOMPONENT hComponent, LONG lReserved) {
+    return QxGuarded(L"ChQuitApp", 0L, [&] {
+        Trace(L"/@@@@ ChQuitApp enter: hComponent=%d,lReserved=%d @@@@/", QxHv(hComponent), lReserved);
+        if (hComponent) QxChatOf(hComponent)->QuitApp(lReserved);
+        Trace(L"/#### ChQuitApp exit: ####/");
+        return 0L;
+    });
+}
+
+LONG __stdcall ChSetPrivilege(QXHCOMPONENT hComponent, LONG lReserved) {
+    return QxGuarded(L"ChSetPrivilege", 0L, [&] {
+        Trace(L"/@@@@ ChSetPrivilege enter: hComponent=%d,lReserved=%d @@@@/", QxHv(hComponent), lReserved);
+        if (hComponent) QxChatOf(hComponent)->SetPrivilege(lReserved);
+        Trace(L"/#### ChSetPrivilege exit: ####/");
+        return 0L;
+    });
+}
+
+LONG __stdcall ChSetRosterStatus(QXHCOMPONENT hComponent, LONG lNeedRosterInfo, LONG lBroadcastRosterInfo,
+                                 LONG lReserved) {
+    return QxGuarded(L"ChSetRosterStatus", 0L, [&] {
+        Trace(L"/@@@@ ChSetRosterStatus enter: "
+              L"hComponent=%d,lNeedRosterInfo=%d,lBroadcastRosterInfo=%d,lReserved=%d "
+              L"@@@@/",
+              QxHv(hComponent), lNeedRosterInfo, lBroadcastRosterInfo, lReserved);
+        if (hComponent)
+            QxChatOf(hComponent)->SetRosterStatus(lNeedRosterInfo, lBroadcastRosterInfo, lReserved);
+        Trace(L"/#### ChSetRosterStatus exit: ####/");
+        return 0L;
+    });
+}
+
+LONG __stdcall ChSaveChatAs(QXHCOMPONENT hComponent) {
+    return QxGuarded(L"ChSaveChatAs", 1L, [&] {
+        Trace(L"/@@@@ ChSaveChatAs enter: hComponent=%d @@@@/", QxHv(hComponent));
+        LONG lResult = hComponent ? QxChatOf(hComponent)->SaveChat(1) : 1;
+        Trace(L"/#### ChSaveChatAs exit: %d ####/", lResult);
+        return lResult;
+    });
+}
+
+LONG __stdcall ChSetSoundPreference(QXHCOMPONENT hComponent, LONG lNeedPlaySound,
+                                    const wchar_t* lpszSoundFileName, LONG lOptionValue, LONG lhWnd,
+                                    LONG lCurTabIndex) {
+    return QxGuarded(L"ChSetSoundPreference", 0L, [&] {
+        Trace(L"/@@@@ ChSetSoundPreference enter: "
+              L"hComponent=%d,lNeedPlaySound=%d,lpszSoundFileName=%s,lOptionValue=%d,"
+              L"lhWnd=%d,lCurTabIndex=%d @@@@/",
+              QxHv(hComponent), lNeedPlaySound, QxTraceText(lpszSoundFileName), lOptionValue, lhWnd,
+              lCurTabIndex);
+        if (hComponent) {
+            QxArgCopy file(lpszSoundFileName);
+            QxChatOf(hComponent)
+                ->SetSoundPreference(lNeedPlaySound, file.Get(), lOptionValue, lhWnd, lCurTabIndex);
+        }
+        Trace(L"/#### ChSetSoundPreference exit: ####/");
+        return 0L;
+    });
+}
+
+LONG __stdcall ChEditChat(QXHCOMPONENT hComponent, LONG NotifyCode) {
+    return QxGuarded(L"ChEditChat", 0L, [&] {
+        Trace(L"/@@@@ ChEditChat enter: hComponent=%d,NotifyCode=%d @@@@/", QxHv(hComponent), NotifyCode);
+        if (hComponent) QxChatOf(hComponent)->EditChat(NotifyCode);
+        Trace(L"/#### ChEditChat exit: ####/");
+        return 0L;
+    });
+}
+
+LONG __stdcall ChSetQxConfMgr(QXHCOMPONENT hComponent, void* pQxConfMgr) {
+    return QxGuarded(L"ChSetQxConfMgr", 0L, [&] {
+        Trace(L"/@@@@ ChSetQxConfMgr enter: hComponent=%d,pQxConfMgr=%d @@@@/", QxHv(hComponent),
+              QxHv(pQxConfMgr));
+        if (hComponent) QxChatOf(hComponent)->SetQxConfMgr(pQxConfMgr);
+        Trace(L"/#### ChSetQxConfMgr exit: ####/");
+        return 0L;
+    });
+}
+
+// Accepted and ignored; traces nothing.
+LONG __stdcall ChSetPanelist(LONG, LONG, LONG) {
+    return 0;
+}
+
+LONG __stdcall ChAutoSaveChat(QXHCOMPONENT hComponent) {
+    return QxGuarded(L"ChAutoSaveChat", 1L, [&] {
+        Trace(L"/@@@@ ChAutoSaveChat enter: hComponent=%d @@@@/", QxHv(hComponent));
+        LONG lResult = hComponent ? QxChatOf(hComponent)->AutoSaveChat() : 1;
+        Trace(L"/#### ChAutoSaveChat exit: %d ####/", lResult);
+        return lResult;
+    });
+}
+
+LONG __stdcall ChSetAutoSavePath(QXHCOMPONENT hComponent, const wchar_t* lpszFolder) {
+    return QxGuarded(L"ChSetAutoSavePath", 0L, [&] {
+        Trace(L"/@@@@ ChSetAutoSavePath enter: hComponent=%d,lpszFolder=%s @@@@/", QxHv(hComponent),
+              QxTraceText(lpszFolder));
+        if (hComponent) QxChatOf(hComponent)->SetAutoSavePath(lpszFolder);
+        Trace(L"/#### ChSetAutoSavePath exit: ####/");
+        return 0L;
+    });
+}
+
+LONG __stdcall ChSetSaveChatFileName(QXHCOMPONENT hComponent, const wchar_t* lpszFileName) {
+    return QxGuarded(L"ChSetSaveChatFileName", 0L, [&] {
+        Trace(L"/@@@@ ChSetSaveChatFileName enter: hComponent=%d,lpszFileName = %s @@@@/", QxHv(hComponent),
+              QxTraceText(lpszFileName));
+        if (hComponent) QxChatOf(hComponent)->SetSaveChatFileName(lpszFileName);
+        Trace(L"/#### ChSetSaveChatFileName exit: ####/");
+        return 0L;
+    });
+}
+
+LONG __stdcall ChSetEventConfig(QXHCOMPONENT hComponent, LONG lCommand, LONG lParam1, LONG lParam2,
+                                const wchar_t* lpszBuffer) {
+    return QxGuarded(L"ChSetEventConfig", 0L, [&] {
+        Trace(L"/@@@@ ChSetEventConfig enter: hComponent=%d,lCommand = %d,lParam1 = "
+              L"%d,lParam2=%d,lpszBuffer=%s @@@@/",
+              QxHv(hComponent), lCommand, lParam1, lParam2, QxTraceText(lpszBuffer));
+        LONG lResult = 0;
+        if (hComponent && QxChatOf(hComponent)->Dialog())
+            lResult = QxChatOf(hComponent)->Dialog()->SetEventConfig(lCommand, lParam1, lParam2);
+        Trace(L"/#### ChSetEventConfig exit: result = %x ####/", lResult);
+        return lResult;
+    });
+}
+
+LONG __stdcall ChLoadRestoredChat(QXHCOMPONENT hComponent, const wchar_t* lpszFile) {
+    return QxGuarded(L"ChLoadRestoredChat", 0L, [&] {
+        Trace(L"/@@@@ ChLoadRestoredChat enter: hComponent=%d,lpszFile = %s @@@@/", QxHv(hComponent),
+              QxTraceText(lpszFile));
+        // Loading a restored transcript comes with the transcript component.
+        Trace(L"/#### ChLoadRestoredChat exit: ####/");
+        return 0L;
+    });
+}
+
+LONG __stdcall ChAutoSaveChatForReconn(QXHCOMPONENT hComponent) {
+    return QxGuarded(L"ChAutoSaveChatForReconn", 0L, [&] {
+        Trace(L"/@@@@ ChAutoSaveChatForReconn enter: hComponent=%d @@@@/", QxHv(hComponent));
+        Trace(L"/=== ChAutoSaveChatForReconn exit: return = %x ####/", 0);
+        return 0L;
+    });
+}
+
+} // extern "C"

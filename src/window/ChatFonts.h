@@ -1,0 +1,17 @@
+// The one font rule of the chat window: "Tahoma" at a character height of 11 pixels, with the
+// character set of the system's default language (Korean systems take the default GUI font).
+#pragma once
+
+#include "window/GdiObject.h"
+
+// Character set for a language id: Big5, Shift-JIS, Hangul, GB2312 or ANSI.
+BYTE QxChatCharsetForLanguage(LANGID langId);
+
+// Whether the language takes the default GUI font instead of Tahoma.
+bool QxChatUsesDefaultGuiFont(LANGID langId);
+
+// A chat font of the given weight (0, 600, 700) for the given language.
+GdiFont QxCreateChatFont(int nWeight, bool bUnderline, LANGID langId);
+
+// The same for the system's default language.
+GdiFont QxCreateChatFont(int nWeight, bool bUnderline);

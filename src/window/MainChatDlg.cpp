@@ -1,0 +1,352 @@
+// CMainChatDlg, window side: the dialog procedure, the controls it attaches, their texts and
+// fonts, the layout on resize, and the edit commands of the host.
+#include "window/MainChatDlg.h"
+
+#include "interface/ModuleState.h"
+#include "qxchat.h"
+#include "resources/resource.h"
+#include "trace/Trace.h"
+#include "window/ChatFonts.h"
+#include "window/ChatLayout.h"
+#include "qxkeyfocus.h"
+#include "window/MessageContainer.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr UINT WM_CHAT_FOCUS_LIST = WM_USER + 4; // the message container took the focus
+constexpr COLORREF kBackground = RGB(0xD7, 0xD7, 0xD7);
+constexpr COLORREF kInputText = RGB(0x99, 0x99, 0x99);
+constexpr int kRecipientDropHeight = 200; // a drop-down combo's window height includes its list
+
+// The notice window shows a fixed text and handles nothing itself.
+INT_PTR CALLBACK NoticeProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+int HandleValue(HWND hWnd) {
+    return static_cast<int>(reinterpret_cast<INT_PTR>(hWnd));
+}
+
+void Apply(HWND hCtl, const ChatPlacement& p, int extraHeight = 0) {
+    if (!hCtl) return;
+    switch (p.action) {
+    case ChatPlacement::Keep: break;
+    case ChatPlacement::Hide: ShowWindow(hCtl, SW_HIDE); break;
+    case ChatPlacement::Place:
+        SetWindowPos(hCtl, nullptr, p.box.x, p.box.y, p.box.cx, p.box.cy + extraHeight,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        break;
+    }
+}
+
+SIZE WindowSize(HWND hWnd) {
+    RECT rc = {};
+    if (hWnd) GetWindowRect(hWnd, &rc);
+    return SIZE{rc.right - rc.left, rc.bottom - rc.top};
+}
+
+} // namespace
+
+CMainChatDlg::CMainChatDlg() {
+    m_own.m_pOwner = this;
+    m_own.m_pUserList = &m_users;
+    m_own.m_pGroupList = &m_users.Groups();
+}
+
+CMainChatDlg::~CMainChatDlg() {
+    DestroyWindowIfAny();
+}
+
+HWND CMainChatDlg::Create(HWND hParent) {
+    return CreateDialogParamW(QxResourceModule(), MAKEINTRESOURCEW(IDD_CHAT_DIALOG), hParent, DialogProc,
+                              reinterpret_cast<LPARAM>(this));
+}
+
+void CMainChatDlg::DestroyWindowIfAny() {
+    if (HasWindow()) DestroyWindow(m_hWnd);
+    m_hWnd = nullptr;
+}
+
+INT_PTR CALLBACK CMainChatDlg::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    CMainChatDlg* self = nullptr;
+    if (uMsg == WM_INITDIALOG) {
+        self = reinterpret_cast<CMainChatDlg*>(lParam);
+        SetWindowLongPtrW(hWnd, DWLP_USER, lParam);
+        self->m_hWnd = hWnd;
+    } else {
+        self = reinterpret_cast<CMainChatDlg*>(GetWindowLongPtrW(hWnd, DWLP_USER));
+    }
+    if (!self) return FALSE;
+    INT_PTR result = self->HandleMessage(uMsg, wParam, lParam);
+    if (uMsg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hWnd, DWLP_USER, 0);
+        self->m_hWnd = nullptr;
+    }
+    return result;
+}
+
+INT_PTR CMainChatDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    switch (uMsg) {
+    case WM_INITDIALOG: return OnInitDialog();
+    case WM_SIZE: OnSize(LOWORD(lParam), HIWORD(lParam)); return TRUE;
+    case WM_CLOSE: OnClose(); return TRUE;
+    case WM_DESTROY: OnDestroy(); return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_INPUT) {
+            EditCommandState();
+            if (HIWORD(wParam) == EN_CHANGE) UpdateInputScrollBar();
+        }
+        return TRUE;
+    case WM_CHAT_FOCUS_LIST: EditCommandState(); return TRUE;
+    case WM_SHOWWINDOW: EditCommandState(); return FALSE;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) {
+            SetFocus(m_hWnd);
+            if (m_ctl.m_hInput) SetFocus(m_ctl.m_hInput);
+        }
+        return FALSE;
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+        return OnCtlColor(uMsg, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    default: return FALSE;
+    }
+}
+
+BOOL CMainChatDlg::OnInitDialog() {
+    Trace(L"/**** CMainChatDlg::OnInitDialog enter: m_hWnd=%d****/", HandleValue(m_hWnd));
+    if (QxHasResourceLibrary()) {
+        m_sound.m_strBeepName = QxLoadString(IDS_BEEP_NAME, 64);
+        m_res.m_strPrivateChatLabel = QxLoadString(IDS_PRIVATE_CHAT, 128);
+    }
+    InitializeUI();
+    Layout();
+    if (m_features.m_dwFeature1 & QXCHAT_FEATURE_KEY_FOCUS) {
+        KbInstallFocusControl();
+        KbSetFocus(m_hWnd);
+        KbSetDialogFocus(m_hWnd);
+    }
+    Initialize();
+    Trace(L"/==== CMainChatDlg::OnInitDialog end: ====/");
+    return FALSE;
+}
+
+void CMainChatDlg::InitializeUI() {
+    m_hParentWnd = GetParent(m_hWnd);
+    ShowWindow(GetDlgItem(m_hWnd, IDC_PLACEHOLDER), SW_HIDE);
+    m_ctl.m_hMessageWnd = QxCreateMessageContainer(m_hWnd);
+    if (!m_ctl.m_hMessageWnd) {
+        Trace(L"Fail: CMainChatDlg::InitializeUI, m_hMessageWnd == NULL");
+        return;
+    }
+    m_ctl.m_hInput = GetDlgItem(m_hWnd, IDC_INPUT);
+    SendMessageW(m_ctl.m_hInput, EM_LIMITTEXT, 1000, 0);
+    m_ctl.m_hSend = GetDlgItem(m_hWnd, IDC_SEND);
+    ShowScrollBar(m_ctl.m_hInput, SB_VERT, FALSE);
+    m_ctl.m_hRecipient = GetDlgItem(m_hWnd, IDC_RECIPIENT);
+    m_ctl.m_hPhraseLabel = GetDlgItem(m_hWnd, IDC_PHRASE_LABEL);
+    ShowWindow(m_ctl.m_hPhraseLabel, SW_HIDE);
+    m_ctl.m_hHidden104 = GetDlgItem(m_hWnd, IDC_HIDDEN_104);
+    m_ctl.m_hHidden106 = GetDlgItem(m_hWnd, IDC_HIDDEN_106);
+    m_ctl.m_hSendToLabel = GetDlgItem(m_hWnd, IDC_SEND_TO_LABEL);
+
+    m_res.m_fontNormal = QxCreateChatFont(FW_NORMAL, false);
+    m_res.m_fontSemibold = QxCreateChatFont(FW_SEMIBOLD, false);
+    WPARAM font = reinterpret_cast<WPARAM>(m_res.m_fontNormal.Get());
+    for (HWND hWnd : {m_hWnd, m_ctl.m_hInput, m_ctl.m_hSendToLabel, m_ctl.m_hPhraseLabel})
+        if (hWnd) SendMessageW(hWnd, WM_SETFONT, font, FALSE);
+    if (QxHasResourceLibrary()) m_res.m_brushBackground.Reset(CreateSolidBrush(kBackground));
+
+    SetControlTexts();
+    CreateSendTooltip();
+    SetInputUIStatus(FALSE);
+    if (!(m_features.m_dwFeature1 & QXCHAT_FEATURE_QUICK_PHRASE)) ShowWindow(m_ctl.m_hPhraseLabel, SW_HIDE);
+    PostMessageW(m_hParentWnd, WM_SIZE, 0, 0);
+}
+
+void CMainChatDlg::SetControlTexts() {
+    const bool bLibrary = QxHasResourceLibrary();
+    auto text = [bLibrary](UINT id, const wchar_t* lpszDefault) {
+        std::wstring s = bLibrary ? QxLoadString(id) : std::wstring();
+        return s.empty() ? std::wstring(lpszDefault) : s;
+    };
+    if (m_ctl.m_hSend) SetWindowTextW(m_ctl.m_hSend, text(IDS_SEND, L"Send").c_str());
+    if (m_ctl.m_hSendToLabel) SetWindowTextW(m_ctl.m_hSendToLabel, text(IDS_SEND_TO, L"Send to:").c_str());
+    m_res.m_strSendTip = text(IDS_TIP_SEND_CHAT, L"Send Chat Message");
+    if (m_ctl.m_hPhraseLabel && (m_features.m_dwFeature1 & QXCHAT_FEATURE_QUICK_PHRASE))
+        SetWindowTextW(m_ctl.m_hPhraseLabel, text(IDS_PHRASE_LABEL, L"Quick Phrase:").c_str());
+}
+
+void CMainChatDlg::CreateSendTooltip() {
+    if (!m_ctl.m_hSend) return;
+    m_ctl.m_hSendTooltip =
+        CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, QxThisModule(), nullptr);
+    if (!m_ctl.m_hSendTooltip) return;
+    TOOLINFOW ti = {};
+    ti.cbSize = sizeof(ti);
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = m_hWnd;
+    ti.uId = reinterpret_cast<UINT_PTR>(m_ctl.m_hSend);
+    ti.lpszText = &m_res.m_strSendTip[0];
+    SendMessageW(m_ctl.m_hSendTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void CMainChatDlg::SetInputUIStatus(BOOL bEnable) {
+    Trace(L"/**** CMainChatDlg::SetInputUIStatus : bEnable = %d ****/", bEnable);
+    for (HWND hWnd : {m_ctl.m_hInput, m_ctl.m_hSend, m_ctl.m_hRecipient, m_ctl.m_hSendToLabel})
+        if (hWnd) EnableWindow(hWnd, bEnable);
+}
+
+int CMainChatDlg::FontLineHeight() const {
+    HDC hdc = GetDC(m_hWnd);
+    HGDIOBJ old = SelectObject(hdc, m_res.m_fontNormal ? static_cast<HGDIOBJ>(m_res.m_fontNormal.Get())
+                                                       : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(hdc, &tm);
+    SelectObject(hdc, old);
+    ReleaseDC(m_hWnd, hdc);
+    return tm.tmHeight + tm.tmExternalLeading;
+}
+
+void CMainChatDlg::Layout() {
+    if (!HasWindow() || !m_ctl.m_hInput) return;
+    ChatLayoutInput in;
+    GetClientRect(m_hWnd, &in.rcClient);
+    in.nFontHeight = FontLineHeight();
+    in.nRecipientHeight = WindowSize(m_ctl.m_hRecipient).cy;
+    in.szSendToLabel = WindowSize(m_ctl.m_hSendToLabel);
+    in.szPhraseLabel = WindowSize(m_ctl.m_hPhraseLabel);
+    in.dwFeatures = m_features.m_dwFeature1;
+    const ChatLayout layout = QxComputeChatLayout(in);
+    Apply(m_ctl.m_hInput, layout.input);
+    Apply(m_ctl.m_hSend, layout.send);
+    Apply(m_ctl.m_hRecipient, layout.recipient, kRecipientDropHeight);
+    Apply(m_ctl.m_hSendToLabel, layout.sendToLabel);
+    Apply(m_ctl.m_hPhraseLabel, layout.phraseLabel);
+    Apply(m_ctl.m_hPhraseBox, layout.phraseBox, kRecipientDropHeight);
+    Apply(m_ctl.m_hMessageWnd, layout.container);
+    for (HWND hWnd : {m_ctl.m_hHidden104, m_ctl.m_hHidden106})
+        if (hWnd) ShowWindow(hWnd, SW_HIDE);
+}
+
+void CMainChatDlg::OnSize(int cx, int cy) {
+    if (cx != 0 && cy != 0) Layout();
+    UpdateInputScrollBar();
+    if (m_ctl.m_hInput) SendMessageW(m_ctl.m_hInput, WM_CANCELMODE, 0, 0);
+    if (m_ctl.m_hMessageWnd) SendMessageW(m_ctl.m_hMessageWnd, WM_CANCELMODE, 0, 0);
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void CMainChatDlg::UpdateInputScrollBar() {
+    if (!m_ctl.m_hInput) return;
+    const bool bShow =
+        GetWindowTextLengthW(m_ctl.m_hInput) > 0 && SendMessageW(m_ctl.m_hInput, EM_GETLINECOUNT, 0, 0) > 2;
+    ShowScrollBar(m_ctl.m_hInput, SB_VERT, bShow);
+}
+
+INT_PTR CMainChatDlg::OnCtlColor(UINT uMsg, HDC hdc, HWND hCtl) {
+    if (uMsg == WM_CTLCOLOREDIT && hCtl == m_ctl.m_hInput) {
+        SetTextColor(hdc, kInputText);
+        SetBkColor(hdc, RGB(0xFF, 0xFF, 0xFF));
+        return reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
+    }
+    if (uMsg != WM_CTLCOLOREDIT && m_res.m_brushBackground) {
+        SetBkColor(hdc, kBackground);
+        return reinterpret_cast<INT_PTR>(m_res.m_brushBackground.Get());
+    }
+    return FALSE;
+}
+
+void CMainChatDlg::OnClose() {
+    Trace(L"/**** CMainChatDlg::OnClose enter****/");
+    Cleanup();
+    DestroyWindow(m_hWnd);
+    Trace(L"/==== CMainChatDlg::OnClose End ====/");
+}
+
+void CMainChatDlg::OnDestroy() {
+    Trace(L"/**** CMainChatDlg::OnDestroy enter ****/");
+    if (m_features.m_dwFeature1 & QXCHAT_FEATURE_KEY_FOCUS) {
+        KbSetFocus(nullptr);
+        KbSetDialogFocus(nullptr);
+        KbUninstallFocusControl();
+    }
+    for (HWND* phWnd : {&m_ctl.m_hMessageWnd, &m_ctl.m_hPhraseBox}) {
+        if (*phWnd) DestroyWindow(*phWnd);
+        *phWnd = nullptr;
+    }
+    if (m_hNoticeWnd) DestroyWindow(m_hNoticeWnd);
+    m_hNoticeWnd = nullptr;
+    m_res.m_brushBackground.Reset();
+    m_ctl = ChatDialogControls();
+    Trace(L"/==== CMainChatDlg::OnDestroy end ====/");
+}
+
+void CMainChatDlg::CloseDropDowns() {
+    for (HWND hWnd : {m_ctl.m_hRecipient, m_ctl.m_hPhraseBox})
+        if (hWnd) SendMessageW(hWnd, CB_SHOWDROPDOWN, FALSE, 0);
+}
+
+void CMainChatDlg::ShowNoticeWindow(BOOL bShow) {
+    if (!bShow) {
+        if (m_hNoticeWnd) ShowWindow(m_hNoticeWnd, SW_HIDE);
+        return;
+    }
+    if (!HasWindow()) return;
+    if (!m_hNoticeWnd) {
+        m_hNoticeWnd =
+            CreateDialogParamW(QxResourceModule(), MAKEINTRESOURCEW(IDD_NOTICE), m_hWnd, NoticeProc, 0);
+        if (!m_hNoticeWnd) return;
+    }
+    RECT rcDlg = {}, rcNotice = {};
+    GetWindowRect(m_hWnd, &rcDlg);
+    GetWindowRect(m_hNoticeWnd, &rcNotice);
+    const int cx = rcNotice.right - rcNotice.left, cy = rcNotice.bottom - rcNotice.top;
+    SetWindowPos(m_hNoticeWnd, HWND_TOP, rcDlg.left + (rcDlg.right - rcDlg.left - cx) / 2,
+                 rcDlg.top + (rcDlg.bottom - rcDlg.top - cy) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void CMainChatDlg::EditChat(LONG lNotifyCode) {
+    if (!HasWindow() || !m_ctl.m_hInput) return;
+    switch (lNotifyCode) {
+    case QXCHAT_EDIT_COPY: {
+        HWND hFocus = GetFocus();
+        const bool bInList =
+            m_ctl.m_hMessageWnd && (hFocus == m_ctl.m_hMessageWnd || IsChild(m_ctl.m_hMessageWnd, hFocus));
+        // The message list, which copies its own selection, comes with the message window.
+        if (!bInList) SendMessageW(m_ctl.m_hInput, WM_COPY, 0, 0);
+        EditCommandState();
+        break;
+    }
+    case QXCHAT_EDIT_PASTE:
+        SendMessageW(m_ctl.m_hInput, WM_PASTE, 0, 0);
+        InvalidateRect(m_hWnd, nullptr, TRUE);
+        break;
+    case QXCHAT_EDIT_CUT:
+        SendMessageW(m_ctl.m_hInput, WM_CUT, 0, 0);
+        EditCommandState();
+        break;
+    case QXCHAT_EDIT_FOCUS:
+        if (m_ctl.m_hMessageWnd) SetFocus(m_ctl.m_hMessageWnd);
+        SendMessageW(m_hWnd, WM_CHAT_FOCUS_LIST, 0, 0);
+        break;
+    default: break;
+    }
+}
+
+void CMainChatDlg::EditCommandState() {
+    if (!m_hParentWnd || !m_ctl.m_hInput) return;
+    const bool bInputFocus = GetFocus() == m_ctl.m_hInput;
+    DWORD dwStart = 0, dwEnd = 0;
+    SendMessageW(m_ctl.m_hInput, EM_GETSEL, reinterpret_cast<WPARAM>(&dwStart),
+                 reinterpret_cast<LPARAM>(&dwEnd));
+    const bool bSelection = bInputFocus && dwStart != dwEnd;
+    const bool bPaste = bInputFocus && IsClipboardFormatAvailable(CF_UNICODETEXT);
+    SendMessageW(m_hParentWnd, WM_CHAT_EDIT_CAN_COPY, 1, bSelection);
+    SendMessageW(m_hParentWnd, WM_CHAT_EDIT_CAN_CUT, 0, bSelection);
+    SendMessageW(m_hParentWnd, WM_CHAT_EDIT_CAN_PASTE, 0, bPaste);
+}

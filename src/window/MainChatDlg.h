@@ -1,0 +1,165 @@
+// CMainChatDlg: the chat dialog and the conference engine behind it. One object per instance,
+// created with the instance; its window is created by Chat1 from dialog template 1000.
+//
+// The window side lives in src/window (dialog procedure, controls, layout), the engine side in
+// src/engine (configuration commands, rosters, host notification). State is grouped in the
+// plain structs of engine/ChatEngineState.h; rules that need no window are plain functions.
+#pragma once
+
+#include "engine/ChatEngineState.h"
+#include "participants/OwnUserItem.h"
+#include "participants/UserItem.h"
+#include "participants/UsersGroup.h"
+#include "window/GdiObject.h"
+
+#include <windows.h>
+#include <string>
+
+class Cchat;
+
+// Controls of the dialog once attached.
+struct ChatDialogControls {
+    HWND m_hInput = nullptr;       // 101
+    HWND m_hSend = nullptr;        // 102
+    HWND m_hRecipient = nullptr;   // 108
+    HWND m_hSendToLabel = nullptr; // 105
+    HWND m_hPhraseLabel = nullptr; // 107
+    HWND m_hHidden104 = nullptr;
+    HWND m_hHidden106 = nullptr;
+    HWND m_hMessageWnd = nullptr; // the message container
+    HWND m_hPhraseBox = nullptr;  // the quick-phrase box, when it exists
+    HWND m_hSendTooltip = nullptr;
+};
+
+// Drawing objects and texts the dialog keeps.
+struct ChatDialogResources {
+    GdiFont m_fontNormal;
+    GdiFont m_fontSemibold;
+    GdiBrush m_brushBackground; // #D7D7D7, only with a resource library
+    std::wstring m_strSendTip;
+    std::wstring m_strPrivateChatLabel; // resource string 1437
+};
+
+class CMainChatDlg {
+public:
+    CMainChatDlg();
+    ~CMainChatDlg();
+    CMainChatDlg(const CMainChatDlg&) = delete;
+    CMainChatDlg& operator=(const CMainChatDlg&) = delete;
+
+    // --- window side (src/window) ---
+    // Creates the modeless dialog from template 1000 of the resource module as a child of
+    // hParent. Null on failure.
+    HWND Create(HWND hParent);
+    HWND GetHwnd() const { return m_hWnd; }
+    bool HasWindow() const { return m_hWnd && IsWindow(m_hWnd); }
+    void DestroyWindowIfAny();
+
+    void SetInputUIStatus(BOOL bEnable);
+    // Places the controls for the current client area and feature mask.
+    void Layout();
+    // Closes the open drop-down lists of the recipient box and the quick-phrase box.
+    void CloseDropDowns();
+    // Shows or hides the notice window (template 1100), creating it on first use.
+    void ShowNoticeWindow(BOOL bShow);
+    // Edit commands of ChEditChat (0 copy, 1 paste, 2 cut, 3 focus).
+    void EditChat(LONG lNotifyCode);
+    // Sends the three edit-command state messages to the parent.
+    void EditCommandState();
+    const ChatDialogControls& Controls() const { return m_ctl; }
+
+    // The owner of the module's file dialogs (the host window given to QxNewInstance).
+    void SetFileDialogOwner(HWND hOwner) { m_hFileDialogOwner = hOwner; }
+    HWND GetFileDialogOwner() const { return m_hFileDialogOwner; }
+
+    // --- engine side (src/engine) ---
+    // Connection parameters of ChChat1.
+    void SetConnectionParams(const wchar_t* lpszServerAddress, LONG confHandle, LONG lChatRoomId,
+                             const wchar_t* lpszUserName, LONG userHandle, const wchar_t* lpszUserInfo,
+                             Cchat* pChatCtrl);
+    // Starts the engine: called once by the dialog's initialisation.
+    void Initialize();
+    // Tears the connection down; safe to run more than once.
+    void Cleanup();
+    LONG SetRosters(DWORD dwRoster);
+    LONG CallEnrollToSendMessages(LONG nSendInfo);
+    // Posts Msg to the service window and the SMC window, whichever are set. Always 1.
+    LONG SendMessageToService(UINT Msg, WPARAM wParam, LPARAM lParam);
+
+    LONG SetEventConfig(LONG lCommand, LONG lParam1, LONG lParam2);
+    LONG SelectFeature(DWORD dwFeature1, LONG lParam2);
+    void SetNBRStatus(DWORD dwStatus, DWORD dwOption);
+    LONG SetConfig(DWORD dwConfigType, const wchar_t* lpszConfig);
+    void SetPrivilege(DWORD dwBit);
+    void SetRosterStatus(LONG lNeedRosterInfo, LONG lBroadcastRosterInfo);
+    void SetUserType(LONG nUserType);
+    void SetMeetingType(LONG lMeetingType);
+    void SetBrowserType(LONG lBrowserType) { m_host.m_lBrowserType = lBrowserType; }
+    void AllowUserInput(LONG lInputPermission);
+    void ShowUserList(LONG lUserListPermission);
+    void SetSoundPreference(LONG lNeedPlaySound, const wchar_t* lpszSoundFileName, LONG lOptionValue,
+                            LONG lhWnd, LONG lCurTabIndex);
+    void SetSCParentWnd(HWND hWnd) { m_notify.m_hSCParentWnd = hWnd; }
+    // Re-applies the local user's privileges to the recipient list; the recipient list is not
+    // built yet, so only the trace of the request is written.
+    void HandlePrivilegeUpdate(BOOL bChanged);
+    // Sets every group's group-info-pending flag (recording switched on).
+    void MarkAllGroupsInfoPending();
+    // Group configuration and recipient requests of the host. The recipient list and the
+    // transfer messages are not built yet: these write their trace and answer "not done".
+    LONG AddGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupId, const wchar_t* pstrGroupName,
+                  LONG bShowMemberList, LONG bDefault, LONG lShowFactNameInUserList,
+                  const wchar_t* lpszGroupLabel);
+    LONG ModifyGroup(LONG nModifyIndex, LONG lModifyMask, LONG lModifyValue, LONG lModifyCount,
+                     const wchar_t* lpszReserved1, const wchar_t* lpszReserved2, DWORD dwReserved1,
+                     DWORD dwReserved2);
+    LONG AddAUser(DWORD dwNodeId);
+    LONG TransferMessages(DWORD dwType, DWORD dwTargetID, DWORD dwOption, const wchar_t* lpszMessage);
+    LONG GetMaxMinWidth(BOOL bIsMax) const { return bIsMax ? m_lMaxWidth : m_lMinWidth; }
+
+    // State, read by the instance and by tests through the instance.
+    const ChatConnectionParams& Connection() const { return m_conn; }
+    const ChatEngineStatus& Status() const { return m_status; }
+    const ChatHostSettings& Host() const { return m_host; }
+    const ChatFeatureState& Features() const { return m_features; }
+    const ChatEventConfig& EventConfig() const { return m_event; }
+    const ChatNotifyTargets& NotifyTargets() const { return m_notify; }
+    const ChatRecordingState& Recording() const { return m_recording; }
+    const ChatSoundPreference& Sound() const { return m_sound; }
+    COwnUserItem& OwnUser() { return m_own; }
+    CUserList& Users() { return m_users; }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    BOOL OnInitDialog();
+    void InitializeUI();
+    void SetControlTexts();
+    void CreateSendTooltip();
+    void OnSize(int cx, int cy);
+    void OnClose();
+    void OnDestroy();
+    INT_PTR OnCtlColor(UINT uMsg, HDC hdc, HWND hCtl);
+    void UpdateInputScrollBar();
+    int FontLineHeight() const;
+
+    HWND m_hWnd = nullptr;
+    HWND m_hParentWnd = nullptr;
+    HWND m_hNoticeWnd = nullptr;
+    HWND m_hFileDialogOwner = nullptr;
+    ChatDialogControls m_ctl;
+    ChatDialogResources m_res;
+    LONG m_lMaxWidth = 0; // nothing sets either limit
+    LONG m_lMinWidth = 0;
+
+    ChatConnectionParams m_conn;
+    ChatEngineStatus m_status;
+    ChatHostSettings m_host;
+    ChatFeatureState m_features;
+    ChatEventConfig m_event;
+    ChatNotifyTargets m_notify;
+    ChatRecordingState m_recording;
+    ChatSoundPreference m_sound;
+    CUserList m_users; // participants and the group list
+    COwnUserItem m_own;
+};
