@@ -59,12 +59,20 @@ CUsersGroup* CUsersGroupList::FindById(int nId) const {
     return nullptr;
 }
 
+CUsersGroup* CUsersGroupList::FindByIndex(int nIndex) const {
+    for (int i = 0; i < m_Groups.GetCount(); ++i) {
+        CUsersGroup* pGroup = m_Groups.GetAt(i);
+        if (pGroup && pGroup->m_nIndex == nIndex) return pGroup;
+    }
+    return nullptr;
+}
+
 CUsersGroup* CUsersGroupList::FindGroup(int nType, int nId, const wchar_t* lpszName, int* pnPos) const {
     if (pnPos) *pnPos = -1;
     for (int i = 0; i < m_Groups.GetCount(); ++i) {
         CUsersGroup* pGroup = m_Groups.GetAt(i);
         if (!pGroup || pGroup->m_nType != nType || pGroup->m_nId != nId) continue;
-        if (lpszName && !SameNameNoCase(pGroup->m_strName, lpszName)) return nullptr;
+        if (lpszName && !SameNameNoCase(pGroup->m_strName, lpszName)) continue;
         if (pnPos) *pnPos = i;
         return pGroup;
     }
@@ -72,11 +80,11 @@ CUsersGroup* CUsersGroupList::FindGroup(int nType, int nId, const wchar_t* lpszN
 }
 
 CUsersGroup* CUsersGroupList::FindGroup2(int nType, int nId, const wchar_t* lpszName) const {
+    if (lpszName) return FindGroup(nType, nId, lpszName);
     CUsersGroup* pLastNamed = nullptr;
     for (int i = 0; i < m_Groups.GetCount(); ++i) {
         CUsersGroup* pGroup = m_Groups.GetAt(i);
         if (!pGroup || pGroup->m_nType != nType || pGroup->m_nId != nId) continue;
-        if (lpszName) return SameNameNoCase(pGroup->m_strName, lpszName) ? pGroup : nullptr;
         if (pGroup->m_strName.empty()) return pGroup;
         pLastNamed = pGroup;
     }
@@ -90,14 +98,7 @@ CUsersGroup* CUsersGroupList::InsertGroup(int nPos, std::unique_ptr<CUsersGroup>
 
 CUsersGroup* CUsersGroupList::InsertGroupAfterIndex(int nIndex, std::unique_ptr<CUsersGroup> pGroup) {
     if (!pGroup) return nullptr;
-    int nPos = 0;
-    for (int i = 0; i < m_Groups.GetCount(); ++i) {
-        const CUsersGroup* pOther = m_Groups.GetAt(i);
-        if (pOther && pOther->m_nIndex == nIndex) {
-            nPos = i + 1;
-            break;
-        }
-    }
+    const int nPos = m_Groups.Find(FindByIndex(nIndex)) + 1; // 0 when no group has it
     CUsersGroup* pListed = InsertGroup(nPos, std::move(pGroup));
     if (pListed) {
         pListed->m_nInsertPos = nPos;

@@ -100,12 +100,18 @@ public:
     int Find(const CUsersGroup* pGroup) const { return m_Groups.Find(pGroup); }
     // The first group with this id.
     CUsersGroup* FindById(int nId) const;
+    // The first group, in list order, with this host-driven index (indexes may repeat after
+    // removals).
+    CUsersGroup* FindByIndex(int nIndex) const;
 
-    // Rights-based model: the first group with this type and id; a given name must equal its
-    // name without regard to case, or the result is none. *pnPos gets its position, -1 if none.
+    // Names given to the finds match without regard to case. A group of the same type and id
+    // but another name does not hide a later one whose name matches: otherwise adding that
+    // later group again would list it once more on every call.
+    // Rights-based model: the first group with this type and id (and the name, if given).
+    // *pnPos gets its position, -1 if none.
     CUsersGroup* FindGroup(int nType, int nId, const wchar_t* lpszName, int* pnPos = nullptr) const;
-    // Host-driven model: with a name, the first group with this type and id, if the name
-    // matches; without one, the first such group with an empty name, else the last one.
+    // Host-driven model: with a name, as FindGroup; without one, the first group with this type
+    // and id and an empty name, else the last such group.
     CUsersGroup* FindGroup2(int nType, int nId, const wchar_t* lpszName) const;
 
     // Both insertions take ownership and return the listed group, or null (the group is
