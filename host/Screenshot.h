@@ -1,0 +1,15 @@
+// Captures a window's area of the screen (what is actually shown, child windows included).
+#pragma once
+
+#include <windows.h>
+#include <cstdint>
+#include <vector>
+
+struct ScreenImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb; // top-down rows, 3 bytes per pixel
+};
+
+// BitBlt of the window's screen rectangle into a 24-bit DIB. Empty on failure.
+ScreenImage CaptureWindowArea(HWND hWnd);
