@@ -76,4 +76,14 @@ public:
     int Add(T* p, BOOL bNoDuplicate = FALSE) { return CLockedPtrArray::Add(p, bNoDuplicate); }
     BOOL InsertAt(int nIndex, T* p) { return CLockedPtrArray::InsertAt(nIndex, p); }
     T* GetAt(int nIndex) const { return static_cast<T*>(CLockedPtrArray::GetAt(nIndex)); }
+
+    // For arrays that own their elements: deletes them from last to first, then empties the
+    // array.
+    void DeleteAll() {
+        for (int i = GetCount() - 1; i >= 0; --i) {
+            delete GetAt(i);
+            RemoveAt(i);
+        }
+        RemoveAll();
+    }
 };

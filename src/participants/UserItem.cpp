@@ -153,11 +153,7 @@ int CUserList::CountSpeakers(BOOL bCountAll) const {
 }
 
 void CUserList::DestroyAll() {
-    for (int i = m_Users.GetCount() - 1; i >= 0; --i) {
-        delete m_Users.GetAt(i);
-        m_Users.RemoveAt(i);
-    }
-    m_Users.RemoveAll();
+    m_Users.DeleteAll();
     m_NodeIndex.clear();
     m_Groups.DestroyAll();
 }

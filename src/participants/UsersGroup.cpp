@@ -115,11 +115,7 @@ BOOL CUsersGroupList::RemoveGroup(int nId) {
 }
 
 void CUsersGroupList::DestroyAll() {
-    for (int i = m_Groups.GetCount() - 1; i >= 0; --i) {
-        delete m_Groups.GetAt(i);
-        m_Groups.RemoveAt(i);
-    }
-    m_Groups.RemoveAll();
+    m_Groups.DeleteAll();
 }
 
 CUsersGroup* CUsersGroupList::FindDefaultGroup(int nFrom, int* pnPos) const {

@@ -150,33 +150,20 @@ TEST_F(UserListTest, RoleTestCopiesTheUser) {
 }
 
 TEST_F(UserListTest, DuplicateTests) {
-    CUserItem same;
-    same.m_dwNodeId = 20;
-    same.m_dwUserId = 200;
-    EXPECT_EQ(list.FindDuplicate(same, FALSE), 20u);
-    same.m_dwUserId = 201;
-    EXPECT_EQ(list.FindDuplicate(same, FALSE), 0u);
+    EXPECT_EQ(list.FindDuplicate(*MakeUser(20, 200, L""), FALSE), 20u);
+    EXPECT_EQ(list.FindDuplicate(*MakeUser(20, 201, L""), FALSE), 0u);
 
     list.GetAt(2)->m_dwCustomerId = 7;
     list.GetAt(3)->m_dwCustomerId = 7;
-    CUserItem returning;
-    returning.m_dwNodeId = 60;
-    returning.m_dwUserId = 600;
-    returning.m_dwCustomerId = 7;
-    EXPECT_EQ(list.FindDuplicate(returning, TRUE), 30u); // the first with that customer id
-    EXPECT_EQ(list.FindDuplicate(returning, FALSE), 0u);
-    returning.m_dwCustomerId = 8;
-    EXPECT_EQ(list.FindDuplicate(returning, TRUE), 0u);
-}
+    auto pReturning = MakeUser(60, 600, L"", 0, 7);
+    EXPECT_EQ(list.FindDuplicate(*pReturning, TRUE), 30u); // the first with that customer id
+    EXPECT_EQ(list.FindDuplicate(*pReturning, FALSE), 0u);
+    EXPECT_EQ(list.FindDuplicate(*MakeUser(60, 600, L"", 0, 8), TRUE), 0u);
 
-TEST_F(UserListTest, NoCustomerIdNeverMatchesOtherParticipantsWithout) {
-    CUserItem guest;
-    guest.m_dwNodeId = 60;
-    guest.m_dwUserId = 600;
-    EXPECT_EQ(list.FindDuplicate(guest, TRUE), 0u);
-    guest.m_dwNodeId = 40;
-    guest.m_dwUserId = 400;
-    EXPECT_EQ(list.FindDuplicate(guest, TRUE), 40u); // the same record seen again
+    // Customer id 0 is "none": it never matches another participant without one, and the
+    // record falls back to the node and user id rule.
+    EXPECT_EQ(list.FindDuplicate(*MakeUser(60, 600, L""), TRUE), 0u);
+    EXPECT_EQ(list.FindDuplicate(*MakeUser(40, 400, L""), TRUE), 40u);
 }
 
 TEST_F(UserListTest, CountsSpeakers) {
