@@ -13,7 +13,7 @@ BYTE QxChatCharsetForLanguage(LANGID langId) {
     case 4100: return CHINESEBIG5_CHARSET;
     case 1041: return SHIFTJIS_CHARSET;
     case 1042:
-    case 2066: return HANGUL_CHARSET;
+    case 2066: return JOHAB_CHARSET; // 130 (not Hangul 129) on Korean systems
     case 2052: return GB2312_CHARSET;
     default: return ANSI_CHARSET;
     }

@@ -4,7 +4,7 @@
 
 #include "window/GdiObject.h"
 
-// Character set for a language id: Big5, Shift-JIS, Hangul, GB2312 or ANSI.
+// Character set for a language id: Big5 (136), Shift-JIS (128), 130 for Korean, GB2312 (134) or ANSI.
 BYTE QxChatCharsetForLanguage(LANGID langId);
 
 // Whether the language takes the default GUI font instead of Tahoma.
