@@ -35,8 +35,8 @@ enum : int {
 };
 
 // Numbers handed out, one counter per process each, so that no two ranges meet: a test that
-// sees a number of one kind where another belongs catches the mix-up. An operation that finds
-// its range used up answers ARM_ERROR_INVALID_STATE.
+// sees a number of one kind where another belongs catches the mix-up. When a range is used up,
+// Connect and AttachApe answer ARM_ERROR_INVALID_STATE, and a resource value or name handle is 0.
 enum : DWORD {
     QXNC_FIRST_NODE_ID = 1001, // ConnectConfirm's node_id, also the roster's node ids
     QXNC_LAST_NODE_ID = 19999,
@@ -136,9 +136,8 @@ enum : DWORD {
 };
 
 // The interfaces below are COM-style: pure virtual __stdcall operations in a fixed order.
-#define QXNC_INTERFACE struct
 
-QXNC_INTERFACE IArmNodeControllerSink {
+struct IArmNodeControllerSink {
     // The answer to Connect: result 0 and the node id, or a failure and node id 0.
     virtual int __stdcall ConnectConfirm(short result, DWORD node_id) = 0;
 
@@ -146,7 +145,7 @@ protected:
     ~IArmNodeControllerSink() = default;
 };
 
-QXNC_INTERFACE IArmConferenceSink {
+struct IArmConferenceSink {
     // The answer to JoinConference. text: the conference's name, here the decimal form of its
     // handle. value: the number of controllers in the conference, this one included (0 on a
     // failure).
@@ -157,7 +156,7 @@ protected:
     ~IArmConferenceSink() = default;
 };
 
-QXNC_INTERFACE IArmApeSink {
+struct IArmApeSink {
     // The answer to AttachApe: the handle AttachApe gave, the result, and the APE's user id (0
     // on a failure; the APE then does not exist).
     virtual int __stdcall ApeAttachConfirm(DWORD apeHandle, int result, DWORD userid) = 0;
@@ -172,7 +171,8 @@ QXNC_INTERFACE IArmApeSink {
     // A change of the roster of the APE's chat room (record counts, then the records).
     virtual int __stdcall ApeRosterChanged(DWORD ape_handle, WORD conf_handle, WORD add_num, WORD remove_num,
                                            WORD change_num, const QxRosterRecord* list) = 0;
-    // The APE was detached without asking (reason: QXNC_DETACH_*); its handle is dead.
+    // The APE was detached other than by its own DetachApe (reason: QXNC_DETACH_*), after its
+    // earlier callbacks; its handle is dead.
     virtual int __stdcall ApeDetachIndication(DWORD ape_handle, DWORD reason) = 0;
     // The answer to CacheSet, to the writer: entity_id is the cache handle, cache_action the
     // write's action, item_id the id the item got (0 on a failure) and item_count the number of
@@ -184,7 +184,7 @@ protected:
     ~IArmApeSink() = default;
 };
 
-QXNC_INTERFACE IArmSharedDataSink {
+struct IArmSharedDataSink {
     // A cache item: cache_id is the item's id within the cache, entity_id the cache handle.
     // mem_handle is a block holding the item (valid during the call; take a reference with
     // QxMemoryAddRef to keep it; releasing it during the call is harmless), null when there is
@@ -198,7 +198,7 @@ protected:
     ~IArmSharedDataSink() = default;
 };
 
-QXNC_INTERFACE IArmNameSink {
+struct IArmNameSink {
     // The answer to AllocNameHandles: the request's table with the handles filled in. A name has
     // the same handle for every APE of the conference. new_names: how many of the names the
     // conference had not known before.
@@ -211,33 +211,33 @@ protected:
 
 // Arguments that only this interface's callers fill, named here, are recorded in the test log
 // and have no further effect in the embedded conference unless said otherwise.
-QXNC_INTERFACE IArmNodeController {
+struct IArmNodeController {
     // Leaves everything (the other APEs see the removals), drops every undelivered callback and
     // frees the controller. Returns 0.
     virtual long __stdcall Release() = 0;
     // Connects to the network: ConnectConfirm(0, node id) follows. credentials: proxy
     // credentials text (none needed); flags, timeout_ms, reserved: recorded. 1201 for a null
     // sink, 1215 while connected or connecting.
-    virtual int __stdcall Connect(IArmNodeControllerSink * sink, const char* credentials, DWORD flags,
+    virtual int __stdcall Connect(IArmNodeControllerSink* sink, const char* credentials, DWORD flags,
                                   DWORD timeout_ms, DWORD reserved) = 0;
     // Leaves every conference (its APEs get ApeDetachIndication, QXNC_DETACH_DISCONNECTED) and
     // drops the node id. reason: 1 = the user closed (recorded). 1202 when not connected.
-    virtual int __stdcall Disconnect(IArmNodeControllerSink * sink, DWORD reason) = 0;
+    virtual int __stdcall Disconnect(IArmNodeControllerSink* sink, DWORD reason) = 0;
     // QXNC_OPTION_NEXT_SEND with a QxSendOption: the option of that APE's next SendData, which
     // hands it to the log; it is cleared by that send.
     virtual int __stdcall SetSendOption(int code, const void* data) = 0;
     // Joins a conference: ConferenceJoinConfirm follows. top_node: the node to join through, 0
     // for the network's own (recorded). capabilities: 1 data + 2 roster, 3 both (recorded).
     // 1202 when not connected, 1215 when already joined to that handle.
-    virtual int __stdcall JoinConference(DWORD top_node, WORD conf_handle, IArmConferenceSink * sink,
+    virtual int __stdcall JoinConference(DWORD top_node, WORD conf_handle, IArmConferenceSink* sink,
                                          DWORD capabilities) = 0;
     // Leaves a conference; this controller's APEs in it get ApeDetachIndication
     // (QXNC_DETACH_LEFT). top_node as for JoinConference. 1202 when not joined.
-    virtual int __stdcall LeaveConference(DWORD top_node, WORD conf_handle, IArmConferenceSink * sink) = 0;
+    virtual int __stdcall LeaveConference(DWORD top_node, WORD conf_handle, IArmConferenceSink* sink) = 0;
     // Attaches an APE to a joined conference: *ape_handle is set at once and ApeAttachConfirm
     // follows with the APE's user id. session: application session key, 0 (recorded).
-    virtual int __stdcall AttachApe(IArmApeSink * sink, DWORD session, WORD conf_handle,
-                                    DWORD * ape_handle) = 0;
+    virtual int __stdcall AttachApe(IArmApeSink* sink, DWORD session, WORD conf_handle,
+                                    DWORD* ape_handle) = 0;
     // Enrolls the APE (enroll 1) in a chat room's roster, or withdraws it (enroll 0).
     // ApeEnrollConfirm follows, then the roster changes: a first enrollment is announced to every
     // enrolled APE of the chat room and the newcomer receives the whole roster, itself included,
@@ -257,7 +257,7 @@ QXNC_INTERFACE IArmNodeController {
     // Detaches the APE: the others see its removal; its undelivered callbacks are dropped.
     virtual int __stdcall DetachApe(DWORD ape_handle) = 0;
     // The sink of the APE's cache answers and notifications, used when CacheAction gets none.
-    virtual int __stdcall SetSharedDataSink(DWORD ape_handle, IArmSharedDataSink * sink) = 0;
+    virtual int __stdcall SetSharedDataSink(DWORD ape_handle, IArmSharedDataSink* sink) = 0;
     // Gives a handle to each name of the table (1 to QXNC_MAX_NAMES entries):
     // AllocNameHandleConfirm follows. The same name in the same conference always has the same
     // handle; the handle names that conference's cache.
@@ -274,7 +274,7 @@ QXNC_INTERFACE IArmNodeController {
     // for the first item. priority: 0 to 255, 255 the highest (recorded). sink: where answers and
     // later notifications go, null for the APE's shared-data sink (1201 when there is none).
     virtual int __stdcall CacheAction(DWORD ape_handle, DWORD cache_handle, DWORD first_item, DWORD action,
-                                      DWORD priority, IArmSharedDataSink * sink) = 0;
+                                      DWORD priority, IArmSharedDataSink* sink) = 0;
 
 protected:
     ~IArmNodeController() = default;

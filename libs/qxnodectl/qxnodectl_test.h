@@ -61,7 +61,7 @@ struct QxNcCall {
 // as {type, "name", count, value}, AllocNameHandles its names as {"name", ...}, CacheSet its block
 // as "block(N bytes)" (or "bad block"), Release "Release()" without result.
 
-QXNC_INTERFACE IQxNodeControlTest {
+struct IQxNodeControlTest {
     // Forgets every script and the log.
     virtual void __stdcall Reset() = 0;
     // The next `times` calls of op return result and do nothing else (an entry point then
@@ -78,7 +78,7 @@ QXNC_INTERFACE IQxNodeControlTest {
     virtual DWORD __stdcall CallCount() = 0;
     // Copies call `index` (0 = oldest); its pointers stay valid until ClearCalls or Reset.
     // Returns 1, or 0 for an index out of range (*call is then zeroed).
-    virtual int __stdcall GetCall(DWORD index, QxNcCall * call) = 0;
+    virtual int __stdcall GetCall(DWORD index, QxNcCall* call) = 0;
     virtual void __stdcall ClearCalls() = 0;
 
     // The serial number of a live controller, 0 for anything else.
