@@ -173,7 +173,10 @@ private:
     AppendFile m_dumpFile;
 };
 
-TraceStore g_store;
+// Created at load. At process exit it is left alive: the loader may detach this library before
+// the modules that trace from their own detach handling, and their last lines must still be
+// stored. Only a real unload frees it.
+TraceStore* g_store = nullptr;
 
 // The length is measured first so that no line is ever cut, however long.
 bool FormatWide(const wchar_t* format, va_list args, std::wstring& out) {
@@ -209,11 +212,26 @@ bool FormatNarrow(const char* format, va_list args, std::wstring& out) {
 }
 
 int StoreLine(const std::wstring& line) {
-    g_store.Store(line);
+    if (!g_store) return -1;
+    g_store->Store(line);
     return static_cast<int>(line.size());
 }
 
 } // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD dwReason, LPVOID lpReserved) {
+    if (dwReason == DLL_PROCESS_ATTACH) {
+        try {
+            g_store = new TraceStore;
+        } catch (...) {
+            return FALSE;
+        }
+    } else if (dwReason == DLL_PROCESS_DETACH && !lpReserved) {
+        delete g_store;
+        g_store = nullptr;
+    }
+    return TRUE;
+}
 
 // No C++ exception may leave an entry: an allocation failure drops the line.
 extern "C" int __stdcall TLMTRACE(int, int, int, const wchar_t* lpszFormat, va_list args) {
@@ -258,11 +276,11 @@ extern "C" int __stdcall TLMTRACERAWA(int, int, int, const char* lpszLine) {
 
 extern "C" int __stdcall TLMDumptoFile(const wchar_t* lpszPath) {
     if (!lpszPath || !*lpszPath) {
-        g_store.CloseDump();
+        TLMDumpFileClose();
         return 0;
     }
     try {
-        return g_store.OpenDump(lpszPath) ? 1 : 0;
+        return g_store && g_store->OpenDump(lpszPath) ? 1 : 0;
     } catch (...) {
         return 0;
     }
@@ -273,18 +291,18 @@ extern "C" int __stdcall TLMIsDebugMode(void) {
 }
 
 extern "C" int __stdcall TLMDumpFileClose(void) {
-    return g_store.CloseDump() ? 1 : 0;
+    return g_store && g_store->CloseDump() ? 1 : 0;
 }
 
 extern "C" int __stdcall TLMAddLineSink(TLMLINESINK pfnSink, void* ctx) {
     if (!pfnSink) return 0;
     try {
-        return g_store.AddSink(LineSink{pfnSink, ctx}) ? 1 : 0;
+        return g_store && g_store->AddSink(LineSink{pfnSink, ctx}) ? 1 : 0;
     } catch (...) {
         return 0;
     }
 }
 
 extern "C" int __stdcall TLMRemoveLineSink(TLMLINESINK pfnSink, void* ctx) {
-    return g_store.RemoveSink(LineSink{pfnSink, ctx}) ? 1 : 0;
+    return g_store && g_store->RemoveSink(LineSink{pfnSink, ctx}) ? 1 : 0;
 }
