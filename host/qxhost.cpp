@@ -2,6 +2,7 @@
 // name as a real host does, creates an instance on the panel, configures it and starts the chat.
 //   --screenshot <path>  once the panel has painted, writes a PNG of the meeting window
 //   --exit               quits after the screenshot (or at once without one)
+#include "MessagePump.h"
 #include "PngWriter.h"
 #include "QxChatApi.h"
 #include "Screenshot.h"
@@ -87,21 +88,6 @@ bool PanelPainted() {
     GetClientRect(hDlg, &rcDlg);
     if (rcPanel.right != rcDlg.right || rcPanel.bottom != rcDlg.bottom) return false;
     return !GetUpdateRect(g_host.hMeeting, nullptr, FALSE) && !GetUpdateRect(hDlg, nullptr, FALSE);
-}
-
-// Runs the message loop until the condition holds or the time is up.
-bool PumpUntil(bool (*condition)(), DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (condition()) return true;
-        if (GetTickCount() - start > timeoutMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
 }
 
 bool StartChat() {

@@ -2,25 +2,12 @@
 // bounded message pump, and a few lookups into the chat panel's window tree.
 #pragma once
 
+#include "MessagePump.h"
+
 #include <windows.h>
 #include <functional>
 #include <string>
 #include <vector>
-
-// Pumps this thread's messages until the condition holds or timeoutMs has passed.
-inline bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (condition()) return true;
-        if (GetTickCount() - start > timeoutMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-}
 
 // Dispatches what is queued now, without waiting.
 inline void PumpPending() {
