@@ -99,6 +99,10 @@ INT_PTR CMainChatDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             if (HIWORD(wParam) == EN_CHANGE) UpdateInputScrollBar();
         }
         return TRUE;
+    case WM_TIMER:
+        // Every tick of any dialog timer drives the trace switch re-check.
+        TraceCheckEnable(0);
+        return TRUE;
     case WM_CHAT_FOCUS_LIST: EditCommandState(); return TRUE;
     case WM_SHOWWINDOW: EditCommandState(); return FALSE;
     case WM_ACTIVATE:

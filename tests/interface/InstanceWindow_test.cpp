@@ -223,4 +223,47 @@ TEST_F(InstanceWindowTest, TooltipTextComesFromTheResourceStringOfTheControlId) 
     EXPECT_GT(wcslen(expected), 0u);
 }
 
+// A modal dialog titled like the module's save dialog: ChDestroyModalDialog ends it with cancel.
+struct ModalProbe {
+    QxChatApi* api;
+    QXHCOMPONENT h;
+    LONG lResult = -1;
+};
+
+INT_PTR CALLBACK SaveTitledDialogProc(HWND hDlg, UINT uMsg, WPARAM, LPARAM lParam) {
+    if (uMsg == WM_INITDIALOG) {
+        SetWindowLongPtrW(hDlg, DWLP_USER, lParam);
+        wchar_t title[256] = {};
+        LoadStringW(GetModuleHandleW(L"qxres_lite.dll"), 1111, title, 256);
+        SetWindowTextW(hDlg, title);
+        PostMessageW(hDlg, WM_APP, 0, 0);
+        SetTimer(hDlg, 1, 3000, nullptr);
+        return TRUE;
+    }
+    if (uMsg == WM_APP) {
+        auto* probe = reinterpret_cast<ModalProbe*>(GetWindowLongPtrW(hDlg, DWLP_USER));
+        probe->lResult = probe->api->ChDestroyModalDialog(probe->h);
+    }
+    if (uMsg == WM_TIMER) EndDialog(hDlg, 99);
+    return FALSE;
+}
+
+TEST_F(InstanceWindowTest, DestroyModalDialogEndsTheSaveDialogWithCancel) {
+    TestHostWindow host;
+    Start(host.Get(), false);
+    EXPECT_EQ(api.ChDestroyModalDialog(h), 0) << "no such dialog open";
+    struct {
+        DLGTEMPLATE dlg;
+        WORD menu, cls, title;
+    } tmpl = {};
+    tmpl.dlg.style = WS_POPUP | WS_VISIBLE | WS_CAPTION;
+    tmpl.dlg.cx = 100;
+    tmpl.dlg.cy = 40;
+    ModalProbe probe{&api, h};
+    const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &tmpl.dlg, host.Get(),
+                                                   SaveTitledDialogProc, reinterpret_cast<LPARAM>(&probe));
+    EXPECT_EQ(probe.lResult, 1);
+    EXPECT_EQ(result, IDCANCEL);
+}
+
 } // namespace
