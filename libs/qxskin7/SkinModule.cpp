@@ -1,0 +1,62 @@
+#include "SkinModule.h"
+
+#include "qxskin7.h"
+
+#include <commctrl.h>
+
+namespace qxskin {
+namespace {
+
+// One UI thread uses the library, so plain fields suffice.
+struct ModuleState {
+    HMODULE hResource = nullptr;
+    LONG resourceCalls = 0;
+    LONG attachCalls = 0;
+    LONG detachCalls = 0;
+    LONG liveInstances = 0;
+    bool controlsRegistered = false;
+};
+
+ModuleState g_state;
+
+void RegisterControlClasses() {
+    if (g_state.controlsRegistered) return;
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    g_state.controlsRegistered = InitCommonControlsEx(&icc) != FALSE;
+}
+
+} // namespace
+
+HMODULE ResourceModule() {
+    return g_state.hResource;
+}
+
+} // namespace qxskin
+
+using qxskin::g_state;
+
+extern "C" void __stdcall SkinSetResourceModule(HMODULE hResourceModule) {
+    g_state.hResource = hResourceModule;
+    ++g_state.resourceCalls;
+}
+
+extern "C" void __stdcall SkinInstanceAttach(void) {
+    ++g_state.attachCalls;
+    ++g_state.liveInstances;
+    qxskin::RegisterControlClasses();
+}
+
+extern "C" void __stdcall SkinInstanceDetach(void) {
+    ++g_state.detachCalls;
+    if (g_state.liveInstances > 0) --g_state.liveInstances;
+}
+
+extern "C" BOOL __stdcall SkinGetDiagnostics(QXSKIN_DIAGNOSTICS* pDiagnostics) {
+    if (!pDiagnostics || pDiagnostics->cbSize < sizeof(QXSKIN_DIAGNOSTICS)) return FALSE;
+    pDiagnostics->hResourceModule = g_state.hResource;
+    pDiagnostics->lResourceModuleCalls = g_state.resourceCalls;
+    pDiagnostics->lAttachCalls = g_state.attachCalls;
+    pDiagnostics->lDetachCalls = g_state.detachCalls;
+    pDiagnostics->lLiveInstances = g_state.liveInstances;
+    return TRUE;
+}

@@ -1,0 +1,100 @@
+// qxskin7 is bound by ordinal, both at run time and through its import library.
+#include "qxskin7.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SkinLibrary : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(m_h = LoadLibraryW(L"qxskin7.dll"), nullptr);
+        m_setResource = Bind<PFN_SkinSetResourceModule>(QXSKIN_ORD_SET_RESOURCE_MODULE);
+        m_attach = Bind<PFN_SkinInstanceAttach>(QXSKIN_ORD_INSTANCE_ATTACH);
+        m_detach = Bind<PFN_SkinInstanceDetach>(QXSKIN_ORD_INSTANCE_DETACH);
+        m_diagnostics = Bind<PFN_SkinGetDiagnostics>(QXSKIN_ORD_GET_DIAGNOSTICS);
+        ASSERT_TRUE(m_setResource && m_attach && m_detach && m_diagnostics);
+    }
+    void TearDown() override {
+        if (m_h) FreeLibrary(m_h);
+    }
+    template <typename Fn> Fn Bind(int ordinal) {
+        return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m_h, MAKEINTRESOURCEA(ordinal))));
+    }
+    QXSKIN_DIAGNOSTICS Diagnostics() {
+        QXSKIN_DIAGNOSTICS d = {};
+        d.cbSize = sizeof(d);
+        EXPECT_TRUE(m_diagnostics(&d));
+        return d;
+    }
+
+    HMODULE m_h = nullptr;
+    PFN_SkinSetResourceModule m_setResource = nullptr;
+    PFN_SkinInstanceAttach m_attach = nullptr;
+    PFN_SkinInstanceDetach m_detach = nullptr;
+    PFN_SkinGetDiagnostics m_diagnostics = nullptr;
+};
+
+TEST_F(SkinLibrary, ExportsNoNames) {
+    for (const char* name :
+         {"SkinSetResourceModule", "SkinInstanceAttach", "SkinInstanceDetach", "SkinGetDiagnostics"})
+        EXPECT_EQ(GetProcAddress(m_h, name), nullptr) << name;
+}
+
+TEST_F(SkinLibrary, KeepsTheLastResourceModule) {
+    const LONG calls = Diagnostics().lResourceModuleCalls;
+    HMODULE self = GetModuleHandleW(nullptr);
+    m_setResource(self);
+    EXPECT_EQ(Diagnostics().hResourceModule, self);
+    m_setResource(m_h);
+    EXPECT_EQ(Diagnostics().hResourceModule, m_h);
+    m_setResource(nullptr);
+    EXPECT_EQ(Diagnostics().hResourceModule, nullptr);
+    EXPECT_EQ(Diagnostics().lResourceModuleCalls, calls + 3);
+}
+
+TEST_F(SkinLibrary, CountsInstancesAndIgnoresUnmatchedDetach) {
+    const QXSKIN_DIAGNOSTICS before = Diagnostics();
+    m_attach();
+    m_attach();
+    EXPECT_EQ(Diagnostics().lLiveInstances, before.lLiveInstances + 2);
+    m_detach();
+    m_detach();
+    EXPECT_EQ(Diagnostics().lLiveInstances, before.lLiveInstances);
+    while (Diagnostics().lLiveInstances > 0)
+        m_detach();
+    m_detach(); // one too many
+    const QXSKIN_DIAGNOSTICS after = Diagnostics();
+    EXPECT_EQ(after.lLiveInstances, 0);
+    EXPECT_EQ(after.lAttachCalls, before.lAttachCalls + 2);
+    EXPECT_GE(after.lDetachCalls, before.lDetachCalls + 3);
+}
+
+TEST_F(SkinLibrary, AttachRegistersTheControlClasses) {
+    m_attach();
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    EXPECT_TRUE(GetClassInfoExW(nullptr, L"tooltips_class32", &wc));
+    m_detach();
+}
+
+TEST_F(SkinLibrary, DiagnosticsRefuseAShortStructure) {
+    EXPECT_FALSE(m_diagnostics(nullptr));
+    QXSKIN_DIAGNOSTICS d = {};
+    d.cbSize = sizeof(d) - 1;
+    EXPECT_FALSE(m_diagnostics(&d));
+}
+
+TEST_F(SkinLibrary, ImportLibraryReachesTheSameEntries) {
+    const LONG attaches = Diagnostics().lAttachCalls;
+    SkinInstanceAttach();
+    SkinInstanceDetach();
+    SkinSetResourceModule(m_h);
+    EXPECT_EQ(Diagnostics().lAttachCalls, attaches + 1);
+    EXPECT_EQ(Diagnostics().hResourceModule, m_h);
+    QXSKIN_DIAGNOSTICS d = {};
+    d.cbSize = sizeof(d);
+    EXPECT_TRUE(SkinGetDiagnostics(&d));
+}
+
+} // namespace
