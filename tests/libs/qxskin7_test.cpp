@@ -70,14 +70,6 @@ TEST_F(SkinLibrary, CountsInstancesAndIgnoresUnmatchedDetach) {
     EXPECT_GE(after.lDetachCalls, before.lDetachCalls + 3);
 }
 
-TEST_F(SkinLibrary, AttachRegistersTheControlClasses) {
-    m_attach();
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    EXPECT_TRUE(GetClassInfoExW(nullptr, L"tooltips_class32", &wc));
-    m_detach();
-}
-
 TEST_F(SkinLibrary, DiagnosticsRefuseAShortStructure) {
     EXPECT_FALSE(m_diagnostics(nullptr));
     QXSKIN_DIAGNOSTICS d = {};
