@@ -176,6 +176,8 @@ TEST_P(ResourceLibrary, HeaderFormatsContainTheSenderText) {
 TEST_P(ResourceLibrary, FileNamesAndFiltersFitTheirUse) {
     EXPECT_EQ(Full(IDS_AUTOSAVE_FILE).substr(0, 1), L"\\") << "appended to the folder without separator";
     EXPECT_EQ(Full(IDS_FALLBACK_FOLDER).substr(1, 2), L":\\");
+    for (int id : {IDS_AUTOSAVE_FILE, IDS_FALLBACK_FOLDER})
+        EXPECT_EQ(Full(id).find(L"\\\\"), std::wstring::npos) << id << " holds a doubled separator";
     EXPECT_EQ(_wcsicmp(Full(IDS_ALT_EXTENSION).c_str(), L"wcf"), 0) << "the open dialog checks for .wcf";
     for (int id : {IDS_EXTENSION, IDS_ALT_EXTENSION})
         EXPECT_EQ(Full(id).find(L'.'), std::wstring::npos) << id << " is used as \".%s\"";
