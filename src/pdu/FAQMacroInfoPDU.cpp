@@ -1,0 +1,13 @@
+#include "pdu/FAQMacroInfoPDU.h"
+
+CFAQMacroInfoPDU::CFAQMacroInfoPDU() : CChatXMLPDU(PDU_FAQ_MACRO_INFO, L"CFAQMacroInfoPDU") {}
+
+bool CFAQMacroInfoPDU::ParseXMLPDU(const std::string& strPDUBuffer) {
+    const TiXmlElement* pRoot = ParseRoot(strPDUBuffer);
+    if (!pRoot) return false;
+    ReadChildText(pRoot, "fname", m_strFirstName);
+    ReadChildText(pRoot, "lname", m_strLastName);
+    ReadChildText(pRoot, "phone", m_strPhone);
+    ReadChildText(pRoot, "email", m_strEmail);
+    return true;
+}

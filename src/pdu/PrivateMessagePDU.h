@@ -1,0 +1,31 @@
+// Type 2: a private message from one user to another, sent directly to the receiver.
+#pragma once
+
+#include "pdu/ChatXMLPDU.h"
+#include "pdu/Decimal.h"
+
+class CPrivateMessagePDU : public CChatXMLPDU {
+public:
+    CPrivateMessagePDU();
+
+    bool GenerateXMLPDU() override;
+    bool ParseXMLPDU(const std::string& strPDUBuffer) override;
+
+    void SetSendId(DWORD dwUserId) { m_strSendId = DecimalFromDword(dwUserId); }
+    DWORD GetSendId() const { return DwordFromDecimal(m_strSendId); }
+    void SetSenderName(const std::string& strName) { m_strSenderName = strName; }
+    std::string GetSenderName() const { return m_strSenderName; }
+    void SetRecId(DWORD dwUserId) { m_strRecId = DecimalFromDword(dwUserId); }
+    DWORD GetRecId() const { return DwordFromDecimal(m_strRecId); }
+    void SetReceiverName(const std::string& strName) { m_strReceiverName = strName; }
+    std::string GetReceiverName() const { return m_strReceiverName; }
+    void SetMessageText(const std::string& strText) { m_strMessage = strText; }
+    std::string GetMessageText() const { return m_strMessage; }
+
+private:
+    std::string m_strSendId;
+    std::string m_strSenderName;
+    std::string m_strRecId;
+    std::string m_strReceiverName;
+    std::string m_strMessage;
+};

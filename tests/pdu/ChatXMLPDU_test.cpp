@@ -1,0 +1,219 @@
+#include "pdu/ChatXMLPDU.h"
+
+#include <functional>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "PDUTestSupport.h"
+#include "pdu/ChatUserInfoPDU.h"
+#include "pdu/CustomerIdPDU.h"
+#include "pdu/FAQContentPDU.h"
+#include "pdu/FAQMacroInfoPDU.h"
+#include "pdu/GroupInfoPDU.h"
+#include "pdu/GroupMessagePDU.h"
+#include "pdu/PrimCustNodeIdPDU.h"
+#include "pdu/PrivateMessagePDU.h"
+#include "pdu/RosterInfoPDU.h"
+#include "pdu/TransferMessagePDU.h"
+#include "pdu/TypingIndicatorPDU.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+struct PDUClass {
+    const wchar_t* lpszName;
+    int nType;
+    std::function<std::unique_ptr<CChatXMLPDU>()> create;
+};
+
+// Every class with the common parse steps (the FAQ content PDU has its own entry point).
+const std::vector<PDUClass>& ParsingClasses() {
+    static const std::vector<PDUClass> classes = {
+        {L"CGroupInfoPDU", 1, [] { return std::make_unique<CGroupInfoPDU>(); }},
+        {L"CPrivateMessagePDU", 2, [] { return std::make_unique<CPrivateMessagePDU>(); }},
+        {L"CGroupMessagePDU", 3, [] { return std::make_unique<CGroupMessagePDU>(); }},
+        {L"CChatUserInfoPDU", 4, [] { return std::make_unique<CChatUserInfoPDU>(); }},
+        {L"CRosterInfoPDU", 5, [] { return std::make_unique<CRosterInfoPDU>(); }},
+        {L"CTypingIndicatorPDU", 6, [] { return std::make_unique<CTypingIndicatorPDU>(); }},
+        {L"CFAQMacroInfoPDU", 8, [] { return std::make_unique<CFAQMacroInfoPDU>(); }},
+        {L"CTransferMessagePDU", 9, [] { return std::make_unique<CTransferMessagePDU>(); }},
+        {L"CPrimCustNodeIdPDU", 10, [] { return std::make_unique<CPrimCustNodeIdPDU>(); }},
+        {L"CCustomerIdPDU", 11, [] { return std::make_unique<CCustomerIdPDU>(); }},
+    };
+    return classes;
+}
+
+std::vector<std::wstring> ParseLines(const PDUClass& cls, const std::string& strBuffer, bool* pbOk) {
+    TraceCapture capture;
+    *pbOk = cls.create()->ParseXMLPDU(strBuffer);
+    return FailLines(capture);
+}
+
+} // namespace
+
+TEST(ChatXMLPDU, UserInfoTextFormByteForByte) {
+    CChatUserInfoPDU pdu;
+    pdu.SetUserId(7);
+    pdu.SetName("Ann");
+    ASSERT_TRUE(pdu.GenerateXMLPDU());
+    const std::string text = pdu.GetXMLText();
+    EXPECT_EQ("<chat ver=\"1.0\"><mtype>4</mtype><uid>7</uid><un><![CDATA[Ann]]></un></chat>", text);
+    // Sent as exactly these bytes: nothing after the end tag.
+    EXPECT_EQ(text.size(), strlen(text.c_str()));
+}
+
+TEST(ChatXMLPDU, CDataTerminatorIsBrokenUpAndStaysSo) {
+    struct Case {
+        const char* lpszText;
+        const char* lpszWritten;
+    } cases[] = {
+        {"a]]>b", "a]] >b"}, {"]]>]]>", "]] >]] >"},           {"]]]>", "]]] >"},
+        {"]]", "]]"},        {"<b>&amp;</b>", "<b>&amp;</b>"},
+    };
+    for (const Case& c : cases) {
+        CChatUserInfoPDU pdu;
+        pdu.SetUserId(1);
+        pdu.SetName(c.lpszText);
+        ASSERT_TRUE(pdu.GenerateXMLPDU());
+        EXPECT_EQ(Doc(4, std::string("<uid>1</uid><un><![CDATA[") + c.lpszWritten + "]]></un>"),
+                  pdu.GetXMLText());
+        CChatUserInfoPDU received;
+        ASSERT_TRUE(received.ParseXMLPDU(pdu.GetXMLText())) << c.lpszText;
+        EXPECT_EQ(c.lpszWritten, received.GetName());
+    }
+}
+
+TEST(ChatXMLPDU, EmptyFieldsLeaveTheirElementsOut) {
+    CChatUserInfoPDU pdu;
+    pdu.SetUserId(7);
+    ASSERT_TRUE(pdu.GenerateXMLPDU());
+    EXPECT_EQ(Doc(4, "<uid>7</uid>"), pdu.GetXMLText());
+    CChatUserInfoPDU empty;
+    ASSERT_TRUE(empty.GenerateXMLPDU());
+    EXPECT_EQ("<chat ver=\"1.0\"><mtype>4</mtype></chat>", empty.GetXMLText());
+}
+
+TEST(ChatXMLPDU, TheBaseAndTheReceivedOnlyClassesGenerateNothing) {
+    CChatXMLPDU base;
+    EXPECT_FALSE(base.GenerateXMLPDU());
+    EXPECT_FALSE(base.ParseXMLPDU(Doc(4, "<uid>7</uid><un/>")));
+    EXPECT_EQ("", base.GetMessageType());
+    CFAQContentPDU faq(nullptr);
+    CFAQMacroInfoPDU macro;
+    CPrimCustNodeIdPDU primary;
+    CCustomerIdPDU customer;
+    for (CChatXMLPDU* pdu : std::vector<CChatXMLPDU*>{&faq, &macro, &primary, &customer}) {
+        EXPECT_FALSE(pdu->GenerateXMLPDU());
+        EXPECT_EQ("", pdu->GetXMLText());
+    }
+}
+
+TEST(ChatXMLPDU, ConstructionSetsTheTypeString) {
+    for (const PDUClass& cls : ParsingClasses())
+        EXPECT_EQ(std::to_string(cls.nType), cls.create()->GetMessageType()) << cls.lpszName;
+    EXPECT_EQ("7", CFAQContentPDU(nullptr).GetMessageType());
+}
+
+TEST(ChatXMLPDU, TypeProbe) {
+    struct Case {
+        std::string strBuffer;
+        int nType;
+    } cases[] = {
+        {Doc(3, ""), 3},
+        {"<chat><mtype>11</mtype></chat>", 11},
+        {"<chat ver=\"9.9\"><mtype>1</mtype></chat>", 1},
+        {"<chat ver=\"1.0\"><mtype> 6 </mtype></chat>", 6},
+        {"<chat ver=\"1.0\"><mtype>0</mtype></chat>", 0},
+        {"<chat ver=\"1.0\"><mtype>12</mtype></chat>", 0},
+        {"<chat ver=\"1.0\"><mtype>abc</mtype></chat>", 0},
+        {"<chat ver=\"1.0\"><mtype></mtype></chat>", 0},
+        {"<chat ver=\"1.0\"><mtype/></chat>", 0},
+        {"<chat ver=\"1.0\"></chat>", 0},
+        {"<chat ver=\"1.0\"><mtype>-4</mtype></chat>", 0},
+        // Too large for any integer: no wrap-around into a valid code.
+        {"<chat ver=\"1.0\"><mtype>99999999999999999999</mtype></chat>", 0},
+        {"<chat ver=\"1.0\"><mtype>4294967299</mtype></chat>", 0},
+        {"<other><mtype>3</mtype></other>", 0},
+        {"<!--chat--><x/>", 0},
+        {"not xml", 0},
+        {"", 0},
+    };
+    TraceCapture capture;
+    for (const Case& c : cases) {
+        CChatXMLPDU scratch;
+        EXPECT_EQ(c.nType, scratch.GetPDUType(c.strBuffer)) << c.strBuffer;
+        // Any class serves as the scratch object.
+        EXPECT_EQ(c.nType, CGroupInfoPDU().GetPDUType(c.strBuffer)) << c.strBuffer;
+    }
+    EXPECT_THAT(capture.Lines(), IsEmpty());
+}
+
+TEST(ChatXMLPDU, VersionTwoParsesLikeVersionOne) {
+    for (const char* lpszVer : {"1.0", "2.0"}) {
+        CChatUserInfoPDU pdu;
+        ASSERT_TRUE(pdu.ParseXMLPDU(Doc(4, "<uid>7</uid><un><![CDATA[Ann]]></un>", lpszVer))) << lpszVer;
+        EXPECT_EQ("7", pdu.GetUserId());
+        EXPECT_EQ("Ann", pdu.GetName());
+    }
+}
+
+TEST(ChatXMLPDU, ParsingAfterAProbeStartsFromAnEmptyTree) {
+    CChatUserInfoPDU pdu;
+    const std::string text = Doc(4, "<uid>7</uid><un>Ann</un>");
+    ASSERT_EQ(4, pdu.GetPDUType(text));
+    ASSERT_TRUE(pdu.ParseXMLPDU(text));
+    int nRoots = 0;
+    for (const TiXmlNode* p = pdu.FirstChild(); p; p = p->NextSibling())
+        ++nRoots;
+    EXPECT_EQ(1, nRoots);
+}
+
+// The common steps of every class, each with its own line naming the class.
+TEST(ChatXMLPDU, CommonFailuresNameTheirClass) {
+    for (const PDUClass& cls : ParsingClasses()) {
+        const std::wstring prefix = std::wstring(L"Fail: ") + cls.lpszName + L"::ParseXMLPDU: ";
+        const int nOther = cls.nType == 4 ? 3 : 4;
+        const struct {
+            std::string strBuffer;
+            std::wstring strLine;
+        } cases[] = {
+            {"this is not XML", prefix + L"Error()"},
+            {"<chat ver=\"1.0\"><mtype>1</mtype>", prefix + L"Error()"},
+            {"<other ver=\"1.0\"/>", prefix + L"!node"},
+            {"<!--chat--><chat ver=\"1.0\"/>", prefix + L"!RootElement"},
+            {"<![CDATA[chat]]>", prefix + L"!RootElement"},
+            {Doc(cls.nType, "", "1.1"), prefix + L"!bRet"},
+            {"<chat><mtype>" + std::to_string(cls.nType) + "</mtype></chat>", prefix + L"!bRet"},
+            {Doc(nOther, ""), prefix + L"!bRet"},
+            {"<chat ver=\"1.0\"><mtype></mtype></chat>", prefix + L"!bRet"},
+            {"<chat ver=\"1.0\"/>", prefix + L"!bRet"},
+            {"<chat ver=\"1.0\"><mtype>99999999999999999999</mtype></chat>", prefix + L"!bRet"},
+        };
+        for (const auto& c : cases) {
+            bool bOk = true;
+            EXPECT_THAT(ParseLines(cls, c.strBuffer, &bOk), ElementsAre(c.strLine)) << c.strBuffer;
+            EXPECT_FALSE(bOk) << c.strBuffer;
+        }
+        // Only the group message traces an empty buffer.
+        bool bOk = true;
+        const std::vector<std::wstring> lines = ParseLines(cls, "", &bOk);
+        EXPECT_FALSE(bOk);
+        if (cls.nType == 3)
+            EXPECT_THAT(lines, ElementsAre(prefix + L"strPDUBuffer.empty()"));
+        else
+            EXPECT_THAT(lines, IsEmpty()) << cls.lpszName;
+    }
+}
+
+TEST(ChatXMLPDU, TheParsedTypeStringIsKept) {
+    CCustomerIdPDU pdu;
+    EXPECT_FALSE(pdu.ParseXMLPDU("<chat ver=\"1.0\"><mtype>x11</mtype><customerid>5</customerid></chat>"));
+    EXPECT_EQ("x11", pdu.GetMessageType());
+    CCustomerIdPDU accepted;
+    ASSERT_TRUE(
+        accepted.ParseXMLPDU("<chat ver=\"1.0\"><mtype> 11</mtype><customerid>5</customerid></chat>"));
+    EXPECT_EQ("11", accepted.GetMessageType());
+}
