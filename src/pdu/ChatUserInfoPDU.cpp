@@ -12,11 +12,6 @@ bool CChatUserInfoPDU::GenerateXMLPDU() {
 bool CChatUserInfoPDU::ParseXMLPDU(const std::string& strPDUBuffer) {
     const TiXmlElement* pRoot = ParseRoot(strPDUBuffer);
     if (!pRoot) return false;
-    const char* lpszUserId = ChildText(pRoot, "uid");
-    if (!lpszUserId) return Fail(L"!UserIDElem || !UserIDElem->GetText()");
-    m_strUserId = lpszUserId;
-    const TiXmlElement* pName = pRoot->FirstChildElement("un");
-    if (!pName) return Fail(L"!UserNameElem");
-    ReadText(pName, m_strName);
-    return true;
+    if (!ReadRequiredText(pRoot, "uid", m_strUserId, L"!UserIDElem || !UserIDElem->GetText()")) return false;
+    return ReadRequiredElement(pRoot, "un", m_strName, L"!UserNameElem");
 }

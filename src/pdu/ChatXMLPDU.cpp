@@ -20,6 +20,9 @@ std::string BreakCDataEnd(std::string strText) {
 
 } // namespace
 
+const wchar_t* const CChatXMLPDU::FAIL_SEND_ID = L"!SendIDElem || !SendIDElem->GetText()";
+const wchar_t* const CChatXMLPDU::FAIL_REC_ID = L"!ReveIDElem || !ReveIDElem->GetText()";
+
 CChatXMLPDU::CChatXMLPDU() : m_nTypeCode(PDU_NONE), m_lpszClassName(L"CChatXMLPDU") {}
 
 CChatXMLPDU::CChatXMLPDU(int nTypeCode, const wchar_t* lpszClassName)
@@ -163,4 +166,20 @@ void CChatXMLPDU::ReadText(const TiXmlElement* pElem, std::string& strField) {
 
 void CChatXMLPDU::ReadChildText(const TiXmlElement* pParent, const char* lpszName, std::string& strField) {
     ReadText(pParent->FirstChildElement(lpszName), strField);
+}
+
+bool CChatXMLPDU::ReadRequiredText(const TiXmlElement* pParent, const char* lpszName, std::string& strField,
+                                   const wchar_t* lpszFail) const {
+    const char* lpszText = ChildText(pParent, lpszName);
+    if (!lpszText) return Fail(lpszFail);
+    strField = lpszText;
+    return true;
+}
+
+bool CChatXMLPDU::ReadRequiredElement(const TiXmlElement* pParent, const char* lpszName,
+                                      std::string& strField, const wchar_t* lpszFail) const {
+    const TiXmlElement* pElem = pParent->FirstChildElement(lpszName);
+    if (!pElem) return Fail(lpszFail);
+    ReadText(pElem, strField);
+    return true;
 }

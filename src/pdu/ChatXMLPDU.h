@@ -84,6 +84,17 @@ protected:
     // Copies pElem's text into the field; an element without text leaves it unchanged.
     static void ReadText(const TiXmlElement* pElem, std::string& strField);
     static void ReadChildText(const TiXmlElement* pParent, const char* lpszName, std::string& strField);
+    // A child element that must have text: copies it, or traces lpszFail and returns false.
+    bool ReadRequiredText(const TiXmlElement* pParent, const char* lpszName, std::string& strField,
+                          const wchar_t* lpszFail) const;
+    // A child element that must exist (its text may be empty): copies its text, or traces
+    // lpszFail and returns false.
+    bool ReadRequiredElement(const TiXmlElement* pParent, const char* lpszName, std::string& strField,
+                             const wchar_t* lpszFail) const;
+
+    // Failure texts shared by the classes with sender and receiver ids.
+    static const wchar_t* const FAIL_SEND_ID;
+    static const wchar_t* const FAIL_REC_ID;
 
 private:
     enum LoadResult { LOAD_OK, LOAD_REFUSED, LOAD_ERROR };

@@ -12,11 +12,8 @@ bool CGroupInfoPDU::GenerateXMLPDU() {
 bool CGroupInfoPDU::ParseXMLPDU(const std::string& strPDUBuffer) {
     const TiXmlElement* pRoot = ParseRoot(strPDUBuffer);
     if (!pRoot) return false;
-    const char* lpszHandle = ChildText(pRoot, "grouphandle");
-    if (!lpszHandle) return Fail(L"!GroupHandleElem || !GroupHandleElem->GetText()");
-    m_strGroupHandle = lpszHandle;
-    const TiXmlElement* pName = pRoot->FirstChildElement("groupname");
-    if (!pName) return Fail(L"!GroupNameElem");
-    ReadText(pName, m_strGroupName);
-    return true;
+    if (!ReadRequiredText(pRoot, "grouphandle", m_strGroupHandle,
+                          L"!GroupHandleElem || !GroupHandleElem->GetText()"))
+        return false;
+    return ReadRequiredElement(pRoot, "groupname", m_strGroupName, L"!GroupNameElem");
 }

@@ -27,18 +27,12 @@ bool CGroupMessagePDU::GenerateXMLPDU() {
 bool CGroupMessagePDU::ParseXMLPDU(const std::string& strPDUBuffer) {
     const TiXmlElement* pRoot = ParseRoot(strPDUBuffer, true);
     if (!pRoot) return false;
-    const char* lpszSendId = ChildText(pRoot, "sendid");
-    if (!lpszSendId) return Fail(L"!SendIDElem || !SendIDElem->GetText()");
-    m_strSendId = lpszSendId;
+    if (!ReadRequiredText(pRoot, "sendid", m_strSendId, FAIL_SEND_ID)) return false;
     ReadChildText(pRoot, "sendnodeid", m_strSendNodeId);
     ReadChildText(pRoot, "SenderName", m_strSenderName);
-    const char* lpszGroupId = ChildText(pRoot, "groupid");
-    if (!lpszGroupId) return Fail(L"!GroupIDElem || !GroupIDElem->GetText()");
-    m_strGroupId = lpszGroupId;
+    if (!ReadRequiredText(pRoot, "groupid", m_strGroupId, L"!GroupIDElem || !GroupIDElem->GetText()"))
+        return false;
     ReadChildText(pRoot, "ReceiverName", m_strReceiverName);
     ReadChildText(pRoot, "GroupCacheId", m_strGroupCacheId);
-    const TiXmlElement* pMessage = pRoot->FirstChildElement("message");
-    if (!pMessage) return Fail(L"!MessageContentElem");
-    ReadText(pMessage, m_strMessage);
-    return true;
+    return ReadRequiredElement(pRoot, "message", m_strMessage, L"!MessageContentElem");
 }

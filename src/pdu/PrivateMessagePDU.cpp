@@ -15,16 +15,9 @@ bool CPrivateMessagePDU::GenerateXMLPDU() {
 bool CPrivateMessagePDU::ParseXMLPDU(const std::string& strPDUBuffer) {
     const TiXmlElement* pRoot = ParseRoot(strPDUBuffer);
     if (!pRoot) return false;
-    const char* lpszSendId = ChildText(pRoot, "sendid");
-    if (!lpszSendId) return Fail(L"!SendIDElem || !SendIDElem->GetText()");
-    m_strSendId = lpszSendId;
+    if (!ReadRequiredText(pRoot, "sendid", m_strSendId, FAIL_SEND_ID)) return false;
     ReadChildText(pRoot, "SenderName", m_strSenderName);
-    const char* lpszRecId = ChildText(pRoot, "recid");
-    if (!lpszRecId) return Fail(L"!ReveIDElem || !ReveIDElem->GetText()");
-    m_strRecId = lpszRecId;
+    if (!ReadRequiredText(pRoot, "recid", m_strRecId, FAIL_REC_ID)) return false;
     ReadChildText(pRoot, "ReceiverName", m_strReceiverName);
-    const TiXmlElement* pMessage = pRoot->FirstChildElement("message");
-    if (!pMessage) return Fail(L"!MessageContentElem");
-    ReadText(pMessage, m_strMessage);
-    return true;
+    return ReadRequiredElement(pRoot, "message", m_strMessage, L"!MessageContentElem");
 }

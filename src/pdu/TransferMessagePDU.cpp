@@ -27,20 +27,12 @@ bool CTransferMessagePDU::GenerateXMLPDU() {
 bool CTransferMessagePDU::ParseXMLPDU(const std::string& strPDUBuffer) {
     const TiXmlElement* pRoot = ParseRoot(strPDUBuffer);
     if (!pRoot) return false;
-    const char* lpszSendId = ChildText(pRoot, "sendid");
-    if (!lpszSendId) return Fail(L"!SendIDElem || !SendIDElem->GetText()");
-    m_strSendId = lpszSendId;
-    const char* lpszRecId = ChildText(pRoot, "recid");
-    if (!lpszRecId) return Fail(L"!ReveIDElem || !ReveIDElem->GetText()");
-    m_strRecId = lpszRecId;
+    if (!ReadRequiredText(pRoot, "sendid", m_strSendId, FAIL_SEND_ID)) return false;
+    if (!ReadRequiredText(pRoot, "recid", m_strRecId, FAIL_REC_ID)) return false;
     const TiXmlElement* pInfo = pRoot->FirstChildElement("messageinfo");
     if (!pInfo) return Fail(L"!MessageInfoElem");
-    const char* lpszSubType = ChildText(pInfo, "stype");
-    if (!lpszSubType) return Fail(L"!SubTypeElem || !SubTypeElem->GetText()");
-    m_strSubType = lpszSubType;
+    if (!ReadRequiredText(pInfo, "stype", m_strSubType, L"!SubTypeElem || !SubTypeElem->GetText()"))
+        return false;
     ReadChildText(pInfo, "option", m_strOption);
-    const TiXmlElement* pMessage = pInfo->FirstChildElement("message");
-    if (!pMessage) return Fail(L"!SubMessageElem");
-    ReadText(pMessage, m_strMessage);
-    return true;
+    return ReadRequiredElement(pInfo, "message", m_strMessage, L"!SubMessageElem");
 }

@@ -12,11 +12,6 @@ bool CTypingIndicatorPDU::GenerateXMLPDU() {
 bool CTypingIndicatorPDU::ParseXMLPDU(const std::string& strPDUBuffer) {
     const TiXmlElement* pRoot = ParseRoot(strPDUBuffer);
     if (!pRoot) return false;
-    const char* lpszSendId = ChildText(pRoot, "sendid");
-    if (!lpszSendId) return Fail(L"!SendIDElem || !SendIDElem->GetText()");
-    m_strSendId = lpszSendId;
-    const char* lpszRecId = ChildText(pRoot, "recid");
-    if (!lpszRecId) return Fail(L"!ReveIDElem || !ReveIDElem->GetText()");
-    m_strRecId = lpszRecId;
-    return true;
+    if (!ReadRequiredText(pRoot, "sendid", m_strSendId, FAIL_SEND_ID)) return false;
+    return ReadRequiredText(pRoot, "recid", m_strRecId, FAIL_REC_ID);
 }

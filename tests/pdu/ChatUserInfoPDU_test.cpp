@@ -38,9 +38,5 @@ TEST(ChatUserInfoPDU, EachFailureHasItsLine) {
          prefix + L"!UserIDElem || !UserIDElem->GetText()"},
         {"no un", Doc(4, "<uid>7</uid>"), prefix + L"!UserNameElem"},
     };
-    for (const FailCase& c : cases) {
-        std::vector<std::wstring> lines;
-        EXPECT_FALSE(ParseWithTrace<CChatUserInfoPDU>(c.strBuffer, &lines)) << c.lpszName;
-        EXPECT_THAT(lines, ElementsAre(c.strLine)) << c.lpszName;
-    }
+    ExpectEachFailure<CChatUserInfoPDU>(cases);
 }

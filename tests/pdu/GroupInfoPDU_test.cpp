@@ -36,9 +36,5 @@ TEST(GroupInfoPDU, EachFailureHasItsLine) {
          prefix + L"!GroupHandleElem || !GroupHandleElem->GetText()"},
         {"no name", Doc(1, "<grouphandle>5</grouphandle>"), prefix + L"!GroupNameElem"},
     };
-    for (const FailCase& c : cases) {
-        std::vector<std::wstring> lines;
-        EXPECT_FALSE(ParseWithTrace<CGroupInfoPDU>(c.strBuffer, &lines)) << c.lpszName;
-        EXPECT_THAT(lines, ElementsAre(c.strLine)) << c.lpszName;
-    }
+    ExpectEachFailure<CGroupInfoPDU>(cases);
 }

@@ -102,9 +102,5 @@ TEST(GroupMessagePDU, EachFailureHasItsLine) {
          prefix + L"!GroupIDElem || !GroupIDElem->GetText()"},
         {"no message", Doc(3, "<sendid>1</sendid><groupid>15</groupid>"), prefix + L"!MessageContentElem"},
     };
-    for (const FailCase& c : cases) {
-        std::vector<std::wstring> lines;
-        EXPECT_FALSE(ParseWithTrace<CGroupMessagePDU>(c.strBuffer, &lines)) << c.lpszName;
-        EXPECT_THAT(lines, ElementsAre(c.strLine)) << c.lpszName;
-    }
+    ExpectEachFailure<CGroupMessagePDU>(cases);
 }

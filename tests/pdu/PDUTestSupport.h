@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
 #include "TraceCapture.h"
 
 // The failure lines ("Fail: ...") among the captured trace lines, in order.
@@ -35,3 +38,12 @@ struct FailCase {
     std::string strBuffer;
     std::wstring strLine;
 };
+
+// Every case fails to parse into a T and traces exactly its one line.
+template <class T, size_t N> void ExpectEachFailure(const FailCase (&cases)[N]) {
+    for (const FailCase& c : cases) {
+        std::vector<std::wstring> lines;
+        EXPECT_FALSE(ParseWithTrace<T>(c.strBuffer, &lines)) << c.lpszName;
+        EXPECT_THAT(lines, ::testing::ElementsAre(c.strLine)) << c.lpszName;
+    }
+}

@@ -95,9 +95,5 @@ TEST(PrivateMessagePDU, EachFailureHasItsLine) {
         {"message nested too low", Doc(2, "<sendid>1</sendid><recid>2</recid><x><message/></x>"),
          prefix + L"!MessageContentElem"},
     };
-    for (const FailCase& c : cases) {
-        std::vector<std::wstring> lines;
-        EXPECT_FALSE(ParseWithTrace<CPrivateMessagePDU>(c.strBuffer, &lines)) << c.lpszName;
-        EXPECT_THAT(lines, ElementsAre(c.strLine)) << c.lpszName;
-    }
+    ExpectEachFailure<CPrivateMessagePDU>(cases);
 }

@@ -72,9 +72,5 @@ TEST(TransferMessagePDU, EachFailureHasItsLine) {
          Doc(9, "<sendid>1</sendid><recid>2</recid><messageinfo><stype>2</stype></messageinfo>"),
          prefix + L"!SubMessageElem"},
     };
-    for (const FailCase& c : cases) {
-        std::vector<std::wstring> lines;
-        EXPECT_FALSE(ParseWithTrace<CTransferMessagePDU>(c.strBuffer, &lines)) << c.lpszName;
-        EXPECT_THAT(lines, ElementsAre(c.strLine)) << c.lpszName;
-    }
+    ExpectEachFailure<CTransferMessagePDU>(cases);
 }

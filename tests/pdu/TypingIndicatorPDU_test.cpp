@@ -49,9 +49,5 @@ TEST(TypingIndicatorPDU, EachFailureHasItsLine) {
          prefix + L"!SendIDElem || !SendIDElem->GetText()"},
         {"no recid", Doc(6, "<sendid>7</sendid>"), prefix + L"!ReveIDElem || !ReveIDElem->GetText()"},
     };
-    for (const FailCase& c : cases) {
-        std::vector<std::wstring> lines;
-        EXPECT_FALSE(ParseWithTrace<CTypingIndicatorPDU>(c.strBuffer, &lines)) << c.lpszName;
-        EXPECT_THAT(lines, ElementsAre(c.strLine)) << c.lpszName;
-    }
+    ExpectEachFailure<CTypingIndicatorPDU>(cases);
 }
