@@ -10,10 +10,10 @@ bool CopyRoster(WORD count, const QxRosterRecord* list, std::vector<RecordSpec>*
     for (DWORD r = 0; list && r < count; ++r) {
         const QxRosterRecord& in = list[r];
         if (in.entry_count && !in.entries) return false;
-        RecordSpec spec;
-        spec.confHandle = in.conf_handle;
-        spec.chatRoomId = in.chat_room_id;
-        spec.version = in.version;
+        RecordSpec rec;
+        rec.confHandle = in.conf_handle;
+        rec.chatRoomId = in.chat_room_id;
+        rec.version = in.version;
         for (WORD e = 0; e < in.entry_count; ++e) {
             const QxEnrollEntry& entry = in.entries[e];
             if (entry.user_data_length > static_cast<int>(QXNC_MAX_DATA)) return false;
@@ -24,9 +24,9 @@ bool CopyRoster(WORD count, const QxRosterRecord* list, std::vector<RecordSpec>*
             copy.length = entry.user_data_length;
             if (copy.hasData && copy.length > 0)
                 copy.data.assign(entry.user_data, entry.user_data + copy.length);
-            spec.entries.push_back(std::move(copy));
+            rec.entries.push_back(std::move(copy));
         }
-        out->push_back(std::move(spec));
+        out->push_back(std::move(rec));
     }
     return true;
 }

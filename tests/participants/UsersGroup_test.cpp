@@ -12,11 +12,11 @@ struct GroupSpec {
     const wchar_t* lpszName;
 };
 
-std::unique_ptr<CUsersGroup> MakeGroup(CUserList* pOwner, const GroupSpec& spec) {
+std::unique_ptr<CUsersGroup> MakeGroup(CUserList* pOwner, const GroupSpec& def) {
     auto pGroup = std::make_unique<CUsersGroup>(pOwner);
-    pGroup->m_nType = spec.nType;
-    pGroup->m_nId = spec.nId;
-    pGroup->m_strName = spec.lpszName;
+    pGroup->m_nType = def.nType;
+    pGroup->m_nId = def.nId;
+    pGroup->m_strName = def.lpszName;
     return pGroup;
 }
 
@@ -25,8 +25,8 @@ protected:
     CUserList users;
     CUsersGroupList& groups = users.Groups();
 
-    CUsersGroup* Append(const GroupSpec& spec) {
-        return groups.InsertGroup(groups.GetCount(), MakeGroup(&users, spec));
+    CUsersGroup* Append(const GroupSpec& def) {
+        return groups.InsertGroup(groups.GetCount(), MakeGroup(&users, def));
     }
     CUserItem* AddUser(DWORD dwId, const wchar_t* lpszName, DWORD dwRoles) {
         auto pUser = std::make_unique<CUserItem>();
