@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <string>
 
+#include "qxnodectl.h"
+
 class Cchat;
 
 // What ChChat1 hands over.
@@ -24,8 +26,13 @@ struct ChatEngineStatus {
     BOOL m_bEnrolled = FALSE; // set by each enroll confirmation, cleared by Cleanup
     BOOL m_bInputPromptShown = FALSE;
     BOOL m_bSendReady = FALSE;
-    void* m_pArmNC = nullptr; // the node controller; none until connecting is built
-    DWORD m_apeHandle = 0;
+    IArmNodeController* m_pArmNC = nullptr; // one reference, released by Cleanup
+    DWORD m_apeHandle = 0;                  // 0 while not attached
+    DWORD m_dwCacheNumber = 0;              // N of the cache names, from the enroll confirmation
+    BOOL m_bAllCachesAllocated = FALSE;     // every cache name has its handle
+    BOOL m_bInRecovery = FALSE;
+    DWORD m_dwUserInfoCacheHandle = 0; // the user-info cache, 0 until its name has a handle
+    DWORD m_dwCustomerId = 0;          // the local customer id ("GuestID"); 0 = none
 };
 
 // Plain host settings.

@@ -1,5 +1,5 @@
-// CMainChatDlg, engine side: the configuration commands of the host, the roster value, the
-// start and teardown of the engine and the notifications to the host.
+// CMainChatDlg, engine side: the configuration commands of the host and the notifications to
+// the host.
 #include "window/MainChatDlg.h"
 
 #include "engine/EventConfig.h"
@@ -16,56 +16,6 @@ void CMainChatDlg::SetConnectionParams(const wchar_t* lpszServerAddress, LONG co
     if (lpszUserInfo) m_conn.m_strUserInfo = lpszUserInfo;
     m_conn.m_lUserHandle = userHandle;
     m_conn.m_pChatCtrl = pChatCtrl;
-}
-
-void CMainChatDlg::Initialize() {
-    Trace(L"/**** CMainChatDlg::Initialize() enter ****/");
-    m_status.m_bStarted = TRUE;
-    m_status.m_bEnrolled = FALSE;
-    // Obtaining the node controller and connecting come with the conference engine; without a
-    // controller the engine stays idle, as it does when none can be obtained.
-    int ret = 0;
-    m_status.m_bInputPromptShown = FALSE;
-    Trace(L"/==== CMainChatDlg::Initialize() End, m_pArmNC=%d, m_nConfId=%d, ret=%d ====/",
-          static_cast<int>(reinterpret_cast<INT_PTR>(m_status.m_pArmNC)), m_event.m_nConfId, ret);
-}
-
-void CMainChatDlg::Cleanup() {
-    Trace(L"/**** CMainChatDlg::Cleanup(): m_hWnd=%d, m_apeHandle=%d, m_confiHandle=%d ****/",
-          static_cast<int>(reinterpret_cast<INT_PTR>(m_hWnd)), m_status.m_apeHandle, m_conn.m_confiHandle);
-    m_status.m_pArmNC = nullptr;
-    m_status.m_apeHandle = 0;
-    m_status.m_bEnrolled = FALSE;
-    if (m_hNoticeWnd) {
-        DestroyWindow(m_hNoticeWnd);
-        m_hNoticeWnd = nullptr;
-    }
-    m_res.m_fontNormal.Reset();
-    m_res.m_fontSemibold.Reset();
-    m_res.m_brushBackground.Reset();
-    Trace(L"/==== CMainChatDlg::Cleanup() : end ====/");
-}
-
-LONG CMainChatDlg::CallEnrollToSendMessages(LONG /*nSendInfo*/) {
-    // Re-enrolling needs the connection; while not enrolled there is nothing to re-send, which
-    // succeeds only before the engine has started.
-    if (m_status.m_bEnrolled) return 0;
-    return m_status.m_bStarted ? 0 : 1;
-}
-
-LONG CMainChatDlg::SetRosters(DWORD dwRoster) {
-    Trace(L"/**** CMainChatDlg::SetRosters enter: dwRoster=%d, dwOldRoster=%d  ****/", dwRoster,
-          m_own.m_dwRoles);
-    if (dwRoster == m_own.m_dwRoles) return -1;
-    const DWORD dwOld = m_own.m_dwRoles, dwOldPrev = m_own.m_dwPrevRoles;
-    m_own.SetRoles(dwRoster);
-    if (CallEnrollToSendMessages(0)) {
-        Trace(L"/==== CMainChatDlg::SetRosters exit ====/");
-        return 1;
-    }
-    m_own.m_dwRoles = dwOld;
-    m_own.m_dwPrevRoles = dwOldPrev;
-    return -1;
 }
 
 LONG CMainChatDlg::SendMessageToService(UINT Msg, WPARAM wParam, LPARAM lParam) {
@@ -134,20 +84,6 @@ void CMainChatDlg::SetPrivilege(DWORD dwBit) {
     BOOL bChanged = m_own.SetPrivilege(dwBit);
     HandlePrivilegeUpdate(bChanged);
     Trace(L"/==== CMainChatDlg::SetPrivilege End. ====/");
-}
-
-void CMainChatDlg::SetRosterStatus(LONG lNeedRosterInfo, LONG lBroadcastRosterInfo) {
-    auto flips = [](LONG oldValue, LONG newValue) {
-        return (oldValue == 0 && newValue == 1) || (oldValue == 1 && newValue == 0);
-    };
-    BOOL bChanged = flips(m_own.m_bNeedRosterInfo, lNeedRosterInfo) ||
-                    flips(m_own.m_bBroadcastRosterInfo, lBroadcastRosterInfo);
-    m_own.m_bNeedRosterInfo = lNeedRosterInfo;
-    m_own.m_bBroadcastRosterInfo = lBroadcastRosterInfo;
-    if (!(lNeedRosterInfo && lBroadcastRosterInfo)) HandlePrivilegeUpdate(TRUE);
-    // Re-enrolling with the new flags needs the connection, which is not built yet; a change
-    // while enrolled cannot happen before it is.
-    (void)bChanged;
 }
 
 void CMainChatDlg::SetUserType(LONG nUserType) {

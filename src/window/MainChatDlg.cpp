@@ -57,6 +57,8 @@ CMainChatDlg::CMainChatDlg() {
 
 CMainChatDlg::~CMainChatDlg() {
     DestroyWindowIfAny();
+    // The sinks die with this object: the controller must be gone first.
+    if (m_status.m_pArmNC) Cleanup();
 }
 
 HWND CMainChatDlg::Create(HWND hParent) {

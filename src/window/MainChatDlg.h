@@ -7,15 +7,20 @@
 #pragma once
 
 #include "engine/ChatEngineState.h"
+#include "engine/EngineSinks.h"
 #include "participants/OwnUserItem.h"
 #include "participants/UserItem.h"
 #include "participants/UsersGroup.h"
+#include "pdu/ChatUserInfoPDU.h"
 #include "window/GdiObject.h"
 
 #include <windows.h>
+#include <memory>
 #include <string>
+#include <vector>
 
 class Cchat;
+class CRosterInfoPDU;
 
 // Controls of the dialog once attached.
 struct ChatDialogControls {
@@ -83,6 +88,36 @@ public:
     void Cleanup();
     LONG SetRosters(DWORD dwRoster);
     LONG CallEnrollToSendMessages(LONG nSendInfo);
+
+    // The controller's confirmations and indications (engine/Connection.cpp).
+    void ConnectConfirm(short result, DWORD node_id);
+    void ConferenceJoinConfirm(WORD conf_handle, const char* text, short result, DWORD value);
+    void ApeAttachConfirm(DWORD apeHandle, int result, DWORD userid);
+    void ApeEnrollConfirm(DWORD apehandle, short result, WORD resoruce_number,
+                          const QxResourceRecord* resource_list);
+    void ApeDetachIndication(DWORD a, DWORD b);
+    // Sends the local roster information; true when the controller accepted the request.
+    BOOL Enroll(LONG nSendInfo);
+    // Brings the group cache subscriptions in line with the local user's roles.
+    void SubscribeNeededGroupCaches();
+
+    // The roster (engine/Roster.cpp).
+    int ApeRosterChanged(DWORD ape_handle, WORD conf_handle, WORD add_num, WORD remove_num, WORD change_num,
+                         const QxRosterRecord* list);
+    int ExtractEnrollInfo(int index, CUserItem* pItem, const QxRosterRecord* pRoster);
+    int ProcessAddEnrollInfo(int nCount, const QxRosterRecord* pRecords);
+    int ProcessDeleteEnrollInfo(int nCount, const QxRosterRecord* pRecords);
+    int ProcessModifyEnrollInfo(int nCount, const QxRosterRecord* pRecords);
+    // Fills the PDU with the local user's roster information; false without a PDU.
+    bool FillLocalRosterInfo(CRosterInfoPDU* pRosterInfo) const;
+
+    // The names of users who have left (engine/HistoryRoster.cpp).
+    void RequestHistoryUserRoster();
+    // 0 stored, 1 not stored.
+    int HandleHistoryUserRoster(const std::string& strText);
+    // The name of the first history entry with this user id; false without one.
+    bool GetHistoryUserName(DWORD dwUserId, std::wstring& strName) const;
+    int HistoryRosterCount() const { return static_cast<int>(m_HistoryRoster.size()); }
     // Posts Msg to the service window and the SMC window, whichever are set. Always 1.
     LONG SendMessageToService(UINT Msg, WPARAM wParam, LPARAM lParam);
 
@@ -139,6 +174,28 @@ private:
     void OnSize(int cx, int cy);
     void OnClose();
     void OnDestroy();
+
+    // Shared-cache steps of the connection, built with the shared caches (engine/Connection.cpp).
+    BOOL AllocAllCacheHandles();
+    void ProcessRecovery(BOOL bGetAllHistory);
+    BOOL SubscribeGroupCache(DWORD dwGroupID, DWORD dwAction);
+    BOOL UnSubscribeGroupCache(DWORD dwGroupID);
+    // Recipient-box steps of the roster, built with the recipient list (engine/RecipientSteps.cpp).
+    void InsertAUserIntoCombox(CUserItem* pItem);
+    void RemoveAUserIntoCombox(CUserItem* pItem);
+    void ModifyAUserIntoCombox(CUserItem* pItem);
+    void FillRecipientBoxWithGroups();
+    BOOL IsSelectedRecipient(const CUserItem* pItem) const;
+    BOOL HasSelectedRecipient() const;
+    void ReevaluateSelection();
+    int FindShownUserEntry(DWORD dwUserId) const;
+    int FindFirstSendableEntry() const;
+    void SelectRecipientEntry(int nIndex);
+    BOOL SelectDefaultRecipient();
+    BOOL SelectedRecipientCanChat() const;
+    BOOL RecipientBoxEnabled() const;
+    void EnableRecipientBox(BOOL bEnable);
+    void EnableDialogControl(int nId, BOOL bEnable);
     INT_PTR OnCtlColor(UINT uMsg, HDC hdc, HWND hCtl);
     void UpdateInputScrollBar();
     int FontLineHeight() const;
@@ -162,4 +219,6 @@ private:
     ChatSoundPreference m_sound;
     CUserList m_users; // participants and the group list
     COwnUserItem m_own;
+    std::vector<std::unique_ptr<CChatUserInfoPDU>> m_HistoryRoster; // in arrival order
+    CChatEngineSinks m_sinks{this};
 };

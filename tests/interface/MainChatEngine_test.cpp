@@ -5,6 +5,7 @@
 #include "TraceCapture.h"
 #include "WindowTestUtil.h"
 #include "qxchat.h"
+#include "qxnodectl_test.h"
 #include "window/ChatFonts.h"
 
 #include <gtest/gtest.h>
@@ -41,10 +42,15 @@ TEST(SetRosters, StartedButNotEnrolledRefusesAndRestores) {
 }
 
 TEST(Initialize, WithoutAControllerTheEngineStaysIdle) {
+    IQxNodeControlTest* control = nullptr;
+    ASSERT_EQ(QxGetNodeControlTest(&control), 0);
+    control->Reset();
+    control->ScriptResult(QXNC_OP_GET_CONTROLLER_EX, ARM_ERROR_INVALID_STATE, 1);
     CMainChatDlg dlg;
     dlg.SetEventConfig(QXCHAT_EVT_CONFERENCE_ID, 77, 0);
     TraceCapture capture;
     dlg.Initialize();
+    control->Reset();
     EXPECT_EQ(capture.Lines(),
               (std::vector<std::wstring>{
                   L"/**** CMainChatDlg::Initialize() enter ****/",
