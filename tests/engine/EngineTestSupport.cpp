@@ -1,0 +1,70 @@
+#include "EngineTestSupport.h"
+
+#include "pdu/RosterInfoPDU.h"
+
+namespace enginetest {
+
+IQxNodeControlTest* FreshControl() {
+    IQxNodeControlTest* control = nullptr;
+    QxGetNodeControlTest(&control);
+    if (control) control->Reset();
+    return control;
+}
+
+std::vector<QxNcCall> CallsOf(DWORD op) {
+    IQxNodeControlTest* control = nullptr;
+    QxGetNodeControlTest(&control);
+    std::vector<QxNcCall> calls;
+    for (DWORD i = 0; control && i < control->CallCount(); ++i) {
+        QxNcCall call = {};
+        if (control->GetCall(i, &call) && call.op == op) calls.push_back(call);
+    }
+    return calls;
+}
+
+std::vector<DWORD> LoggedOps() {
+    IQxNodeControlTest* control = nullptr;
+    QxGetNodeControlTest(&control);
+    std::vector<DWORD> ops;
+    for (DWORD i = 0; control && i < control->CallCount(); ++i) {
+        QxNcCall call = {};
+        if (control->GetCall(i, &call)) ops.push_back(call.op);
+    }
+    return ops;
+}
+
+std::string RosterText(const std::string& strName, DWORD dwRoles, LONG lVisible, DWORD dwUserType,
+                       DWORD dwGuestId) {
+    CRosterInfoPDU pdu;
+    pdu.SetName(strName);
+    pdu.SetRoleSet(dwRoles);
+    pdu.SetVisible(lVisible);
+    pdu.SetUserType(dwUserType);
+    pdu.SetGuestId(dwGuestId);
+    pdu.GenerateXMLPDU();
+    return pdu.GetXMLText();
+}
+
+RosterList& RosterList::Record(DWORD dwChatRoomId, const std::vector<EntrySpec>& entries) {
+    std::vector<QxEnrollEntry> built;
+    for (const EntrySpec& spec : entries) {
+        m_texts.push_back(spec.strText);
+        const std::string& text = m_texts.back();
+        QxEnrollEntry entry = {};
+        entry.node_id = spec.dwNodeId;
+        entry.user_id = spec.dwUserId;
+        entry.user_data = spec.bNullData ? nullptr : text.data();
+        entry.user_data_length =
+            spec.nLength != EntrySpec::kOwnLength ? spec.nLength : static_cast<int>(text.size());
+        built.push_back(entry);
+    }
+    m_entries.push_back(std::move(built));
+    QxRosterRecord record = {};
+    record.chat_room_id = dwChatRoomId;
+    record.entry_count = static_cast<WORD>(m_entries.back().size());
+    record.entries = m_entries.back().empty() ? nullptr : m_entries.back().data();
+    m_records.push_back(record);
+    return *this;
+}
+
+} // namespace enginetest
