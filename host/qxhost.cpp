@@ -1,5 +1,7 @@
 // qxhost: a demo meeting host. It opens a meeting window with one chat panel, binds qxchat.dll by
-// name as a real host does, creates an instance on the panel, configures it and starts the chat.
+// name as a real host does, creates an instance on the panel, configures it and starts the chat,
+// which enrolls on the conference embedded in qxnodectl.dll; the stage shows what the chat told
+// the host about its enrollment.
 //   --screenshot <path>  once the panel has painted, writes a PNG of the meeting window
 //   --exit               quits after the screenshot (or at once without one)
 #include "MessagePump.h"
@@ -14,12 +16,16 @@ namespace {
 
 constexpr int kPanelWidth = 320;
 constexpr DWORD kPaintTimeoutMs = 10000;
+constexpr DWORD kEnrollTimeoutMs = 10000;
+
+enum class ChatState { Starting, Enrolled, Failed };
 
 struct HostState {
     QxChatApi api;
     HWND hMeeting = nullptr;
     HWND hPanel = nullptr;
     QXHCOMPONENT hChat = 0;
+    ChatState state = ChatState::Starting;
 };
 HostState g_host;
 
@@ -41,13 +47,26 @@ void PaintStage(HWND hWnd) {
     SetBkMode(hdc, TRANSPARENT);
     SetTextColor(hdc, RGB(0xFF, 0xFF, 0xFF));
     DrawTextW(hdc, L"Meeting stage", -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    const wchar_t* lpszState = g_host.state == ChatState::Enrolled ? L"Chat: enrolled in the conference"
+                               : g_host.state == ChatState::Failed ? L"Chat: enrollment failed"
+                                                                   : L"Chat: connecting...";
+    rc.top = rc.bottom - 40;
+    DrawTextW(hdc, lpszState, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     EndPaint(hWnd, &ps);
+}
+
+// The chat tells its service window when it has enrolled (lParam 0) or could not (-1).
+void OnChatNotify(HWND hWnd, WPARAM wParam, LPARAM lParam) {
+    if (wParam != QXCHAT_NOTIFY_ENROLL) return;
+    g_host.state = lParam == 0 ? ChatState::Enrolled : ChatState::Failed;
+    InvalidateRect(hWnd, nullptr, TRUE);
 }
 
 LRESULT CALLBACK MeetingProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
     case WM_SIZE: LayoutPanel(hWnd); return 0;
     case WM_PAINT: PaintStage(hWnd); return 0;
+    case WM_CHAT_NOTIFY_TO_SERVICE: OnChatNotify(hWnd, wParam, lParam); return 0;
     case WM_CLOSE:
         if (g_host.hChat) g_host.api.QxDeleteInstance(g_host.hChat);
         g_host.hChat = 0;
@@ -96,7 +115,7 @@ bool StartChat() {
     g_host.hChat = api.QxNewInstance(g_host.hPanel);
     if (!g_host.hChat) return false;
     api.ChSetMeetingType(g_host.hChat, 1);
-    api.ChSelectFeature(g_host.hChat, 0, 0, 0, 0, 0, nullptr);
+    api.ChSelectFeature(g_host.hChat, QXCHAT_FEATURE_ENROLL_FEEDBACK, 0, 0, 0, 0, nullptr);
     api.ChSetEventConfig(g_host.hChat, QXCHAT_EVT_SERVICE_WINDOW,
                          static_cast<LONG>(reinterpret_cast<LONG_PTR>(g_host.hMeeting)), 0, nullptr);
     api.ChSetRosterStatus(g_host.hChat, 1, 1, 0);
@@ -138,6 +157,8 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int nCmdShow) {
 
     int rc = 0;
     if (!shotPath.empty()) {
+        if (!PumpUntil([] { return g_host.state != ChatState::Starting; }, kEnrollTimeoutMs))
+            rc = Fail(L"the chat did not enroll in time");
         if (!PumpUntil(PanelPainted, kPaintTimeoutMs)) rc = Fail(L"the chat panel did not paint in time");
         RedrawWindow(g_host.hMeeting, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         const ScreenImage image = CaptureWindowArea(g_host.hMeeting);
