@@ -2,8 +2,9 @@
 // created with the instance; its window is created by Chat1 from dialog template 1000.
 //
 // The window side lives in src/window (dialog procedure, controls, layout), the engine side in
-// src/engine (configuration commands, rosters, host notification). State is grouped in the
-// plain structs of engine/ChatEngineState.h; rules that need no window are plain functions.
+// src/engine (configuration commands, the connection chain, the roster, host notification). State
+// is grouped in the plain structs of engine/ChatEngineState.h; rules that need no window are plain
+// functions (engine/RosterRules.h, engine/GroupSubscriptions.h, engine/EventConfig.h).
 #pragma once
 
 #include "engine/ChatEngineState.h"
