@@ -47,15 +47,15 @@ std::string RosterText(const std::string& strName, DWORD dwRoles, LONG lVisible,
 
 RosterList& RosterList::Record(DWORD dwChatRoomId, const std::vector<EntrySpec>& entries) {
     std::vector<QxEnrollEntry> built;
-    for (const EntrySpec& spec : entries) {
-        m_texts.push_back(spec.strText);
+    for (const EntrySpec& def : entries) {
+        m_texts.push_back(def.strText);
         const std::string& text = m_texts.back();
         QxEnrollEntry entry = {};
-        entry.node_id = spec.dwNodeId;
-        entry.user_id = spec.dwUserId;
-        entry.user_data = spec.bNullData ? nullptr : text.data();
+        entry.node_id = def.dwNodeId;
+        entry.user_id = def.dwUserId;
+        entry.user_data = def.bNullData ? nullptr : text.data();
         entry.user_data_length =
-            spec.nLength != EntrySpec::kOwnLength ? spec.nLength : static_cast<int>(text.size());
+            def.nLength != EntrySpec::kOwnLength ? def.nLength : static_cast<int>(text.size());
         built.push_back(entry);
     }
     m_entries.push_back(std::move(built));
