@@ -1,10 +1,22 @@
-// CMainChatDlg: the host's group configuration, recipient and transfer requests. Until the
-// recipient list and the transfer messages exist, each request traces what it was asked and
-// reports that nothing was done.
+// CMainChatDlg: the host's group configuration (AddGroup, ModifyGroup and the group-modify
+// operations) and the transfer request.
 #include "window/MainChatDlg.h"
 
 #include "interface/ExportGuard.h"
+#include "participants/RecipientCombo.h"
 #include "trace/Trace.h"
+
+namespace {
+
+const wchar_t* NameOrNull(const std::wstring& str) {
+    return str.empty() ? L"NULL" : str.c_str();
+}
+
+BOOL RecordingNeedsGroupInfo(const ChatRecordingState& rec) {
+    return rec.m_dwNBRStatus == 0 || rec.m_dwNBRStatus == 3;
+}
+
+} // namespace
 
 LONG CMainChatDlg::AddGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupId, const wchar_t* pstrGroupName,
                             LONG bShowMemberList, LONG bDefault, LONG lShowFactNameInUserList,
@@ -14,10 +26,151 @@ LONG CMainChatDlg::AddGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupId, c
           L"lpszGroupLabel=%s, lShowFactNameInUserList=%d, bShowMemberList=%d, bDefault = %d ****/",
           nInsertIndex, nGroupType, nGroupId, QxTraceText(pstrGroupName), QxTraceText(lpszGroupLabel),
           lShowFactNameInUserList, bShowMemberList, bDefault);
-    const LONG nIndex = -1;
-    Trace(L"/---- CMainChatDlg::AddGroup: the recipient list is not available in this build ----/");
+    LONG nIndex = -1;
+    if (nGroupType == CHAT_ROLE_GROUP || nGroupType == CHAT_HEADING_GROUP) {
+        nIndex = HostDrivenGroups()
+                     ? AddRoleGroup2(nInsertIndex, nGroupType, nGroupId, pstrGroupName, lpszGroupLabel,
+                                     lShowFactNameInUserList, bShowMemberList, bDefault)
+                     : AddRoleGroup(nInsertIndex, nGroupType, nGroupId, pstrGroupName, lpszGroupLabel,
+                                    lShowFactNameInUserList, bShowMemberList, bDefault);
+    } else if (nGroupType == CHAT_UNSENDABLE_GROUP) {
+        nIndex = AddUnsendableGroup(nInsertIndex, nGroupId, pstrGroupName, lpszGroupLabel,
+                                    lShowFactNameInUserList, bShowMemberList, bDefault);
+    }
+    m_own.RecomputePositions();
+    HWND hBox = m_ctl.m_hRecipient;
+    if (m_status.m_bEnrolled && HasWindow() && hBox && IsWindow(hBox)) {
+        m_own.RefreshAllMembers(hBox);
+        if (ComboSelection(hBox) >= 0) SetDefaultCurSel(nullptr);
+    }
     Trace(L"/==== CMainChatDlg::AddGroup exit: nIndex = %d ====/", nIndex);
     return nIndex;
+}
+
+LONG CMainChatDlg::AddRoleGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupId,
+                                const wchar_t* pstrGroupName, const wchar_t* lpszGroupLabel,
+                                LONG lShowFactNameInUserList, LONG bShowMemberList, LONG bDefault) {
+    Trace(L"/**** CMainChatDlg::AddRoleGroup enter: nInsertIndex=%d,nGroupType=%d,nGroupId/role=%d,"
+          L"pstrGroupName=%s,lpszGroupLabel=%s,bShowFactNameInUserList=%d,bShowMemberList=%d, bDefault = %d "
+          L"****/",
+          nInsertIndex, nGroupType, nGroupId, QxTraceText(pstrGroupName), QxTraceText(lpszGroupLabel),
+          lShowFactNameInUserList, bShowMemberList, bDefault);
+    CUsersGroupList& groups = m_users.Groups();
+    CUsersGroup* pGroup =
+        nGroupType == CHAT_HEADING_GROUP ? nullptr : groups.FindGroup(nGroupType, nGroupId, pstrGroupName);
+    std::unique_ptr<CUsersGroup> pNew;
+    if (pGroup) {
+        Trace(L"/---- CMainChatDlg::AddRoleGroup Existed Group ----/");
+    } else {
+        pNew.reset(new (std::nothrow) CUsersGroup(&m_users));
+        if (!pNew) return -1;
+        pGroup = pNew.get();
+        Trace(L"/---- CMainChatDlg::AddRoleGroup New Group ----/");
+    }
+    pGroup->m_nType = nGroupType;
+    pGroup->m_nId = nGroupId;
+    if (pstrGroupName) pGroup->m_strName = pstrGroupName;
+    if (lpszGroupLabel) pGroup->m_strLabel = lpszGroupLabel;
+    pGroup->m_bShowFactName = lShowFactNameInUserList ? TRUE : FALSE;
+    pGroup->m_bShowMemberList = bShowMemberList ? TRUE : FALSE;
+    pGroup->m_bDefault = bDefault ? TRUE : FALSE;
+    if (RecordingNeedsGroupInfo(m_recording)) pGroup->m_bSubscriptionPending = TRUE;
+    BOOL bInsertFailed = FALSE;
+    if (pNew) {
+        const int nAt =
+            nInsertIndex < 0 ? 0 : (nInsertIndex > groups.GetCount() ? groups.GetCount() : nInsertIndex);
+        pGroup = groups.InsertGroup(nAt, std::move(pNew));
+        bInsertFailed = pGroup == nullptr;
+    }
+    LONG nResult = bInsertFailed ? -1 : nInsertIndex;
+    if (pGroup && m_status.m_bEnrolled && m_ctl.m_hRecipient) {
+        const int nEntries = groups.GetEntriesBefore(groups.Find(pGroup));
+        m_own.InsertOrRefreshGroupEntry(m_ctl.m_hRecipient, pGroup, nEntries < 0 ? 0 : nEntries);
+        m_own.RecomputePositions();
+    }
+    Trace(L"/==== CMainChatDlg::AddRoleGroup exit: nInsertIndex = %d ====/", nResult);
+    return nResult;
+}
+
+LONG CMainChatDlg::AddRoleGroup2(LONG nInsertIndex, LONG nGroupType, LONG nGroupId,
+                                 const wchar_t* pstrGroupName, const wchar_t* lpszGroupLabel,
+                                 LONG lShowFactNameInUserList, LONG bShowMemberList, LONG bDefault) {
+    Trace(L"/**** CMainChatDlg::AddRoleGroup2 enter: nInsertIndex=%d,nGroupType=%d,nGroupId/role=%d,"
+          L"pstrGroupName=%s,lpszGroupLabel=%s,lShowFactNameInUserList=%d,bShowMemberList=%d, bDefault = %d "
+          L"****/",
+          nInsertIndex, nGroupType, nGroupId, QxTraceText(pstrGroupName), QxTraceText(lpszGroupLabel),
+          lShowFactNameInUserList, bShowMemberList, bDefault);
+    CUsersGroupList& groups = m_users.Groups();
+    CUsersGroup* pGroup =
+        nGroupType == CHAT_HEADING_GROUP ? nullptr : groups.FindGroup2(nGroupType, nGroupId, pstrGroupName);
+    std::unique_ptr<CUsersGroup> pNew;
+    if (pGroup) {
+        Trace(L"/---- CMainChatDlg::AddRoleGroup2 This Group has existed ----/");
+    } else {
+        pNew.reset(new (std::nothrow) CUsersGroup(&m_users));
+        if (!pNew) return -1;
+        pGroup = pNew.get();
+        Trace(L"/---- CMainChatDlg::AddRoleGroup2 This is a new group ----/");
+    }
+    pGroup->m_nType = nGroupType;
+    pGroup->m_nId = nGroupId;
+    if (pstrGroupName) pGroup->m_strName = pstrGroupName;
+    if (lpszGroupLabel) pGroup->m_strLabel = lpszGroupLabel;
+    pGroup->m_bShowFactName = (lShowFactNameInUserList & 0x1) ? TRUE : FALSE;
+    pGroup->m_bListedOnly = (lShowFactNameInUserList & 0x2) ? TRUE : FALSE;
+    pGroup->m_bFlagBit2 = (lShowFactNameInUserList & 0x4) ? TRUE : FALSE;
+    pGroup->m_bShowRecentUsers = (lShowFactNameInUserList & 0x8) ? TRUE : FALSE;
+    pGroup->m_bVisible = (lShowFactNameInUserList & 0x10) ? TRUE : FALSE;
+    pGroup->m_bShowMemberList = bShowMemberList ? TRUE : FALSE;
+    pGroup->m_bDefault = bDefault ? TRUE : FALSE;
+    if (pNew) pGroup = groups.InsertGroupAfterIndex(nInsertIndex, std::move(pNew));
+    if (!pGroup) {
+        Trace(L"/==== CMainChatDlg::AddRoleGroup2 exit: return = %d ====/", -1);
+        return -1;
+    }
+    m_own.RecomputePositions();
+    // A group that is not visible has no entry until it appears.
+    if (m_status.m_bEnrolled && m_ctl.m_hRecipient && pGroup->m_bVisible) {
+        const int nEntries = groups.GetEntriesBefore(groups.Find(pGroup));
+        m_own.InsertOrRefreshGroupEntry(m_ctl.m_hRecipient, pGroup, nEntries < 0 ? 0 : nEntries);
+        m_own.RecomputePositions();
+    }
+    Trace(L"/---- CMainChatDlg::AddRoleGroup2 Add Group successfully! ----/");
+    Trace(L"/==== CMainChatDlg::AddRoleGroup2 exit: return = %d ====/", pGroup->m_nIndex);
+    return pGroup->m_nIndex;
+}
+
+LONG CMainChatDlg::AddUnsendableGroup(LONG nInsertIndex, LONG nGroupId, const wchar_t* pstrGroupName,
+                                      const wchar_t* lpszGroupLabel, LONG lShowFactNameInUserList,
+                                      LONG bShowMemberList, LONG bDefault) {
+    // Always a new group, owned by the group list like every other; the list is then rebuilt so
+    // that no entry refers to a group that is not listed.
+    std::unique_ptr<CUsersGroup> pNew(new (std::nothrow) CUsersGroup(&m_users));
+    if (!pNew) return -1;
+    pNew->m_nType = CHAT_UNSENDABLE_GROUP;
+    pNew->m_nId = nGroupId;
+    if (pstrGroupName) pNew->m_strName = pstrGroupName;
+    if (lpszGroupLabel) pNew->m_strLabel = lpszGroupLabel;
+    pNew->m_bShowMemberList = bShowMemberList ? TRUE : FALSE;
+    pNew->m_bDefault = bDefault ? TRUE : FALSE;
+    CUsersGroupList& groups = m_users.Groups();
+    LONG nResult = -1;
+    if (HostDrivenGroups()) {
+        pNew->m_bShowFactName = (lShowFactNameInUserList & 0x1) ? TRUE : FALSE;
+        pNew->m_bListedOnly = (lShowFactNameInUserList & 0x2) ? TRUE : FALSE;
+        pNew->m_bFlagBit2 = (lShowFactNameInUserList & 0x4) ? TRUE : FALSE;
+        pNew->m_bShowRecentUsers = (lShowFactNameInUserList & 0x8) ? TRUE : FALSE;
+        pNew->m_bVisible = (lShowFactNameInUserList & 0x10) ? TRUE : FALSE;
+        if (CUsersGroup* p = groups.InsertGroupAfterIndex(nInsertIndex, std::move(pNew)))
+            nResult = p->m_nIndex;
+    } else {
+        pNew->m_bShowFactName = lShowFactNameInUserList ? TRUE : FALSE;
+        const int nAt =
+            nInsertIndex < 0 ? 0 : (nInsertIndex > groups.GetCount() ? groups.GetCount() : nInsertIndex);
+        if (groups.InsertGroup(nAt, std::move(pNew))) nResult = nInsertIndex;
+    }
+    if (m_status.m_bEnrolled) FillRecipientBoxWithGroups();
+    return nResult;
 }
 
 LONG CMainChatDlg::ModifyGroup(LONG nModifyIndex, LONG lModifyMask, LONG lModifyValue, LONG lModifyCount,
@@ -28,17 +181,116 @@ LONG CMainChatDlg::ModifyGroup(LONG nModifyIndex, LONG lModifyMask, LONG lModify
           L"lpszReserved1=%s,lpszReserved2=%s,dwReserved1=%d,dwReserved2=%d ****/",
           nModifyIndex, lModifyMask, lModifyValue, lModifyCount, QxTraceText(lpszReserved1),
           QxTraceText(lpszReserved2), dwReserved1, dwReserved2);
-    // Without the window or before the chat is enabled nothing changes; once enabled the group
-    // operations belong to the recipient list, not yet built.
-    if (HasWindow() && m_status.m_bEnrolled)
-        Trace(L"/---- CMainChatDlg::ModifyGroup: the recipient list is not available in this build ----/");
-    return 0;
+    HWND hBox = m_ctl.m_hRecipient;
+    if (!HasWindow() || !m_status.m_bEnrolled || !hBox) return 0;
+    ChatItemData kept;
+    const ChatItemData* pSelected = ComboSelectedData(hBox);
+    if (pSelected) kept = *pSelected;
+    SendMessageW(hBox, CB_SHOWDROPDOWN, FALSE, 0);
+    if (!SendingAllowed()) {
+        SetInputUIStatus(FALSE);
+        EnableDialogControl(105, FALSE);
+        InvalidateRect(m_hWnd, nullptr, TRUE);
+        Trace(L"/---- CMainChatDlg::ModifyGroup, chat not enable ----/");
+        return 0;
+    }
+    ShowInputPromptOnce();
+    CUsersGroupList& groups = m_users.Groups();
+    for (int i = 0; i < groups.GetCount(); ++i) {
+        CUsersGroup* pGroup = groups.GetAt(i);
+        if (!pGroup || pGroup->m_nIndex != nModifyIndex) continue;
+        auto bit = [&](LONG lMask) { return (lModifyValue & lMask) ? 1L : 0L; };
+        if (lModifyMask & 1) MakeGroupDim(pGroup, bit(1));
+        if (lModifyMask & 2) MakeGroupDisappear(pGroup, bit(2));
+        if (lModifyMask & 4) MakeShowMemberList(pGroup, bit(4));
+        if (lModifyMask & 8) MakeGroupDefault(pGroup, bit(8));
+        if (lModifyMask & 16) MakeShowFactName(pGroup, bit(16));
+        if (lModifyMask & 32) MakeShowRecentuser(pGroup, bit(32), lModifyCount);
+        if (lModifyMask & 64) MakeShowRecentuser(pGroup, bit(64), lpszReserved1);
+    }
+    groups.RecomputeVisibleListPositions();
+    const BOOL bSelected = SetDefaultCurSel(pSelected ? &kept : nullptr);
+    SetInputUIStatus(m_host.m_lInputPermission == 1 && bSelected);
+    EnableRecipientBox(m_host.m_lUserListPermission && bSelected);
+    Trace(L"/==== CMainChatDlg::ModifyGroup exit ====/");
+    return 1;
 }
 
-LONG CMainChatDlg::AddAUser(DWORD dwNodeId) {
-    if (!m_users.FindByNodeId(dwNodeId)) return -1;
-    Trace(L"/---- CMainChatDlg::AddAUser: the recipient list is not available in this build ----/");
-    return -1;
+void CMainChatDlg::MakeGroupDim(CUsersGroup* pGroup, LONG lValue) {
+    Trace(L"/**** CMainChatDlg::MakeGroupDim Enter: %d ****/", lValue);
+    if (pGroup) {
+        pGroup->m_bDim = lValue ? TRUE : FALSE;
+        pGroup->m_ItemData.SetShown(lValue == 0);
+    }
+    Trace(L"/==== CMainChatDlg::MakeGroupDim Exit: %d ====/", lValue);
+}
+
+void CMainChatDlg::MakeGroupDisappear(CUsersGroup* pGroup, LONG lValue) {
+    Trace(L"/**** CMainChatDlg::MakeGroupDisappear enter: lModifyvalue = %d ****/", lValue);
+    if (pGroup) {
+        const BOOL bWasVisible = pGroup->m_bVisible;
+        pGroup->m_bVisible = lValue ? FALSE : TRUE;
+        pGroup->m_ItemData.m_dwData[CHAT_DATA_GONE] = lValue ? 1 : 0;
+        if (lValue && bWasVisible) {
+            const BOOL bShowMembers = pGroup->m_bShowMemberList;
+            MakeShowMemberList(pGroup, 0);
+            pGroup->m_bShowMemberList = bShowMembers; // kept for when the group appears again
+            m_own.DisappearGroup(m_ctl.m_hRecipient, pGroup);
+        } else if (!lValue && !bWasVisible) {
+            m_own.AppearGroup(m_ctl.m_hRecipient, pGroup);
+            if (pGroup->m_bShowMemberList) MakeShowMemberList(pGroup, 1);
+            if (pGroup->m_bDim) pGroup->m_ItemData.SetShown(FALSE);
+        }
+    }
+    Trace(L"/==== CMainChatDlg::MakeGroupDisappear exit: ====/");
+}
+
+void CMainChatDlg::MakeShowMemberList(CUsersGroup* pGroup, LONG lValue) {
+    Trace(L"/**** CMainChatDlg::MakeShowMemberList enter: lModifyValue = %d ****/", lValue);
+    if (pGroup) {
+        pGroup->m_bShowMemberList = lValue ? TRUE : FALSE;
+        m_own.ShowMemberList(m_ctl.m_hRecipient, pGroup, lValue != 0);
+    }
+    Trace(L"/==== CMainChatDlg::MakeShowMemberList exit ====/");
+}
+
+void CMainChatDlg::MakeGroupDefault(CUsersGroup* pGroup, LONG lValue) {
+    Trace(L"/**** CMainChatDlg::MakeGroupDefault enter: lModifyValue = %d ****/", lValue);
+    if (pGroup) pGroup->m_bDefault = lValue ? TRUE : FALSE;
+    Trace(L"/==== CMainChatDlg::MakeGroupDefault exit ====/");
+}
+
+void CMainChatDlg::MakeShowFactName(CUsersGroup* pGroup, LONG lValue) {
+    Trace(L"/**** CMainChatDlg::MakeShowFactName enter: lModifyValue = %d ****/", lValue);
+    if (pGroup) {
+        Trace(L"/---- CMainChatDlg::MakeShowFactName Group name = %s ----/", NameOrNull(pGroup->m_strName));
+        pGroup->m_bShowFactName = lValue ? TRUE : FALSE;
+        pGroup->m_ItemData.m_dwData[CHAT_DATA_FACT_NAME] = lValue ? 1 : 0;
+        std::wstring text =
+            pGroup->m_nType == CHAT_ROLE_GROUP && lValue ? pGroup->RefreshFactName() : pGroup->m_strName;
+        if (text.empty()) text = L"  ";
+        HWND hBox = m_ctl.m_hRecipient;
+        if (hBox && pGroup->m_nListPos >= 0 && ComboData(hBox, pGroup->m_nListPos) == &pGroup->m_ItemData)
+            ComboReplace(hBox, pGroup->m_nListPos, text, &pGroup->m_ItemData);
+    }
+    Trace(L"/==== CMainChatDlg::MakeShowFactName exit ====/");
+}
+
+void CMainChatDlg::MakeShowRecentuser(CUsersGroup* pGroup, LONG lValue, LONG lModifyCount) {
+    Trace(L"/**** CMainChatDlg::MakeShowRecentuser enter: lModifyValue = %d,Modify count=%d ****/", lValue,
+          lModifyCount);
+    if (pGroup) {
+        pGroup->m_bShowRecentUsers = lValue ? TRUE : FALSE;
+        if (lValue == 1) pGroup->m_nRecentUserLimit = lModifyCount;
+    }
+    Trace(L"/==== CMainChatDlg::MakeShowRecentuser exit: ====/");
+}
+
+void CMainChatDlg::MakeShowRecentuser(CUsersGroup* pGroup, LONG lValue, const wchar_t* lpszLabelFormat) {
+    Trace(L"/**** CMainChatDlg::MakeShowRecentuser enter: lModifyValue = %d,Label format=%s ****/", lValue,
+          QxTraceText(lpszLabelFormat));
+    if (pGroup && lValue == 1 && lpszLabelFormat) pGroup->m_strRecentUserLabelFormat = lpszLabelFormat;
+    Trace(L"/==== CMainChatDlg::MakeShowRecentuser exit ====/");
 }
 
 LONG CMainChatDlg::TransferMessages(DWORD dwType, DWORD /*dwTargetID*/, DWORD /*dwOption*/,

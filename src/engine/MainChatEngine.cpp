@@ -132,7 +132,3 @@ void CMainChatDlg::SetSoundPreference(LONG lNeedPlaySound, const wchar_t* lpszSo
     if (name.size() > 255) name.resize(255);
     m_sound.m_strSoundFile = name;
 }
-
-void CMainChatDlg::HandlePrivilegeUpdate(BOOL /*bChanged*/) {
-    // The rebuild of the recipient list after a rights change comes with the recipient list.
-}

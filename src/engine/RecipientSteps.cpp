@@ -1,43 +1,76 @@
-// CMainChatDlg: the recipient-box steps that the roster and the connection take. The recipient
-// box gets its entries with the recipient list, which is not part of this build: until then
-// the box holds no entries, so there is nothing to insert, find or select, and no selection
-// that could be chatted with. Enabling the box and the dialog's controls is real.
+// CMainChatDlg: the recipient-box steps that the roster and the connection take, and the choice
+// of the selected entry after every rebuild.
 #include "window/MainChatDlg.h"
 
-void CMainChatDlg::InsertAUserIntoCombox(CUserItem* /*pItem*/) {}
+#include "participants/RecipientCombo.h"
+#include "trace/Trace.h"
+#include "window/RecipientBox.h"
 
-void CMainChatDlg::RemoveAUserIntoCombox(CUserItem* /*pItem*/) {}
+namespace {
 
-void CMainChatDlg::ModifyAUserIntoCombox(CUserItem* /*pItem*/) {}
+bool SameTarget(const ChatItemData& a, const ChatItemData& b) {
+    return a.Kind() == b.Kind() && a.GroupId() == b.GroupId() && a.Code() == b.Code();
+}
 
-void CMainChatDlg::FillRecipientBoxWithGroups() {}
+} // namespace
 
-BOOL CMainChatDlg::IsSelectedRecipient(const CUserItem* /*pItem*/) const {
-    return FALSE;
+void CMainChatDlg::InsertAUserIntoCombox(CUserItem* pItem) {
+    m_own.InsertAUserIntoCombox(m_ctl.m_hRecipient, pItem);
+}
+
+void CMainChatDlg::RemoveAUserIntoCombox(CUserItem* pItem) {
+    m_own.RemoveAUserIntoCombox(m_ctl.m_hRecipient, pItem);
+}
+
+void CMainChatDlg::ModifyAUserIntoCombox(CUserItem* pItem) {
+    m_own.ModifyAUserIntoCombox(m_ctl.m_hRecipient, pItem);
+}
+
+void CMainChatDlg::FillRecipientBoxWithGroups() {
+    if (m_ctl.m_hRecipient && IsWindow(m_ctl.m_hRecipient)) m_own.RebuildCombox(m_ctl.m_hRecipient);
+}
+
+BOOL CMainChatDlg::IsSelectedRecipient(const CUserItem* pItem) const {
+    return pItem && m_ctl.m_hRecipient && ComboSelectedData(m_ctl.m_hRecipient) == &pItem->m_ItemData;
 }
 
 BOOL CMainChatDlg::HasSelectedRecipient() const {
-    return FALSE;
+    return m_ctl.m_hRecipient && ComboSelectedData(m_ctl.m_hRecipient) != nullptr;
 }
 
-void CMainChatDlg::ReevaluateSelection() {}
+void CMainChatDlg::ReevaluateSelection() {
+    if (!m_ctl.m_hRecipient) return;
+    const ChatItemData* pSelected = ComboSelectedData(m_ctl.m_hRecipient);
+    ChatItemData kept;
+    if (pSelected) kept = *pSelected;
+    SetDefaultCurSel(pSelected ? &kept : nullptr);
+}
 
-int CMainChatDlg::FindShownUserEntry(DWORD /*dwUserId*/) const {
+int CMainChatDlg::FindShownUserEntry(DWORD dwUserId) const {
+    for (int i = 0, n = m_ctl.m_hRecipient ? ComboCount(m_ctl.m_hRecipient) : 0; i < n; ++i) {
+        const ChatItemData* p = ComboData(m_ctl.m_hRecipient, i);
+        if (p && p->Kind() == CHAT_KIND_USER && p->UserId() == dwUserId && p->IsShown()) return i;
+    }
     return -1;
 }
 
 int CMainChatDlg::FindFirstSendableEntry() const {
-    return -1;
+    return m_ctl.m_hRecipient ? QxNextChoosableEntry(m_ctl.m_hRecipient, -1, 1) : -1;
 }
 
-void CMainChatDlg::SelectRecipientEntry(int /*nIndex*/) {}
+void CMainChatDlg::SelectRecipientEntry(int nIndex) {
+    if (!m_ctl.m_hRecipient) return;
+    ComboSelect(m_ctl.m_hRecipient, nIndex);
+    const ChatItemData* p = ComboData(m_ctl.m_hRecipient, nIndex);
+    if (QxCanChooseEntry(p)) QxRecipientRemember(m_ctl.m_hRecipient, p);
+}
 
 BOOL CMainChatDlg::SelectDefaultRecipient() {
-    return FALSE;
+    return SetDefaultCurSel(nullptr);
 }
 
 BOOL CMainChatDlg::SelectedRecipientCanChat() const {
-    return FALSE;
+    return m_ctl.m_hRecipient && QxCanChooseEntry(ComboSelectedData(m_ctl.m_hRecipient));
 }
 
 BOOL CMainChatDlg::RecipientBoxEnabled() const {
@@ -51,4 +84,71 @@ void CMainChatDlg::EnableRecipientBox(BOOL bEnable) {
 void CMainChatDlg::EnableDialogControl(int nId, BOOL bEnable) {
     if (!HasWindow()) return;
     if (HWND hCtl = GetDlgItem(m_hWnd, nId)) EnableWindow(hCtl, bEnable);
+}
+
+CUsersGroup* CMainChatDlg::RecentUsersGroup() const {
+    const CUsersGroupList& groups = m_users.Groups();
+    for (int i = 0; i < groups.GetCount(); ++i) {
+        CUsersGroup* p = groups.GetAt(i);
+        if (p && p->m_nType == CHAT_ROLE_GROUP && p->m_nId == CHAT_SEPARATE_ROLE_GROUP &&
+            p->m_ItemData.Code() == 110)
+            return p;
+    }
+    return nullptr;
+}
+
+BOOL CMainChatDlg::SetDefaultCurSel(const ChatItemData* pPrevious) {
+    HWND hBox = m_ctl.m_hRecipient;
+    if (!hBox || !IsWindow(hBox)) return FALSE;
+    const int nCount = ComboCount(hBox);
+    auto groupEntry = [&](const CUsersGroup* p) {
+        return (p && p->m_nListPos >= 0 && ComboData(hBox, p->m_nListPos) == &p->m_ItemData) ? p->m_nListPos
+                                                                                             : -1;
+    };
+    int nFound = -1, nCase = 0;
+    if (pPrevious && pPrevious->IsShown() && pPrevious->Kind() != CHAT_KIND_HEADING &&
+        pPrevious->Code() != 98) {
+        for (int i = 0; i < nCount && nFound < 0; ++i) {
+            const ChatItemData* p = ComboData(hBox, i);
+            if (p && SameTarget(*p, *pPrevious) && p->m_dwData[CHAT_DATA_SHOWN] == 1) nFound = i, nCase = 1;
+        }
+    }
+    if (nFound < 0) {
+        const ChatItemData* pRemembered = QxRecipientRemembered(hBox);
+        for (int i = 0; pRemembered && i < nCount; ++i) {
+            if (ComboData(hBox, i) != pRemembered) continue;
+            if (pRemembered->IsShown() && pRemembered->GroupId() != CHAT_SEPARATE_ROLE_GROUP)
+                nFound = i, nCase = 2;
+            break;
+        }
+    }
+    const CUsersGroupList& groups = m_users.Groups();
+    if (nFound < 0) {
+        for (int nFrom = 0; nFound < 0;) {
+            int nPos = -1;
+            const CUsersGroup* p = groups.FindDefaultGroup(nFrom, &nPos);
+            if (!p) break;
+            if (groupEntry(p) >= 0) nFound = groupEntry(p), nCase = 3;
+            nFrom = nPos + 1;
+        }
+    }
+    for (int i = 0; nFound < 0 && i < groups.GetCount(); ++i) {
+        const CUsersGroup* p = groups.GetAt(i);
+        if (p && p->m_ItemData.IsShown() && p->m_nId != CHAT_SEPARATE_ROLE_GROUP &&
+            p->m_ItemData.Kind() != CHAT_KIND_HEADING && groupEntry(p) >= 0)
+            nFound = groupEntry(p), nCase = 4;
+    }
+    for (int i = 0; nFound < 0 && i < nCount; ++i) {
+        const ChatItemData* p = ComboData(hBox, i);
+        if (p && p->IsShown() && (p->Kind() == CHAT_KIND_USER || p->Kind() == CHAT_KIND_GROUP))
+            nFound = i, nCase = 5;
+    }
+    if (nFound < 0) {
+        SetInputUIStatus(FALSE);
+        return FALSE;
+    }
+    ComboSelect(hBox, nFound);
+    Trace(L"/---- CMainChatDlg::SetDefaultCurSel %d ----/", nCase);
+    InvalidateRect(hBox, nullptr, TRUE);
+    return TRUE;
 }

@@ -138,15 +138,14 @@ LONG Cchat::SetQxConfMgr(void* /*pQxConfMgr*/) {
     return 0;
 }
 
-// Selecting a recipient needs the recipient list, which is not built yet.
-LONG Cchat::ChatToAttendee(DWORD /*dwNodeId*/) {
-    return 0;
+LONG Cchat::ChatToAttendee(DWORD dwNodeId) {
+    return m_pDlg->ChatToAttendee(dwNodeId);
 }
-LONG Cchat::ChatToGroup(LONG /*nGroupType*/, LONG /*GroupID*/) {
-    return 0;
+LONG Cchat::ChatToGroup(LONG nGroupType, LONG GroupID) {
+    return m_pDlg->ChatToGroup(nGroupType, GroupID);
 }
-LONG Cchat::ChatToGroupEx(LONG /*nGroupIndex*/) {
-    return 0;
+LONG Cchat::ChatToGroupEx(LONG nGroupIndex) {
+    return m_pDlg->ChatToGroupEx(nGroupIndex);
 }
 
 LONG Cchat::GetMaxMinWidth(LONG bIsMax, LONG* plWidth) {

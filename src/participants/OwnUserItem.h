@@ -8,8 +8,24 @@
 #include "participants/RoleGroups.h"
 
 class CMainChatDlg;
+class CUserItem;
 class CUserList;
+class CUsersGroup;
 class CUsersGroupList;
+struct ChatItemData;
+
+// The dialog's configuration that the recipient list reads (ChSetEventConfig and
+// ChSelectFeature). Without an owning dialog every value is 0.
+struct RecipientListContext {
+    LONG m_lStrictMode = 0;
+    LONG m_lConferenceMode = 0;
+    BOOL m_bMode2 = FALSE;
+    DWORD m_dwFeature1 = 0;
+
+    BOOL HostDriven() const { return (m_dwFeature1 & 0x80000000UL) != 0; }
+    // Word 2 of the separator entry.
+    BOOL SeparatorKeepsRecentUsers() const { return m_lConferenceMode == 2 || m_bMode2; }
+};
 
 // Privilege bits of ChSetPrivilege.
 enum : DWORD {
@@ -66,6 +82,43 @@ public:
     BOOL HasSupportUserType() const { return m_lUserType != USER_TYPE_NONE; }
     // Both roster flags equal 1.
     BOOL IsRosterShared() const { return m_bNeedRosterInfo == 1 && m_bBroadcastRosterInfo == 1; }
+
+    // --- the "Send to:" list (RecipientEntries.cpp, RecipientList.cpp); every operation takes
+    // the combo box's window ---
+    RecipientListContext Context() const;
+    // A group's entry data by the rights-based and the host-driven model; -1 for no group.
+    int MakeDataItem(CUsersGroup* pGroup);
+    int MakeDataItem2(CUsersGroup* pGroup);
+    int MakeGroupData(CUsersGroup* pGroup) {
+        return Context().HostDriven() ? MakeDataItem2(pGroup) : MakeDataItem(pGroup);
+    }
+    // Whether the group's entry may be chosen after a rights change.
+    BOOL IsGroupAvailable(const CUsersGroup* pGroup) const;
+    // bForAllPaticipants: the rights to address everyone.
+    BOOL CanAddressEveryone() const;
+    // The role set a participant is listed by.
+    DWORD MemberRole(const CUserItem& user) const;
+
+    void AddAllGroupsIntoCombox(HWND hCombo);
+    void AddAllGroupsIntoCombox2(HWND hCombo);
+    void RebuildCombox(HWND hCombo);
+    // Inserts the group's entry at nIndex or refreshes its existing entry; without a group
+    // rebuilds all. The entry's index, or -1 when nothing could be done.
+    int InsertOrRefreshGroupEntry(HWND hCombo, CUsersGroup* pGroup, int nIndex);
+    void UpdateGroupUserList(HWND hCombo, CUsersGroup* pGroup);
+    void RemoveGroupMembers(HWND hCombo, CUsersGroup* pGroup);
+    void ShowMemberList(HWND hCombo, CUsersGroup* pGroup, BOOL bShow);
+    void DisappearGroup(HWND hCombo, CUsersGroup* pGroup);
+    void AppearGroup(HWND hCombo, CUsersGroup* pGroup);
+    void RefreshAllMembers(HWND hCombo);
+    int InsertAUserIntoCombox(HWND hCombo, CUserItem* pUser);
+    int RemoveAUserIntoCombox(HWND hCombo, CUserItem* pUser);
+    void ModifyAUserIntoCombox(HWND hCombo, CUserItem* pUser);
+    void RefreshFactNames(HWND hCombo, const CUserItem* pUser);
+    // Makes the participant the newest recent user of the group (first member place); the
+    // oldest beyond the limit is dropped. Returns the dropped user's old entry index, or -1.
+    int MoveToRecentUsers(HWND hCombo, CUsersGroup* pGroup, CUserItem* pUser);
+    void RecomputePositions();
 
     CMainChatDlg* m_pOwner = nullptr;
     DWORD m_dwOwnUserId = 0;

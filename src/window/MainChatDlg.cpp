@@ -10,6 +10,7 @@
 #include "window/ChatLayout.h"
 #include "qxkeyfocus.h"
 #include "window/MessageContainer.h"
+#include "window/RecipientBox.h"
 
 #include <commctrl.h>
 
@@ -96,6 +97,8 @@ INT_PTR CMainChatDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE: OnClose(); return TRUE;
     case WM_DESTROY: OnDestroy(); return TRUE;
     case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_RECIPIENT && HIWORD(wParam) == CBN_SELCHANGE)
+            QxRecipientSelectionChanged(m_ctl.m_hRecipient);
         if (LOWORD(wParam) == IDC_INPUT) {
             EditCommandState();
             if (HIWORD(wParam) == EN_CHANGE) UpdateInputScrollBar();
@@ -104,6 +107,14 @@ INT_PTR CMainChatDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         // Every tick of any dialog timer drives the trace switch re-check.
         TraceCheckEnable(0);
+        return TRUE;
+    case WM_MEASUREITEM:
+        if (wParam != IDC_RECIPIENT) return FALSE;
+        QxMeasureRecipientItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_DRAWITEM:
+        if (wParam != IDC_RECIPIENT) return FALSE;
+        QxDrawRecipientItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
     case WM_CHAT_FOCUS_LIST: EditCommandState(); return TRUE;
     case WM_SHOWWINDOW: EditCommandState(); return FALSE;
@@ -151,7 +162,9 @@ void CMainChatDlg::InitializeUI() {
     SendMessageW(m_ctl.m_hInput, EM_LIMITTEXT, 1000, 0);
     m_ctl.m_hSend = GetDlgItem(m_hWnd, IDC_SEND);
     ShowScrollBar(m_ctl.m_hInput, SB_VERT, FALSE);
-    m_ctl.m_hRecipient = GetDlgItem(m_hWnd, IDC_RECIPIENT);
+    // Meeting type 3 styles the box differently; there the private-chat entry keeps the selection.
+    m_ctl.m_hRecipient =
+        QxCreateRecipientBox(m_hWnd, GetDlgItem(m_hWnd, IDC_RECIPIENT), m_host.m_lMeetingType == 3);
     m_ctl.m_hPhraseLabel = GetDlgItem(m_hWnd, IDC_PHRASE_LABEL);
     ShowWindow(m_ctl.m_hPhraseLabel, SW_HIDE);
     m_ctl.m_hHidden104 = GetDlgItem(m_hWnd, IDC_HIDDEN_104);

@@ -136,13 +136,19 @@ public:
     void SetSoundPreference(LONG lNeedPlaySound, const wchar_t* lpszSoundFileName, LONG lOptionValue,
                             LONG lhWnd, LONG lCurTabIndex);
     void SetSCParentWnd(HWND hWnd) { m_notify.m_hSCParentWnd = hWnd; }
-    // Re-applies the local user's privileges to the recipient list; the recipient list is not
-    // built yet, so only the trace of the request is written.
+    // Re-applies the local user's privileges to the recipient list (engine/Privileges.cpp).
     void HandlePrivilegeUpdate(BOOL bChanged);
+    // Selects the entry after a rebuild, trying the five cases in order; pPrevious is the data of
+    // the entry selected before (or null). 1 when an entry was selected.
+    BOOL SetDefaultCurSel(const ChatItemData* pPrevious);
+    // The host's selection requests (engine/RecipientRequests.cpp).
+    LONG ChatToAttendee(DWORD dwNodeId);
+    LONG ChatToGroup(LONG nGroupType, LONG nGroupId);
+    LONG ChatToGroupEx(LONG nGroupIndex);
     // Sets every group's group-info-pending flag (recording switched on).
     void MarkAllGroupsInfoPending();
-    // Group configuration and recipient requests of the host. The recipient list and the
-    // transfer messages are not built yet: these write their trace and answer "not done".
+    // Group configuration of the host (engine/GroupRequests.cpp); the transfer messages are not
+    // built yet: that request writes its trace and answers "not done".
     LONG AddGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupId, const wchar_t* pstrGroupName,
                   LONG bShowMemberList, LONG bDefault, LONG lShowFactNameInUserList,
                   const wchar_t* lpszGroupLabel);
@@ -181,7 +187,35 @@ private:
     void ProcessRecovery(BOOL bGetAllHistory);
     BOOL SubscribeGroupCache(DWORD dwGroupID, DWORD dwAction);
     BOOL UnSubscribeGroupCache(DWORD dwGroupID);
-    // Recipient-box steps of the roster, built with the recipient list (engine/RecipientSteps.cpp).
+    // The group building behind AddGroup and ModifyGroup (engine/GroupRequests.cpp).
+    LONG AddRoleGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupId, const wchar_t* pstrGroupName,
+                      const wchar_t* lpszGroupLabel, LONG lShowFactNameInUserList, LONG bShowMemberList,
+                      LONG bDefault);
+    LONG AddRoleGroup2(LONG nInsertIndex, LONG nGroupType, LONG nGroupId, const wchar_t* pstrGroupName,
+                       const wchar_t* lpszGroupLabel, LONG lShowFactNameInUserList, LONG bShowMemberList,
+                       LONG bDefault);
+    LONG AddUnsendableGroup(LONG nInsertIndex, LONG nGroupId, const wchar_t* pstrGroupName,
+                            const wchar_t* lpszGroupLabel, LONG lShowFactNameInUserList, LONG bShowMemberList,
+                            LONG bDefault);
+    void MakeGroupDim(CUsersGroup* pGroup, LONG lValue);
+    void MakeGroupDisappear(CUsersGroup* pGroup, LONG lValue);
+    void MakeShowMemberList(CUsersGroup* pGroup, LONG lValue);
+    void MakeGroupDefault(CUsersGroup* pGroup, LONG lValue);
+    void MakeShowFactName(CUsersGroup* pGroup, LONG lValue);
+    void MakeShowRecentuser(CUsersGroup* pGroup, LONG lValue, LONG lModifyCount);
+    void MakeShowRecentuser(CUsersGroup* pGroup, LONG lValue, const wchar_t* lpszLabelFormat);
+    // The privilege update's parts (engine/Privileges.cpp).
+    BOOL SendingAllowed() const;
+    void ShowInputPromptOnce();
+    void BuildStandardGroups();
+    void RestoreRecentUsers(const std::vector<DWORD>& userIds);
+    void ApplyListEnabling(BOOL bSelected);
+    // The recipient box's entries (engine/RecipientSteps.cpp).
+    BOOL HostDrivenGroups() const { return (m_features.m_dwFeature1 & 0x80000000UL) != 0; }
+    // The separator group holding the recent users (code 110), or null.
+    CUsersGroup* RecentUsersGroup() const;
+    BOOL SelectGroupEntry(int nType, int nId);
+    // Recipient-box steps of the roster (engine/RecipientSteps.cpp).
     void InsertAUserIntoCombox(CUserItem* pItem);
     void RemoveAUserIntoCombox(CUserItem* pItem);
     void ModifyAUserIntoCombox(CUserItem* pItem);

@@ -166,7 +166,7 @@ const std::vector<ExportCase>& Cases() {
                     L"pstrGroupName=Everyone,lpszGroupLabel=NULL,lShowFactNameInUserList=3,bShowMemberList=1,"
                     L"bDefault=2 @@@@/"),
          L"/#### ChAddGroup exit: return = ffffffff ####/", -1,
-         Fixed(L"/#### ChAddGroup exit: return = ffffffff ####/"), -1},
+         Fixed(L"/#### ChAddGroup exit: return = 0 ####/"), 0},
         {"ChSelectFeature",
          [](QxChatApi& a, QXHCOMPONENT h) { return a.ChSelectFeature(h, 0, 2, 3, 4, 5, L"d"); },
          WithHandle(

@@ -1,0 +1,199 @@
+// COwnUserItem: what each group's "Send to:" entry carries and whether it may be chosen, in the
+// rights-based model (the local rights decide) and the host-driven model (the host's group
+// flags decide).
+#include "participants/OwnUserItem.h"
+
+#include "participants/UserItem.h"
+#include "participants/UsersGroup.h"
+#include "trace/Trace.h"
+#include "window/MainChatDlg.h"
+
+namespace {
+
+enum DecisionExtra { EXTRA_NONE, EXTRA_ROSTER_FLAGS, EXTRA_EVERYONE };
+
+const wchar_t* GroupIdName(int nId) {
+    switch (nId) {
+    case CHAT_HOST_ROLE_GROUP: return L"CHAT_HOST_ROLE_GROUP";
+    case CHAT_PRESENTER_ROLE_GROUP: return L"CHAT_PRESENTER_ROLE_GROUP";
+    case CHAT_ALL_HOST_PRESENTER_ROLE_GROUP: return L"CHAT_ALL_HOST_PRESENTER_ROLE_GROUP";
+    case CHAT_PANELIST_ROLE_GROUP: return L"CHAT_PANELIST_ROLE_GROUP";
+    case CHAT_ALL_HOST_PRESENTER_PANELIST_ROLE_GROUP: return L"CHAT_ALL_HOST_PRESENTER_PANELIST_ROLE_GROUP";
+    case CHAT_ATTENDEES_GROUP_NEW: return L"CHAT_ATTENDEES_GROUP_NEW";
+    case CHAT_ALL_USERS_ROLE_GROUP: return L"CHAT_ALL_USERS_ROLE_GROUP";
+    default: return L"CHAT_SEPARATE_ROLE_GROUP";
+    }
+}
+
+// One decision line; a FALSE decision of the roster-dependent groups also reports the roster
+// flags (and for everyone the computed right).
+void TraceDecision(const wchar_t* lpszOp, int nId, BOOL bShow, DecisionExtra extra, const COwnUserItem& own,
+                   BOOL bEveryone) {
+    if (bShow || extra == EXTRA_NONE) {
+        Trace(L"/---- MyOwnUserItem::%s pGroup->GetGrpId() == %s,show = %s ----/", lpszOp, GroupIdName(nId),
+              bShow ? L"TRUE" : L"FALSE");
+    } else if (extra == EXTRA_ROSTER_FLAGS) {
+        Trace(L"/---- MyOwnUserItem::%s pGroup->GetGrpId() == %s,show = FALSE,m_bNeedRosterInfo=%d,"
+              L"m_bBroadcastRosterInfo = %d ----/",
+              lpszOp, GroupIdName(nId), own.m_bNeedRosterInfo, own.m_bBroadcastRosterInfo);
+    } else {
+        Trace(L"/---- MyOwnUserItem::%s pGroup->GetGrpId() == %s,show = FALSE,m_bNeedRosterInfo=%d,"
+              L"m_bBroadcastRosterInfo = %d,bForAllPaticipants=%d ----/",
+              lpszOp, GroupIdName(nId), own.m_bNeedRosterInfo, own.m_bBroadcastRosterInfo, bEveryone);
+    }
+}
+
+} // namespace
+
+RecipientListContext COwnUserItem::Context() const {
+    RecipientListContext ctx;
+    if (m_pOwner) {
+        ctx.m_lStrictMode = m_pOwner->EventConfig().m_lStrictMode;
+        ctx.m_lConferenceMode = m_pOwner->EventConfig().m_lConferenceMode;
+        ctx.m_bMode2 = m_pOwner->EventConfig().m_bMode2;
+        ctx.m_dwFeature1 = m_pOwner->Features().m_dwFeature1;
+    }
+    return ctx;
+}
+
+BOOL COwnUserItem::CanAddressEveryone() const {
+    const BOOL bStrict = Context().m_lStrictMode != 0;
+    if (!(m_dwPrivilege & PRIV_ATTENDEES) || !CanChatWithHost(bStrict) || !CanChatWithPresenter(bStrict) ||
+        !CanChatWithHostAndPresenter(bStrict))
+        return FALSE;
+    return !(m_pGroupList && m_pGroupList->HasPanelistGroup()) || CanChatWithPanelist(bStrict);
+}
+
+DWORD COwnUserItem::MemberRole(const CUserItem& user) const {
+    if (m_lUserType == USER_TYPE_NONE) return EffectiveRoleSet(user.m_dwRosterInfo);
+    return user.m_lUserType == USER_TYPE_CUSTOMER_A ? ROLE_PANELIST : static_cast<DWORD>(m_lUserType);
+}
+
+int COwnUserItem::MakeDataItem(CUsersGroup* pGroup) {
+    if (!pGroup) return -1;
+    Trace(L"/**** MyOwnUserItem::MakeDataItem(CUsersGroup* pGroup) enter ****/");
+    const wchar_t* op = L"MakeDataItem";
+    ChatItemData& d = pGroup->m_ItemData;
+    d.m_dwData[CHAT_DATA_FACT_NAME] = pGroup->m_bShowFactName ? 1 : 0;
+    const RecipientListContext ctx = Context();
+    const BOOL bStrict = ctx.m_lStrictMode != 0;
+    const BOOL R = IsRosterShared(), S = HasSupportUserType();
+    switch (pGroup->m_nType) {
+    case CHAT_ROLE_GROUP: {
+        Trace(L"/---- MyOwnUserItem::MakeDataItem nGrpType == CHAT_ROLE_GROUP ----/");
+        d.m_dwData[CHAT_DATA_KIND] = CHAT_KIND_GROUP;
+        d.m_dwData[CHAT_DATA_GROUP_ID] = static_cast<DWORD>(pGroup->m_nId);
+        auto decide = [&](int nCode, BOOL bShow, DecisionExtra extra, BOOL bTrace) {
+            d.SetCode(nCode);
+            d.SetShown(bShow);
+            if (bTrace) TraceDecision(op, pGroup->m_nId, bShow, extra, *this, CanAddressEveryone());
+        };
+        switch (pGroup->m_nId) {
+        case CHAT_HOST_ROLE_GROUP: decide(-1, CanChatWithHost(bStrict), EXTRA_NONE, TRUE); break;
+        case CHAT_PRESENTER_ROLE_GROUP: decide(-3, CanChatWithPresenter(bStrict), EXTRA_NONE, TRUE); break;
+        case CHAT_ALL_HOST_PRESENTER_ROLE_GROUP:
+            decide(S ? 101 : -2, S || CanChatWithHostAndPresenter(bStrict), EXTRA_NONE, !S);
+            break;
+        case CHAT_PANELIST_ROLE_GROUP:
+            decide(S ? 102 : -4, S || (CanChatWithPanelist(bStrict) && R), EXTRA_ROSTER_FLAGS, !S);
+            break;
+        case CHAT_ALL_HOST_PRESENTER_PANELIST_ROLE_GROUP:
+            decide(S ? 0 : -5, S || CanChatWithHostPresenterPanelist(bStrict), EXTRA_ROSTER_FLAGS, !S);
+            break;
+        case CHAT_ATTENDEES_GROUP_NEW:
+            decide(-6, (m_dwPrivilege & PRIV_ATTENDEES) && R, EXTRA_ROSTER_FLAGS, TRUE);
+            break;
+        case CHAT_ALL_USERS_ROLE_GROUP:
+            decide(S ? 103 : 0, S || (CanAddressEveryone() && R), EXTRA_EVERYONE, !S);
+            break;
+        case CHAT_SEPARATE_ROLE_GROUP:
+            d.m_dwData[CHAT_DATA_KIND] = CHAT_KIND_HEADING;
+            decide(ctx.SeparatorKeepsRecentUsers() ? 110 : -1, TRUE, EXTRA_NONE, TRUE);
+            break;
+        default: break;
+        }
+        break;
+    }
+    case CHAT_HEADING_GROUP: d.m_dwData[CHAT_DATA_KIND] = CHAT_KIND_HEADING; break;
+    case CHAT_UNSENDABLE_GROUP: d.m_dwData[CHAT_DATA_KIND] = CHAT_KIND_UNSENDABLE; break;
+    case CHAT_PRIVATE_GROUP:
+        d.m_dwData[CHAT_DATA_KIND] = CHAT_KIND_GROUP;
+        d.m_dwData[CHAT_DATA_GROUP_ID] = CHAT_PRIVATE_CHAT_GROUP;
+        d.m_dwData[CHAT_DATA_PRIVATE] = 1;
+        pGroup->m_bDefault = FALSE;
+        d.SetShown(HasFullRights() || (IsElevated() && (m_dwPrivilege & PRIV_ATTENDEES)));
+        break;
+    default: break;
+    }
+    Trace(L"/==== MyOwnUserItem::MakeDataItem(CUsersGroup* pGroup) end ====/");
+    return 0;
+}
+
+int COwnUserItem::MakeDataItem2(CUsersGroup* pGroup) {
+    if (!pGroup) return -1;
+    Trace(L"/**** MyOwnUserItem::MakeDataItem2 enter ****/");
+    const wchar_t* op = L"MakeDataItem2";
+    ChatItemData& d = pGroup->m_ItemData;
+    d.m_dwData[CHAT_DATA_FACT_NAME] = pGroup->m_bShowFactName ? 1 : 0;
+    const BOOL R = IsRosterShared(), S = HasSupportUserType(), bOpen = !pGroup->m_bDim;
+    if (pGroup->m_nType == CHAT_ROLE_GROUP && pGroup->m_bVisible) {
+        d.m_dwData[CHAT_DATA_KIND] = CHAT_KIND_GROUP;
+        d.m_dwData[CHAT_DATA_GROUP_ID] = static_cast<DWORD>(pGroup->m_nId);
+        d.m_dwData[CHAT_DATA_GONE] = 0;
+        d.m_dwData[CHAT_DATA_LOCKED] = 0;
+        auto decide = [&](int nCode, BOOL bShow, DecisionExtra extra, BOOL bTrace) {
+            d.SetCode(nCode);
+            d.SetShown(bShow);
+            if (bTrace) TraceDecision(op, pGroup->m_nId, bShow, extra, *this, bOpen);
+        };
+        switch (pGroup->m_nId) {
+        case CHAT_HOST_ROLE_GROUP: decide(-1, bOpen, EXTRA_NONE, TRUE); break;
+        case CHAT_PRESENTER_ROLE_GROUP: decide(-3, bOpen, EXTRA_NONE, TRUE); break;
+        case CHAT_ALL_HOST_PRESENTER_ROLE_GROUP: decide(S ? 101 : -2, S || bOpen, EXTRA_NONE, !S); break;
+        case CHAT_PANELIST_ROLE_GROUP: decide(S ? 102 : -4, S || (bOpen && R), EXTRA_ROSTER_FLAGS, !S); break;
+        case CHAT_ALL_HOST_PRESENTER_PANELIST_ROLE_GROUP:
+            decide(S ? 0 : -5, S || bOpen, EXTRA_ROSTER_FLAGS, !S);
+            break;
+        case CHAT_ATTENDEES_GROUP_NEW:
+            decide(-6, bOpen && R, EXTRA_ROSTER_FLAGS, TRUE);
+            if (d.IsShown()) d.m_dwData[CHAT_DATA_LOCKED] = pGroup->m_bListedOnly ? 1 : 0;
+            break;
+        case CHAT_ALL_USERS_ROLE_GROUP: decide(S ? 103 : 0, S || (bOpen && R), EXTRA_EVERYONE, !S); break;
+        default: break;
+        }
+    } else if (pGroup->m_nType == CHAT_HEADING_GROUP || pGroup->m_nType == CHAT_UNSENDABLE_GROUP) {
+        d.m_dwData[CHAT_DATA_KIND] =
+            pGroup->m_nType == CHAT_HEADING_GROUP ? CHAT_KIND_HEADING : CHAT_KIND_UNSENDABLE;
+        d.m_dwData[CHAT_DATA_GONE] = pGroup->m_bVisible ? 0 : 1;
+    }
+    Trace(L"/==== MyOwnUserItem::MakeDataItem(CUsersGroup* pGroup) end ====/");
+    return 0;
+}
+
+BOOL COwnUserItem::IsGroupAvailable(const CUsersGroup* pGroup) const {
+    if (!pGroup) return FALSE;
+    const RecipientListContext ctx = Context();
+    if (ctx.HostDriven()) {
+        // The host decides through the group flags: the entry's own shown word stands, and a
+        // group the host dimmed or removed never becomes available through local rights.
+        return pGroup->m_bVisible && !pGroup->m_bDim && pGroup->m_ItemData.IsShown();
+    }
+    const BOOL bStrict = ctx.m_lStrictMode != 0, R = IsRosterShared();
+    if (pGroup->m_nType == CHAT_PRIVATE_GROUP)
+        return HasFullRights() || (IsElevated() && (m_dwPrivilege & PRIV_ATTENDEES));
+    if (pGroup->m_nType == CHAT_HEADING_GROUP) return FALSE;
+    if (HasSupportUserType()) return TRUE;
+    switch (pGroup->m_nId) {
+    case CHAT_ATTENDEES_GROUP_NEW: return (m_dwPrivilege & PRIV_ATTENDEES) && R;
+    case CHAT_ALL_USERS_ROLE_GROUP:
+        return (m_bAllUsersOverride ? m_lAllUsersValue != 0 : CanAddressEveryone()) && R;
+    case CHAT_SEPARATE_ROLE_GROUP: return TRUE;
+    case CHAT_HOST_ROLE_GROUP: return CanChatWithHost(bStrict);
+    case CHAT_PRESENTER_ROLE_GROUP: return CanChatWithPresenter(bStrict);
+    case CHAT_ALL_HOST_PRESENTER_ROLE_GROUP: return CanChatWithHostAndPresenter(bStrict);
+    case CHAT_ALL_HOST_PRESENTER_PANELIST_ROLE_GROUP: return CanChatWithHostPresenterPanelist(bStrict);
+    case CHAT_PANELIST_ROLE_GROUP:
+        return CanChatWithPanelist(bStrict) && m_pUserList && m_pUserList->CountSpeakers(FALSE) > 0;
+    default: return FALSE;
+    }
+}

@@ -1,0 +1,356 @@
+// COwnUserItem: the "Send to:" combo box. Each group's entry sits at its list position, followed
+// by its listed members sorted by name; every change to members is followed by a recomputation
+// of the positions, so that each group's position keeps pointing at its own entry.
+#include "participants/OwnUserItem.h"
+
+#include "participants/RecipientCombo.h"
+#include "participants/UserItem.h"
+#include "participants/UsersGroup.h"
+#include "trace/Trace.h"
+#include "window/MainChatDlg.h"
+
+namespace {
+
+constexpr int kRecentUserCap = 20;
+
+std::wstring GroupEntryText(CUsersGroup& group) {
+    if (group.m_nType == CHAT_ROLE_GROUP && group.m_bShowFactName) {
+        const std::wstring& text = group.RefreshFactName();
+        if (!text.empty()) return text;
+    }
+    return group.m_strName.empty() ? std::wstring(L"  ") : group.m_strName;
+}
+
+const wchar_t* NameOrNull(const std::wstring& str) {
+    return str.empty() ? L"NULL" : str.c_str();
+}
+
+int CompareNames(const std::wstring& a, const std::wstring& b) {
+    return lstrcmpiW(a.c_str(), b.c_str());
+}
+
+// The member place for a participant: binary search over the members' names without regard to
+// case, equal names after the existing ones. -1 when the participant is listed already (it then
+// sits among the members of equal name right before the place).
+int FindMemberPlace(const CUsersGroup& group, const CUserItem& user) {
+    int low = 0, high = group.GetMemberCount();
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        const CUserItem* pMiddle = group.GetMember(middle);
+        if (pMiddle == &user) return -1;
+        if (pMiddle && CompareNames(user.m_strName, pMiddle->m_strName) < 0)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    for (int i = high - 1; i >= 0; --i) {
+        const CUserItem* pPrev = group.GetMember(i);
+        if (!pPrev || CompareNames(user.m_strName, pPrev->m_strName) != 0) break;
+        if (pPrev == &user) return -1;
+    }
+    return high;
+}
+
+BOOL EntryIsGroups(HWND hCombo, const CUsersGroup& group) {
+    return group.m_nListPos >= 0 && ComboData(hCombo, group.m_nListPos) == &group.m_ItemData;
+}
+
+} // namespace
+
+void COwnUserItem::RecomputePositions() {
+    // Groups that have disappeared have no entry, so they add nothing in either model.
+    if (m_pGroupList) m_pGroupList->RecomputeVisibleListPositions();
+}
+
+void COwnUserItem::RebuildCombox(HWND hCombo) {
+    if (Context().HostDriven())
+        AddAllGroupsIntoCombox2(hCombo);
+    else
+        AddAllGroupsIntoCombox(hCombo);
+}
+
+void COwnUserItem::AddAllGroupsIntoCombox(HWND hCombo) {
+    Trace(L"/**** MyOwnUserItem::AddAllGroupsIntoCombox enter ****/");
+    SendMessageW(hCombo, CB_RESETCONTENT, 0, 0);
+    for (int i = 0; m_pGroupList && i < m_pGroupList->GetCount(); ++i) {
+        CUsersGroup* pGroup = m_pGroupList->GetAt(i);
+        if (!pGroup) continue;
+        Trace(L"/---- MyOwnUserItem::AddAllGroupsIntoCombox GroupName = %s ----/",
+              NameOrNull(pGroup->m_strName));
+        // The reset took the member entries with it.
+        pGroup->RemoveAllMembers();
+        MakeDataItem(pGroup);
+        pGroup->m_nListPos = ComboInsert(hCombo, -1, GroupEntryText(*pGroup), &pGroup->m_ItemData);
+    }
+    if (m_pOwner) m_pOwner->SetDefaultCurSel(nullptr);
+    Trace(L"/==== MyOwnUserItem::AddAllGroupsIntoCombox end ====/");
+}
+
+void COwnUserItem::AddAllGroupsIntoCombox2(HWND hCombo) {
+    Trace(L"/**** MyOwnUserItem::AddAllGroupsIntoCombox2 enter ****/");
+    SendMessageW(hCombo, CB_RESETCONTENT, 0, 0);
+    for (int i = 0; m_pGroupList && i < m_pGroupList->GetCount(); ++i) {
+        CUsersGroup* pGroup = m_pGroupList->GetAt(i);
+        if (!pGroup) continue;
+        pGroup->RemoveAllMembers();
+        if (!pGroup->m_bVisible) continue;
+        MakeDataItem2(pGroup);
+        Trace(L"/---- MyOwnUserItem::AddAllGroupsIntoCombox2 Group name = %s ----/",
+              NameOrNull(pGroup->m_strName));
+        pGroup->m_nListPos = ComboInsert(hCombo, -1, GroupEntryText(*pGroup), &pGroup->m_ItemData);
+    }
+    Trace(L"/**** MyOwnUserItem::AddAllGroupsIntoCombox2 end ****/");
+}
+
+int COwnUserItem::InsertOrRefreshGroupEntry(HWND hCombo, CUsersGroup* pGroup, int nIndex) {
+    if (!m_pGroupList || !IsWindow(hCombo) || !m_bListReady) return -1;
+    if (!pGroup) {
+        RebuildCombox(hCombo);
+        return 0;
+    }
+    MakeGroupData(pGroup);
+    const std::wstring text = GroupEntryText(*pGroup);
+    if (EntryIsGroups(hCombo, *pGroup)) {
+        ComboReplace(hCombo, pGroup->m_nListPos, text, &pGroup->m_ItemData);
+        return pGroup->m_nListPos;
+    }
+    const int nCount = ComboCount(hCombo);
+    pGroup->m_nListPos =
+        ComboInsert(hCombo, (nIndex < 0 || nIndex > nCount) ? nCount : nIndex, text, &pGroup->m_ItemData);
+    return pGroup->m_nListPos;
+}
+
+void COwnUserItem::RemoveGroupMembers(HWND hCombo, CUsersGroup* pGroup) {
+    if (!pGroup) return;
+    if (IsWindow(hCombo) && EntryIsGroups(hCombo, *pGroup)) {
+        for (int i = pGroup->GetMemberCount(); i > 0; --i)
+            ComboDelete(hCombo, pGroup->m_nListPos + 1);
+    }
+    pGroup->RemoveAllMembers();
+    RecomputePositions();
+}
+
+void COwnUserItem::UpdateGroupUserList(HWND hCombo, CUsersGroup* pGroup) {
+    if (!pGroup || !m_pUserList || !IsWindow(hCombo) || !m_bListReady) return;
+    const int nId = pGroup->m_nId;
+    if (!HasMemberListRight() && !HasSupportUserType() && nId != CHAT_PANELIST_ROLE_GROUP) {
+        RemoveGroupMembers(hCombo, pGroup);
+        return;
+    }
+    if (pGroup->m_ItemData.Code() == 110) return;
+    if (pGroup->m_nListPos < 0 || pGroup->m_nListPos + pGroup->GetMemberCount() >= ComboCount(hCombo) ||
+        !EntryIsGroups(hCombo, *pGroup)) {
+        Trace(L"COwnUserItem::UpdateGroupUserList: error 0");
+        return;
+    }
+    for (int i = 0; i < m_pUserList->GetCount(); ++i) {
+        CUserItem* pUser = m_pUserList->GetAt(i);
+        if (!pUser || pUser->m_dwUserId == m_dwOwnUserId || !pUser->m_lVisible) continue;
+        if (nId != CHAT_SEPARATE_ROLE_GROUP && !(MemberRole(*pUser) & static_cast<DWORD>(nId))) continue;
+        if (pUser->m_nExcludedGroupId == nId) continue;
+        if (pUser->m_strName.empty()) break;
+        const int nPlace = FindMemberPlace(*pGroup, *pUser);
+        if (nPlace < 0) continue;
+        pUser->m_ItemData.InitUser(pUser->m_dwUserId);
+        if (ComboInsert(hCombo, pGroup->m_nListPos + nPlace + 1, pUser->m_strName, &pUser->m_ItemData) < 0)
+            break;
+        pGroup->InsertMember(nPlace, pUser);
+    }
+    RecomputePositions();
+}
+
+void COwnUserItem::ShowMemberList(HWND hCombo, CUsersGroup* pGroup, BOOL bShow) {
+    if (bShow)
+        UpdateGroupUserList(hCombo, pGroup);
+    else
+        RemoveGroupMembers(hCombo, pGroup);
+}
+
+void COwnUserItem::DisappearGroup(HWND hCombo, CUsersGroup* pGroup) {
+    if (!pGroup || !IsWindow(hCombo)) return;
+    if (EntryIsGroups(hCombo, *pGroup)) {
+        for (int i = pGroup->GetMemberCount(); i >= 0; --i)
+            ComboDelete(hCombo, pGroup->m_nListPos);
+    }
+    pGroup->RemoveAllMembers();
+    RecomputePositions();
+}
+
+void COwnUserItem::AppearGroup(HWND hCombo, CUsersGroup* pGroup) {
+    if (!pGroup || !IsWindow(hCombo) || EntryIsGroups(hCombo, *pGroup)) return;
+    MakeDataItem2(pGroup);
+    RecomputePositions();
+    const int nCount = ComboCount(hCombo);
+    const int nAt = (pGroup->m_nListPos < 0 || pGroup->m_nListPos > nCount) ? nCount : pGroup->m_nListPos;
+    pGroup->m_nListPos = ComboInsert(hCombo, nAt, GroupEntryText(*pGroup), &pGroup->m_ItemData);
+    if (pGroup->m_bDim) pGroup->m_ItemData.SetShown(FALSE);
+    // The members follow through the show-member-list switch, sorted like every member list.
+    RecomputePositions();
+}
+
+void COwnUserItem::RefreshAllMembers(HWND hCombo) {
+    if (!m_pGroupList || !IsWindow(hCombo)) return;
+    const BOOL bAttendeeMembers =
+        ((Context().m_dwFeature1 & 0x200) || !m_pGroupList->HasPanelistGroup()) && HasMemberListRight();
+    for (int i = 0; i < m_pGroupList->GetCount(); ++i) {
+        CUsersGroup* pGroup = m_pGroupList->GetAt(i);
+        if (!pGroup || (pGroup->m_nId >= CHAT_HOST_MANAGED_FIRST && pGroup->m_nId <= CHAT_HOST_MANAGED_LAST))
+            continue;
+        const BOOL bAvailable = IsGroupAvailable(pGroup);
+        pGroup->m_ItemData.SetShown(bAvailable);
+        if (bAvailable) {
+            if (!pGroup->m_bShowMemberList)
+                RemoveGroupMembers(hCombo, pGroup);
+            else if (pGroup->m_ItemData.Code() != 110)
+                UpdateGroupUserList(hCombo, pGroup);
+        } else if (pGroup->m_nId == CHAT_ATTENDEES_GROUP_NEW && pGroup->m_bShowMemberList &&
+                   bAttendeeMembers) {
+            UpdateGroupUserList(hCombo, pGroup);
+        } else {
+            RemoveGroupMembers(hCombo, pGroup);
+        }
+        RecomputePositions();
+    }
+}
+
+int COwnUserItem::InsertAUserIntoCombox(HWND hCombo, CUserItem* pUser) {
+    if (!IsWindow(hCombo) || !pUser || !m_bListReady) return 0;
+    if (pUser->m_dwUserId == m_dwOwnUserId || (m_dwOwnNodeId && pUser->m_dwNodeId == m_dwOwnNodeId)) return 0;
+    if (!pUser->m_lVisible || pUser->m_strName.empty()) return 0;
+    const RecipientListContext ctx = Context();
+    const BOOL bHostDriven = ctx.HostDriven(), bStrict = ctx.m_lStrictMode != 0;
+    if (m_lUserType == USER_TYPE_NONE && !bHostDriven) {
+        const DWORD dwRoles = pUser->m_dwRosterInfo;
+        if ((dwRoles == 0 || dwRoles == ROLE_ATTENDEE) && !HasMemberListRight()) return 0;
+        if (dwRoles == ROLE_PANELIST && !CanChatWithPanelist(bStrict)) return 0;
+    }
+    const DWORD dwRole = MemberRole(*pUser);
+    if (!m_pGroupList || m_pGroupList->GetCount() == 0) {
+        RefreshFactNames(hCombo, pUser);
+        return 0;
+    }
+    BOOL bInserted = FALSE;
+    for (int i = 0; i < m_pGroupList->GetCount(); ++i) {
+        CUsersGroup* pGroup = m_pGroupList->GetAt(i);
+        if (!pGroup) continue;
+        const int nId = pGroup->m_nId;
+        if (pUser->m_nExcludedGroupId == nId) return 0;
+        if (nId == CHAT_PANELIST_ROLE_GROUP && !pGroup->m_ItemData.IsShown() &&
+            (pUser->m_dwRosterInfo & ROLE_SPEAKERS) && CanChatWithPanelist(bStrict))
+            pGroup->m_ItemData.SetShown(TRUE);
+        if (!((dwRole & static_cast<DWORD>(nId)) || nId == CHAT_SEPARATE_ROLE_GROUP) ||
+            !pGroup->m_bShowMemberList)
+            continue;
+        // Recent users are placed by request only, never by arrival.
+        if (pGroup->m_ItemData.Code() == 110 || (bHostDriven && pGroup->GetShowRecentUsers())) {
+            bInserted = FALSE;
+            break;
+        }
+        if (!EntryIsGroups(hCombo, *pGroup)) {
+            if (bHostDriven && !pGroup->m_bVisible) continue; // it has disappeared: no entry to list under
+            return 0;
+        }
+        const int nPlace = FindMemberPlace(*pGroup, *pUser);
+        if (nPlace < 0) continue;
+        pUser->m_ItemData.InitUser(pUser->m_dwUserId);
+        if (ComboInsert(hCombo, pGroup->m_nListPos + nPlace + 1, pUser->m_strName, &pUser->m_ItemData) < 0)
+            continue;
+        pGroup->InsertMember(nPlace, pUser);
+        bInserted = TRUE;
+        RecomputePositions();
+    }
+    RefreshFactNames(hCombo, pUser);
+    return bInserted ? 1 : 0;
+}
+
+void COwnUserItem::RefreshFactNames(HWND hCombo, const CUserItem* pUser) {
+    if (!pUser || !m_pGroupList || !IsWindow(hCombo)) return;
+    for (int i = 0; i < m_pGroupList->GetCount(); ++i) {
+        CUsersGroup* pGroup = m_pGroupList->GetAt(i);
+        if (!pGroup || pGroup->m_nType != CHAT_ROLE_GROUP || !pGroup->m_bShowFactName ||
+            !(pUser->m_dwRosterInfo & static_cast<DWORD>(pGroup->m_nId)))
+            continue;
+        const std::wstring text = pGroup->SetFactNameFrom(*pUser);
+        if (!text.empty() && EntryIsGroups(hCombo, *pGroup))
+            ComboReplace(hCombo, pGroup->m_nListPos, text, &pGroup->m_ItemData);
+        return;
+    }
+}
+
+int COwnUserItem::RemoveAUserIntoCombox(HWND hCombo, CUserItem* pUser) {
+    if (!pUser || !m_pGroupList || !IsWindow(hCombo)) return 0;
+    BOOL bRemoved = FALSE;
+    const LONG lConfMode = Context().m_lConferenceMode;
+    for (int i = 0; i < m_pGroupList->GetCount(); ++i) {
+        CUsersGroup* pGroup = m_pGroupList->GetAt(i);
+        const int nMember = pGroup ? pGroup->FindMember(pUser->m_dwUserId) : -1;
+        if (nMember < 0) continue;
+        if (EntryIsGroups(hCombo, *pGroup)) ComboDelete(hCombo, pGroup->m_nListPos + nMember + 1);
+        pGroup->RemoveMember(pUser->m_dwUserId);
+        bRemoved = TRUE;
+        if (pGroup->m_nType == CHAT_ROLE_GROUP && pGroup->m_nId == CHAT_SEPARATE_ROLE_GROUP &&
+            pGroup->GetMemberCount() == 0 && lConfMode == 2) {
+            // The heading of the recent users goes with the last of them. Another group's entry
+            // is never taken: its group would be left without one.
+            CUsersGroup* pNext = m_pGroupList->GetAt(i + 1);
+            if (pNext && pNext->m_nId == 33 && EntryIsGroups(hCombo, *pNext)) {
+                ComboDelete(hCombo, pNext->m_nListPos);
+                m_pGroupList->RemoveGroup(33);
+            }
+            Trace(L"COwnUserItem::RemoveAUserIntoCombox: CHAT_SEPARATE_ROLE_GROUP");
+        }
+        if (pGroup->m_nId == CHAT_PANELIST_ROLE_GROUP && pGroup->m_ItemData.IsShown() && m_pUserList &&
+            m_pUserList->CountSpeakers(TRUE) == 1)
+            pGroup->m_ItemData.SetShown(FALSE);
+        RecomputePositions();
+    }
+    return bRemoved ? 1 : 0;
+}
+
+void COwnUserItem::ModifyAUserIntoCombox(HWND hCombo, CUserItem* pUser) {
+    if (!pUser || !m_pGroupList || !IsWindow(hCombo)) return;
+    if (pUser->m_dwUserId == m_dwOwnUserId) {
+        RefreshFactNames(hCombo, pUser);
+        return;
+    }
+    const LONG lConfMode = Context().m_lConferenceMode;
+    for (int i = 0; i < m_pGroupList->GetCount(); ++i) {
+        CUsersGroup* pGroup = m_pGroupList->GetAt(i);
+        const int nMember = pGroup ? pGroup->FindMember(pUser->m_dwUserId) : -1;
+        if (nMember < 0) continue;
+        if (pGroup->m_nType == CHAT_ROLE_GROUP && pGroup->m_nId == CHAT_SEPARATE_ROLE_GROUP &&
+            lConfMode == 2) {
+            Trace(L"COwnUserItem::ModifyAUserIntoCombox: CHAT_SEPARATE_ROLE_GROUP");
+            continue;
+        }
+        if (EntryIsGroups(hCombo, *pGroup)) ComboDelete(hCombo, pGroup->m_nListPos + nMember + 1);
+        pGroup->RemoveMember(pUser->m_dwUserId);
+        RecomputePositions();
+    }
+    InsertAUserIntoCombox(hCombo, pUser);
+}
+
+int COwnUserItem::MoveToRecentUsers(HWND hCombo, CUsersGroup* pGroup, CUserItem* pUser) {
+    if (!pGroup || !pUser || !IsWindow(hCombo) || !EntryIsGroups(hCombo, *pGroup)) return -1;
+    const int nOld = pGroup->FindMember(pUser->m_dwUserId);
+    if (nOld >= 0) {
+        ComboDelete(hCombo, pGroup->m_nListPos + nOld + 1);
+        pGroup->RemoveMember(pUser->m_dwUserId);
+    }
+    pUser->m_ItemData.InitUser(pUser->m_dwUserId);
+    ComboInsert(hCombo, pGroup->m_nListPos + 1, pUser->m_strName, &pUser->m_ItemData);
+    pGroup->InsertMember(0, pUser);
+    int nDropped = -1;
+    const int nLimit = (pGroup->m_nRecentUserLimit > 0 && pGroup->m_nRecentUserLimit < kRecentUserCap)
+                           ? pGroup->m_nRecentUserLimit
+                           : kRecentUserCap;
+    while (pGroup->GetMemberCount() > nLimit) {
+        CUserItem* pLast = pGroup->GetMember(pGroup->GetMemberCount() - 1);
+        nDropped = pGroup->m_nListPos + pGroup->GetMemberCount();
+        ComboDelete(hCombo, nDropped);
+        pGroup->RemoveMember(pLast ? pLast->m_dwUserId : 0);
+        if (!pLast) break;
+    }
+    RecomputePositions();
+    return nDropped;
+}

@@ -1,0 +1,174 @@
+#include "window/RecipientBox.h"
+
+#include "participants/ChatItemData.h"
+#include "participants/RecipientCombo.h"
+#include "participants/RoleGroups.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr UINT_PTR kSubclassId = 0x5108;
+constexpr int kItemHeight = 15;
+constexpr int kMemberIndent = 8;
+
+struct RecipientBoxState {
+    const ChatItemData* m_pRemembered = nullptr;
+    BOOL m_bKeepPrivateEntry = FALSE;
+};
+
+RecipientBoxState* StateOf(HWND hBox) {
+    DWORD_PTR ref = 0;
+    if (!hBox || !GetWindowSubclass(hBox, nullptr, kSubclassId, &ref)) return nullptr;
+    return reinterpret_cast<RecipientBoxState*>(ref);
+}
+
+// Arrow keys move to the nearest entry that can be chosen and stop at either end.
+BOOL OnArrowKey(HWND hBox, WPARAM vk) {
+    const int nStep = (vk == VK_LEFT || vk == VK_UP) ? -1 : 1;
+    const int nNext = QxNextChoosableEntry(hBox, ComboSelection(hBox), nStep);
+    if (nNext < 0) return TRUE;
+    ComboSelect(hBox, nNext);
+    QxRecipientRemember(hBox, ComboData(hBox, nNext));
+    return TRUE;
+}
+
+LRESULT CALLBACK BoxProc(HWND hBox, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) {
+    switch (uMsg) {
+    case WM_KEYDOWN:
+        if (SendMessageW(hBox, CB_GETDROPPEDSTATE, 0, 0)) break;
+        if (wParam == VK_LEFT || wParam == VK_UP || wParam == VK_RIGHT || wParam == VK_DOWN)
+            return OnArrowKey(hBox, wParam) ? 0 : 1;
+        if (wParam == VK_SPACE) return 0;
+        break;
+    case WM_CHAR:
+        if (wParam == L' ') return 0;
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hBox, BoxProc, kSubclassId);
+        delete reinterpret_cast<RecipientBoxState*>(ref);
+        break;
+    default: break;
+    }
+    return DefSubclassProc(hBox, uMsg, wParam, lParam);
+}
+
+int FindEntry(HWND hBox, const ChatItemData* pData) {
+    if (!pData) return -1;
+    for (int i = 0, n = ComboCount(hBox); i < n; ++i)
+        if (ComboData(hBox, i) == pData) return i;
+    return -1;
+}
+
+} // namespace
+
+BOOL QxCanChooseEntry(const ChatItemData* p) {
+    if (!p || !p->IsShown() || p->Kind() == CHAT_KIND_HEADING) return FALSE;
+    if (p->Code() == 110 || p->Code() == 98) return FALSE;
+    if (p->GroupId() == CHAT_SEPARATE_ROLE_GROUP || p->GroupId() == CHAT_PRIVATE_CHAT_GROUP) return FALSE;
+    return !(p->Kind() == CHAT_KIND_GROUP && p->GroupId() == CHAT_ATTENDEES_GROUP_NEW &&
+             p->m_dwData[CHAT_DATA_LOCKED] == 1);
+}
+
+HWND QxCreateRecipientBox(HWND hDialog, HWND hTemplateBox, BOOL bKeepPrivateEntry) {
+    if (!hDialog || !hTemplateBox) return hTemplateBox;
+    RECT rc = {};
+    GetWindowRect(hTemplateBox, &rc);
+    MapWindowPoints(nullptr, hDialog, reinterpret_cast<POINT*>(&rc), 2);
+    RECT drop = {};
+    SendMessageW(hTemplateBox, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&drop));
+    const int nHeight = drop.bottom > drop.top ? drop.bottom - drop.top : rc.bottom - rc.top;
+    const DWORD dwStyle = (static_cast<DWORD>(GetWindowLongPtrW(hTemplateBox, GWL_STYLE)) &
+                           ~(CBS_SORT | CBS_OWNERDRAWVARIABLE)) |
+                          CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_CHILD;
+    const DWORD dwExStyle = static_cast<DWORD>(GetWindowLongPtrW(hTemplateBox, GWL_EXSTYLE));
+    const int nId = GetDlgCtrlID(hTemplateBox);
+    HWND hBox =
+        CreateWindowExW(dwExStyle, WC_COMBOBOXW, L"", dwStyle, rc.left, rc.top, rc.right - rc.left, nHeight,
+                        hDialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nId)),
+                        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hDialog, GWLP_HINSTANCE)), nullptr);
+    if (!hBox) return hTemplateBox;
+    auto* pState = new RecipientBoxState;
+    pState->m_bKeepPrivateEntry = bKeepPrivateEntry;
+    if (!SetWindowSubclass(hBox, BoxProc, kSubclassId, reinterpret_cast<DWORD_PTR>(pState))) {
+        delete pState;
+        DestroyWindow(hBox);
+        return hTemplateBox;
+    }
+    SendMessageW(hBox, WM_SETFONT, SendMessageW(hTemplateBox, WM_GETFONT, 0, 0), FALSE);
+    SetWindowPos(hBox, hTemplateBox, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    DestroyWindow(hTemplateBox);
+    return hBox;
+}
+
+const ChatItemData* QxRecipientRemembered(HWND hBox) {
+    const RecipientBoxState* pState = StateOf(hBox);
+    return pState ? pState->m_pRemembered : nullptr;
+}
+
+void QxRecipientRemember(HWND hBox, const ChatItemData* pData) {
+    if (RecipientBoxState* pState = StateOf(hBox)) pState->m_pRemembered = pData;
+}
+
+int QxNextChoosableEntry(HWND hBox, int nFrom, int nStep) {
+    const int nCount = ComboCount(hBox);
+    for (int i = nFrom + nStep; i >= 0 && i < nCount; i += nStep)
+        if (QxCanChooseEntry(ComboData(hBox, i))) return i;
+    return -1;
+}
+
+void QxRecipientSelectionChanged(HWND hBox) {
+    RecipientBoxState* pState = StateOf(hBox);
+    if (!pState) return;
+    const int nSel = ComboSelection(hBox);
+    const ChatItemData* pData = ComboData(hBox, nSel);
+    if (QxCanChooseEntry(pData)) {
+        pState->m_pRemembered = pData;
+        return;
+    }
+    if (!pData) return;
+    if (pData->GroupId() == CHAT_ATTENDEES_GROUP_NEW && pData->m_dwData[CHAT_DATA_LOCKED] == 1) {
+        ComboSelect(hBox, FindEntry(hBox, pState->m_pRemembered));
+        return;
+    }
+    if (pData->GroupId() == CHAT_PRIVATE_CHAT_GROUP && pState->m_bKeepPrivateEntry) return;
+    // Forward, wrapping around, to the next entry that can be chosen.
+    const int nCount = ComboCount(hBox);
+    for (int k = 1; k < nCount; ++k) {
+        const int i = (nSel + k) % nCount;
+        const ChatItemData* pNext = ComboData(hBox, i);
+        if (QxCanChooseEntry(pNext)) {
+            ComboSelect(hBox, i);
+            pState->m_pRemembered = pNext;
+            return;
+        }
+    }
+}
+
+void QxMeasureRecipientItem(MEASUREITEMSTRUCT* pMeasure) {
+    if (pMeasure) pMeasure->itemHeight = kItemHeight;
+}
+
+void QxDrawRecipientItem(const DRAWITEMSTRUCT* pDraw) {
+    if (!pDraw) return;
+    HDC hdc = pDraw->hDC;
+    RECT rc = pDraw->rcItem;
+    const BOOL bInEdit = (pDraw->itemState & ODS_COMBOBOXEDIT) != 0;
+    const ChatItemData* pData = pDraw->itemID == static_cast<UINT>(-1)
+                                    ? nullptr
+                                    : ComboData(pDraw->hwndItem, static_cast<int>(pDraw->itemID));
+    const BOOL bChoosable = QxCanChooseEntry(pData);
+    const BOOL bHighlight = bChoosable && (pDraw->itemState & ODS_SELECTED);
+    FillRect(hdc, &rc, GetSysColorBrush(bHighlight ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (pDraw->itemID == static_cast<UINT>(-1)) return;
+    const std::wstring text = ComboText(pDraw->hwndItem, static_cast<int>(pDraw->itemID));
+    const BOOL bDisabled = !bChoosable || (pDraw->itemState & ODS_DISABLED);
+    SetTextColor(hdc, GetSysColor(bHighlight  ? COLOR_HIGHLIGHTTEXT
+                                  : bDisabled ? COLOR_GRAYTEXT
+                                              : COLOR_WINDOWTEXT));
+    SetBkMode(hdc, TRANSPARENT);
+    rc.left += (pData && pData->Kind() == CHAT_KIND_USER && !bInEdit) ? 2 + kMemberIndent : 2;
+    DrawTextW(hdc, text.c_str(), static_cast<int>(text.size()), &rc,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if ((pDraw->itemState & ODS_FOCUS) && bChoosable) DrawFocusRect(hdc, &pDraw->rcItem);
+}
