@@ -292,6 +292,7 @@ int COwnUserItem::RemoveAUserIntoCombox(HWND hCombo, CUserItem* pUser) {
             pGroup->GetMemberCount() == 0 && lConfMode == 2) {
             // The heading of the recent users goes with the last of them. Another group's entry
             // is never taken: its group would be left without one.
+            RecomputePositions();
             CUsersGroup* pNext = m_pGroupList->GetAt(i + 1);
             if (pNext && pNext->m_nId == 33 && EntryIsGroups(hCombo, *pNext)) {
                 ComboDelete(hCombo, pNext->m_nListPos);

@@ -17,9 +17,11 @@ struct RecipientBoxState {
     BOOL m_bKeepPrivateEntry = FALSE;
 };
 
+LRESULT CALLBACK BoxProc(HWND hBox, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref);
+
 RecipientBoxState* StateOf(HWND hBox) {
     DWORD_PTR ref = 0;
-    if (!hBox || !GetWindowSubclass(hBox, nullptr, kSubclassId, &ref)) return nullptr;
+    if (!hBox || !GetWindowSubclass(hBox, BoxProc, kSubclassId, &ref)) return nullptr;
     return reinterpret_cast<RecipientBoxState*>(ref);
 }
 

@@ -1,0 +1,119 @@
+// The recipient list as the roster fills it: member order, which groups list whom, the
+// customer-support reading of roles, removals and the rebuild after a rights change.
+#include "RecipientSession.h"
+
+#include "TraceCapture.h"
+
+#include <gtest/gtest.h>
+
+using namespace recipienttest;
+
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+// Adds a rights-based role group listing its members.
+void AddMemberGroup(const Session& s, int nId, const wchar_t* lpszName, LONG bDefault = 0) {
+    ChAddGroup(s.H(), 99, CHAT_ROLE_GROUP, nId, lpszName, 1, bDefault, 0, nullptr, 0, 0);
+}
+
+TEST(RecipientList, MembersAreSortedByNameWithoutRegardToCaseAndEqualNamesKeepArrivalOrder) {
+    Session s;
+    AddMemberGroup(s, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone", 1);
+    s.Arrive({{2001, 40001, "Carl"}, {2002, 40002, "anna"}, {2003, 40003, "Bob"}});
+    s.Arrive({{2004, 40004, "Bob"}});
+    EXPECT_EQ(s.MembersUnder(CHAT_ALL_USERS_ROLE_GROUP), (Names{L"anna", L"Bob", L"Bob", L"Carl"}));
+    const auto entries = s.Entries();
+    const int nFirstBob = s.GroupEntry(CHAT_ALL_USERS_ROLE_GROUP) + 2;
+    EXPECT_EQ(entries[nFirstBob].pData->UserId(), 40003u);
+    EXPECT_EQ(entries[nFirstBob + 1].pData->UserId(), 40004u);
+    EXPECT_EQ(entries[nFirstBob].pData->Kind(), static_cast<DWORD>(CHAT_KIND_USER));
+}
+
+TEST(RecipientList, EachRoleGroupListsTheParticipantsItAddresses) {
+    Session s;
+    AddMemberGroup(s, CHAT_PANELIST_ROLE_GROUP, L"Panelists");
+    AddMemberGroup(s, CHAT_ATTENDEES_GROUP_NEW, L"Attendees");
+    AddMemberGroup(s, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone");
+    s.Arrive({{2001, 40001, "Zero", 0}, {2002, 40002, "Presenter", ROLE_PRESENTER}});
+    EXPECT_EQ(s.MembersUnder(CHAT_ATTENDEES_GROUP_NEW), Names{L"Zero"});
+    EXPECT_EQ(s.MembersUnder(CHAT_ALL_USERS_ROLE_GROUP), (Names{L"Presenter", L"Zero"}));
+    EXPECT_EQ(s.MembersUnder(CHAT_PANELIST_ROLE_GROUP), Names{L"Presenter"})
+        << "a presenter counts as panelist";
+    // Leaving takes the participant out of every group, and the positions follow.
+    s.Leave({2002});
+    EXPECT_EQ(s.Texts(), (Names{L"Panelists", L"Attendees", L"Zero", L"Everyone", L"Zero"}));
+}
+
+TEST(RecipientList, CustomerSupportUserTypeListsCustomersAsPanelistsAndOthersAsTheLocalType) {
+    Session s;
+    ChSetUserType(s.H(), 3);
+    AddMemberGroup(s, CHAT_ALL_HOST_PRESENTER_ROLE_GROUP, L"Support");
+    AddMemberGroup(s, CHAT_PANELIST_ROLE_GROUP, L"Customers");
+    s.Arrive({{2001, 40001, "Client", ROLE_ATTENDEE, 3}, {2002, 40002, "Agent", ROLE_ATTENDEE, 1}});
+    EXPECT_EQ(s.MembersUnder(CHAT_PANELIST_ROLE_GROUP), Names{L"Client"});
+    EXPECT_EQ(s.MembersUnder(CHAT_ALL_HOST_PRESENTER_ROLE_GROUP), Names{L"Agent"});
+    // The support user type gives the groups their support codes.
+    EXPECT_EQ(s.Entries()[s.GroupEntry(CHAT_PANELIST_ROLE_GROUP)].pData->Code(), 102);
+    EXPECT_EQ(s.Entries()[s.GroupEntry(CHAT_ALL_HOST_PRESENTER_ROLE_GROUP)].pData->Code(), 101);
+}
+
+TEST(RecipientList, TheLocalUserInvisibleAndExcludedParticipantsAreNeverListed) {
+    Session s;
+    AddMemberGroup(s, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone");
+    const DWORD dwOwn = s.Dlg()->OwnUser().m_dwOwnUserId;
+    s.Arrive({{2001, dwOwn, "Me again"}, {2002, 40002, "Visible"}});
+    std::vector<enginetest::EntrySpec> hidden = {{2003, 40003, enginetest::RosterText("Hidden", 8, 0)}};
+    enginetest::RosterList list;
+    list.Record(Session::kRoom, hidden);
+    s.Dlg()->ApeRosterChanged(s.Dlg()->Status().m_apeHandle, 7, 1, 0, 0, list.Get());
+    EXPECT_EQ(s.MembersUnder(CHAT_ALL_USERS_ROLE_GROUP), Names{L"Visible"});
+}
+
+TEST(RecipientList, ARenamedParticipantMovesToItsNewPlace) {
+    Session s;
+    AddMemberGroup(s, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone");
+    s.Arrive({{2001, 40001, "Adam"}, {2002, 40002, "Mia"}});
+    enginetest::RosterList list;
+    list.Record(Session::kRoom, {{2001, 40001, enginetest::RosterText("Zed")}});
+    s.Dlg()->ApeRosterChanged(s.Dlg()->Status().m_apeHandle, 7, 0, 0, 1, list.Get());
+    EXPECT_EQ(s.MembersUnder(CHAT_ALL_USERS_ROLE_GROUP), (Names{L"Mia", L"Zed"}));
+}
+
+TEST(RecipientList, FactNameShowsTheFirstParticipantOfTheGroup) {
+    Session s;
+    ChAddGroup(s.H(), 0, CHAT_ROLE_GROUP, CHAT_HOST_ROLE_GROUP, L"Host", 0, 0, 1, nullptr, 0, 0);
+    s.Arrive({{2001, 40001, "Hana", ROLE_HOST}});
+    EXPECT_EQ(s.Texts().front(), L"Hana|(Host)|");
+}
+
+TEST(RecipientList, PrivilegesZeroOutsideStrictModeShowNoGroupButTheSeparatorAndDisableInput) {
+    Session s;
+    for (int nId : {1, 2, 3, 4, 7, 8, 15, 4096})
+        AddMemberGroup(s, nId, nId == 4096 ? L" " : L"G");
+    ChSetRosters(s.H(), 16);
+    ChSetPrivilege(s.H(), 0);
+    for (const Entry& e : s.Entries()) {
+        ASSERT_NE(e.pData, nullptr);
+        EXPECT_EQ(e.pData->IsShown(), e.pData->GroupId() == CHAT_SEPARATE_ROLE_GROUP) << e.pData->GroupId();
+    }
+    EXPECT_EQ(s.Selected(), -1);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(s.Dialog(), 101)));
+}
+
+TEST(RecipientList, TheDefaultSelectionFallsToTheDefaultGroupAndSurvivesARebuild) {
+    Session s;
+    AddMemberGroup(s, CHAT_HOST_ROLE_GROUP, L"Hosts");
+    AddMemberGroup(s, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone", 1);
+    TraceCapture capture;
+    ChSetPrivilege(s.H(), 0x1DF);
+    EXPECT_EQ(s.Selected(), s.GroupEntry(CHAT_ALL_USERS_ROLE_GROUP));
+    EXPECT_TRUE(capture.Contains(L"/---- CMainChatDlg::SetDefaultCurSel 3 ----/"));
+    ChChatToGroup(s.H(), CHAT_ROLE_GROUP, CHAT_HOST_ROLE_GROUP);
+    EXPECT_EQ(s.Selected(), s.GroupEntry(CHAT_HOST_ROLE_GROUP));
+    ChSetPrivilege(s.H(), 0x1FF);
+    EXPECT_EQ(s.Selected(), s.GroupEntry(CHAT_HOST_ROLE_GROUP)) << "the previous entry is kept";
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(s.Dialog(), 101)));
+}
+
+} // namespace
