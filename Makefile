@@ -1,7 +1,7 @@
 # The two commands of the README. Each does its own set-up first.
 BUILD ?= build
 
-.PHONY: demo test setup build
+.PHONY: demo test setup build bench
 
 setup:
 	bash scripts/setup.sh
@@ -14,3 +14,6 @@ demo: build
 
 test: build
 	bash scripts/test.sh $(BUILD)
+
+bench: build
+	bash scripts/bench.sh $(BUILD)

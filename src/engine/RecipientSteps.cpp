@@ -47,9 +47,18 @@ void CMainChatDlg::ReevaluateSelection() {
 }
 
 int CMainChatDlg::FindShownUserEntry(DWORD dwUserId) const {
-    for (int i = 0, n = m_ctl.m_hRecipient ? ComboCount(m_ctl.m_hRecipient) : 0; i < n; ++i) {
-        const ChatItemData* p = ComboData(m_ctl.m_hRecipient, i);
-        if (p && p->Kind() == CHAT_KIND_USER && p->UserId() == dwUserId && p->IsShown()) return i;
+    // From the member lists, not the box: a roster change asks this once per arrival, and a
+    // walk over thousands of entries per arrival would make the change quadratic.
+    const CUsersGroupList& groups = m_users.Groups();
+    HWND hBox = m_ctl.m_hRecipient;
+    for (int i = 0; hBox && i < groups.GetCount(); ++i) {
+        const CUsersGroup* p = groups.GetAt(i);
+        const int nMember = p ? p->FindMember(dwUserId) : -1;
+        if (nMember < 0 || !p->m_bVisible) continue;
+        const CUserItem* pUser = p->GetMember(nMember);
+        if (!pUser->m_ItemData.IsShown()) continue;
+        const int nEntry = p->m_nListPos + nMember + 1;
+        if (ComboData(hBox, nEntry) == &pUser->m_ItemData) return nEntry;
     }
     return -1;
 }
