@@ -7,6 +7,7 @@
 
 #include "EngineTestSupport.h"
 #include "qxchat.h"
+#include "trace/Trace.h"
 
 #include <windows.h>
 #include <algorithm>
@@ -104,6 +105,9 @@ int main(int argc, char** argv) {
     // Optional: participant count and repetitions.
     if (argc > 1) kParticipants = std::max(1, std::atoi(argv[1]));
     if (argc > 2) kRepetitions = std::max(1, std::atoi(argv[2]));
+    // "notrace": the module's trace unbound, to tell the list's own cost from the trace's.
+    const bool bTrace = !(argc > 3 && std::string(argv[3]) == "notrace");
+    if (!bTrace) TraceUnbind();
     HWND hHost = MakeHost();
     std::vector<enginetest::EntrySpec> entries;
     std::vector<std::string> texts;

@@ -5,24 +5,29 @@
 #include "participants/RoleGroups.h"
 
 #include <commctrl.h>
+#include <string>
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0x5108;
 constexpr int kItemHeight = 15;
 constexpr int kMemberIndent = 8;
+// Marks the state as the box's own among the values GWLP_USERDATA could hold.
+constexpr DWORD kStateTag = 0x51084242;
 
+// The box is subclassed the classic way, with its state in GWLP_USERDATA: the window-property
+// lookup of the common-controls subclass costs a server round trip per message under Wine,
+// which a list of thousands of entries pays on every insertion.
 struct RecipientBoxState {
+    DWORD m_dwTag = kStateTag;
+    WNDPROC m_pfnOld = nullptr;
     const ChatItemData* m_pRemembered = nullptr;
     BOOL m_bKeepPrivateEntry = FALSE;
 };
 
-LRESULT CALLBACK BoxProc(HWND hBox, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref);
-
 RecipientBoxState* StateOf(HWND hBox) {
-    DWORD_PTR ref = 0;
-    if (!hBox || !GetWindowSubclass(hBox, BoxProc, kSubclassId, &ref)) return nullptr;
-    return reinterpret_cast<RecipientBoxState*>(ref);
+    if (!hBox) return nullptr;
+    auto* pState = reinterpret_cast<RecipientBoxState*>(GetWindowLongPtrW(hBox, GWLP_USERDATA));
+    return (pState && pState->m_dwTag == kStateTag) ? pState : nullptr;
 }
 
 // Arrow keys move to the nearest entry that can be chosen and stop at either end.
@@ -35,10 +40,13 @@ BOOL OnArrowKey(HWND hBox, WPARAM vk) {
     return TRUE;
 }
 
-LRESULT CALLBACK BoxProc(HWND hBox, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) {
+LRESULT CALLBACK BoxProc(HWND hBox, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    RecipientBoxState* pState = StateOf(hBox);
+    if (!pState) return DefWindowProcW(hBox, uMsg, wParam, lParam);
+    const WNDPROC pfnOld = pState->m_pfnOld;
     switch (uMsg) {
     case WM_KEYDOWN:
-        if (SendMessageW(hBox, CB_GETDROPPEDSTATE, 0, 0)) break;
+        if (CallWindowProcW(pfnOld, hBox, CB_GETDROPPEDSTATE, 0, 0)) break;
         if (wParam == VK_LEFT || wParam == VK_UP || wParam == VK_RIGHT || wParam == VK_DOWN)
             return OnArrowKey(hBox, wParam) ? 0 : 1;
         if (wParam == VK_SPACE) return 0;
@@ -47,12 +55,13 @@ LRESULT CALLBACK BoxProc(HWND hBox, UINT uMsg, WPARAM wParam, LPARAM lParam, UIN
         if (wParam == L' ') return 0;
         break;
     case WM_NCDESTROY:
-        RemoveWindowSubclass(hBox, BoxProc, kSubclassId);
-        delete reinterpret_cast<RecipientBoxState*>(ref);
+        SetWindowLongPtrW(hBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pfnOld));
+        SetWindowLongPtrW(hBox, GWLP_USERDATA, 0);
+        delete pState;
         break;
     default: break;
     }
-    return DefSubclassProc(hBox, uMsg, wParam, lParam);
+    return CallWindowProcW(pfnOld, hBox, uMsg, wParam, lParam);
 }
 
 int FindEntry(HWND hBox, const ChatItemData* pData) {
@@ -92,11 +101,9 @@ HWND QxCreateRecipientBox(HWND hDialog, HWND hTemplateBox, BOOL bKeepPrivateEntr
     if (!hBox) return hTemplateBox;
     auto* pState = new RecipientBoxState;
     pState->m_bKeepPrivateEntry = bKeepPrivateEntry;
-    if (!SetWindowSubclass(hBox, BoxProc, kSubclassId, reinterpret_cast<DWORD_PTR>(pState))) {
-        delete pState;
-        DestroyWindow(hBox);
-        return hTemplateBox;
-    }
+    SetWindowLongPtrW(hBox, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pState));
+    pState->m_pfnOld =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BoxProc)));
     SendMessageW(hBox, WM_SETFONT, SendMessageW(hTemplateBox, WM_GETFONT, 0, 0), FALSE);
     SetWindowPos(hBox, hTemplateBox, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     DestroyWindow(hTemplateBox);
