@@ -16,6 +16,41 @@ BOOL RecordingNeedsGroupInfo(const ChatRecordingState& rec) {
     return rec.m_dwNBRStatus == 0 || rec.m_dwNBRStatus == 3;
 }
 
+// The group found, or a new one owned by pNew until it is listed; each case traces its line.
+CUsersGroup* FoundOrNew(CUsersGroup* pFound, std::unique_ptr<CUsersGroup>& pNew, CUserList* pOwner,
+                        const wchar_t* lpszFoundLine, const wchar_t* lpszNewLine) {
+    if (pFound) {
+        Trace(lpszFoundLine);
+        return pFound;
+    }
+    pNew.reset(new (std::nothrow) CUsersGroup(pOwner));
+    if (pNew) Trace(lpszNewLine);
+    return pNew.get();
+}
+
+void SetGroupFields(CUsersGroup& group, LONG nType, LONG nId, const wchar_t* lpszName,
+                    const wchar_t* lpszLabel, LONG bShowMemberList, LONG bDefault) {
+    group.m_nType = nType;
+    group.m_nId = nId;
+    if (lpszName) group.m_strName = lpszName;
+    if (lpszLabel) group.m_strLabel = lpszLabel;
+    group.m_bShowMemberList = bShowMemberList ? TRUE : FALSE;
+    group.m_bDefault = bDefault ? TRUE : FALSE;
+}
+
+// The host-driven model reads lShowFactNameInUserList as five flags.
+void SetHostFlags(CUsersGroup& group, LONG lBits) {
+    group.m_bShowFactName = (lBits & 0x1) ? TRUE : FALSE;
+    group.m_bListedOnly = (lBits & 0x2) ? TRUE : FALSE;
+    group.m_bFlagBit2 = (lBits & 0x4) ? TRUE : FALSE;
+    group.m_bShowRecentUsers = (lBits & 0x8) ? TRUE : FALSE;
+    group.m_bVisible = (lBits & 0x10) ? TRUE : FALSE;
+}
+
+int ClampedPosition(const CUsersGroupList& groups, LONG nIndex) {
+    return nIndex < 0 ? 0 : (nIndex > groups.GetCount() ? groups.GetCount() : static_cast<int>(nIndex));
+}
+
 } // namespace
 
 LONG CMainChatDlg::AddGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupId, const wchar_t* pstrGroupName,
@@ -56,40 +91,29 @@ LONG CMainChatDlg::AddRoleGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupI
           nInsertIndex, nGroupType, nGroupId, QxTraceText(pstrGroupName), QxTraceText(lpszGroupLabel),
           lShowFactNameInUserList, bShowMemberList, bDefault);
     CUsersGroupList& groups = m_users.Groups();
-    CUsersGroup* pGroup =
-        nGroupType == CHAT_HEADING_GROUP ? nullptr : groups.FindGroup(nGroupType, nGroupId, pstrGroupName);
     std::unique_ptr<CUsersGroup> pNew;
-    if (pGroup) {
-        Trace(L"/---- CMainChatDlg::AddRoleGroup Existed Group ----/");
-    } else {
-        pNew.reset(new (std::nothrow) CUsersGroup(&m_users));
-        if (!pNew) return -1;
-        pGroup = pNew.get();
-        Trace(L"/---- CMainChatDlg::AddRoleGroup New Group ----/");
-    }
-    pGroup->m_nType = nGroupType;
-    pGroup->m_nId = nGroupId;
-    if (pstrGroupName) pGroup->m_strName = pstrGroupName;
-    if (lpszGroupLabel) pGroup->m_strLabel = lpszGroupLabel;
+    CUsersGroup* pGroup = FoundOrNew(
+        nGroupType == CHAT_HEADING_GROUP ? nullptr : groups.FindGroup(nGroupType, nGroupId, pstrGroupName),
+        pNew, &m_users, L"/---- CMainChatDlg::AddRoleGroup Existed Group ----/",
+        L"/---- CMainChatDlg::AddRoleGroup New Group ----/");
+    if (!pGroup) return -1;
+    SetGroupFields(*pGroup, nGroupType, nGroupId, pstrGroupName, lpszGroupLabel, bShowMemberList, bDefault);
     pGroup->m_bShowFactName = lShowFactNameInUserList ? TRUE : FALSE;
-    pGroup->m_bShowMemberList = bShowMemberList ? TRUE : FALSE;
-    pGroup->m_bDefault = bDefault ? TRUE : FALSE;
     if (RecordingNeedsGroupInfo(m_recording)) pGroup->m_bSubscriptionPending = TRUE;
-    BOOL bInsertFailed = FALSE;
-    if (pNew) {
-        const int nAt =
-            nInsertIndex < 0 ? 0 : (nInsertIndex > groups.GetCount() ? groups.GetCount() : nInsertIndex);
-        pGroup = groups.InsertGroup(nAt, std::move(pNew));
-        bInsertFailed = pGroup == nullptr;
-    }
-    LONG nResult = bInsertFailed ? -1 : nInsertIndex;
-    if (pGroup && m_status.m_bEnrolled && m_ctl.m_hRecipient) {
-        const int nEntries = groups.GetEntriesBefore(groups.Find(pGroup));
-        m_own.InsertOrRefreshGroupEntry(m_ctl.m_hRecipient, pGroup, nEntries < 0 ? 0 : nEntries);
-        m_own.RecomputePositions();
-    }
+    if (pNew) pGroup = groups.InsertGroup(ClampedPosition(groups, nInsertIndex), std::move(pNew));
+    const LONG nResult = pGroup ? nInsertIndex : -1;
+    ListGroupEntry(pGroup);
     Trace(L"/==== CMainChatDlg::AddRoleGroup exit: nInsertIndex = %d ====/", nResult);
     return nResult;
+}
+
+void CMainChatDlg::ListGroupEntry(CUsersGroup* pGroup) {
+    if (!pGroup || !m_status.m_bEnrolled || !m_ctl.m_hRecipient) return;
+    CUsersGroupList& groups = m_users.Groups();
+    m_own.RecomputePositions();
+    const int nEntries = groups.GetEntriesBefore(groups.Find(pGroup));
+    m_own.InsertOrRefreshGroupEntry(m_ctl.m_hRecipient, pGroup, nEntries < 0 ? 0 : nEntries);
+    m_own.RecomputePositions();
 }
 
 LONG CMainChatDlg::AddRoleGroup2(LONG nInsertIndex, LONG nGroupType, LONG nGroupId,
@@ -101,40 +125,21 @@ LONG CMainChatDlg::AddRoleGroup2(LONG nInsertIndex, LONG nGroupType, LONG nGroup
           nInsertIndex, nGroupType, nGroupId, QxTraceText(pstrGroupName), QxTraceText(lpszGroupLabel),
           lShowFactNameInUserList, bShowMemberList, bDefault);
     CUsersGroupList& groups = m_users.Groups();
-    CUsersGroup* pGroup =
-        nGroupType == CHAT_HEADING_GROUP ? nullptr : groups.FindGroup2(nGroupType, nGroupId, pstrGroupName);
     std::unique_ptr<CUsersGroup> pNew;
-    if (pGroup) {
-        Trace(L"/---- CMainChatDlg::AddRoleGroup2 This Group has existed ----/");
-    } else {
-        pNew.reset(new (std::nothrow) CUsersGroup(&m_users));
-        if (!pNew) return -1;
-        pGroup = pNew.get();
-        Trace(L"/---- CMainChatDlg::AddRoleGroup2 This is a new group ----/");
-    }
-    pGroup->m_nType = nGroupType;
-    pGroup->m_nId = nGroupId;
-    if (pstrGroupName) pGroup->m_strName = pstrGroupName;
-    if (lpszGroupLabel) pGroup->m_strLabel = lpszGroupLabel;
-    pGroup->m_bShowFactName = (lShowFactNameInUserList & 0x1) ? TRUE : FALSE;
-    pGroup->m_bListedOnly = (lShowFactNameInUserList & 0x2) ? TRUE : FALSE;
-    pGroup->m_bFlagBit2 = (lShowFactNameInUserList & 0x4) ? TRUE : FALSE;
-    pGroup->m_bShowRecentUsers = (lShowFactNameInUserList & 0x8) ? TRUE : FALSE;
-    pGroup->m_bVisible = (lShowFactNameInUserList & 0x10) ? TRUE : FALSE;
-    pGroup->m_bShowMemberList = bShowMemberList ? TRUE : FALSE;
-    pGroup->m_bDefault = bDefault ? TRUE : FALSE;
+    CUsersGroup* pGroup = FoundOrNew(
+        nGroupType == CHAT_HEADING_GROUP ? nullptr : groups.FindGroup2(nGroupType, nGroupId, pstrGroupName),
+        pNew, &m_users, L"/---- CMainChatDlg::AddRoleGroup2 This Group has existed ----/",
+        L"/---- CMainChatDlg::AddRoleGroup2 This is a new group ----/");
+    if (!pGroup) return -1;
+    SetGroupFields(*pGroup, nGroupType, nGroupId, pstrGroupName, lpszGroupLabel, bShowMemberList, bDefault);
+    SetHostFlags(*pGroup, lShowFactNameInUserList);
     if (pNew) pGroup = groups.InsertGroupAfterIndex(nInsertIndex, std::move(pNew));
     if (!pGroup) {
         Trace(L"/==== CMainChatDlg::AddRoleGroup2 exit: return = %d ====/", -1);
         return -1;
     }
-    m_own.RecomputePositions();
     // A group that is not visible has no entry until it appears.
-    if (m_status.m_bEnrolled && m_ctl.m_hRecipient && pGroup->m_bVisible) {
-        const int nEntries = groups.GetEntriesBefore(groups.Find(pGroup));
-        m_own.InsertOrRefreshGroupEntry(m_ctl.m_hRecipient, pGroup, nEntries < 0 ? 0 : nEntries);
-        m_own.RecomputePositions();
-    }
+    if (pGroup->m_bVisible) ListGroupEntry(pGroup);
     Trace(L"/---- CMainChatDlg::AddRoleGroup2 Add Group successfully! ----/");
     Trace(L"/==== CMainChatDlg::AddRoleGroup2 exit: return = %d ====/", pGroup->m_nIndex);
     return pGroup->m_nIndex;
@@ -147,27 +152,18 @@ LONG CMainChatDlg::AddUnsendableGroup(LONG nInsertIndex, LONG nGroupId, const wc
     // that no entry refers to a group that is not listed.
     std::unique_ptr<CUsersGroup> pNew(new (std::nothrow) CUsersGroup(&m_users));
     if (!pNew) return -1;
-    pNew->m_nType = CHAT_UNSENDABLE_GROUP;
-    pNew->m_nId = nGroupId;
-    if (pstrGroupName) pNew->m_strName = pstrGroupName;
-    if (lpszGroupLabel) pNew->m_strLabel = lpszGroupLabel;
-    pNew->m_bShowMemberList = bShowMemberList ? TRUE : FALSE;
-    pNew->m_bDefault = bDefault ? TRUE : FALSE;
+    SetGroupFields(*pNew, CHAT_UNSENDABLE_GROUP, nGroupId, pstrGroupName, lpszGroupLabel, bShowMemberList,
+                   bDefault);
     CUsersGroupList& groups = m_users.Groups();
     LONG nResult = -1;
     if (HostDrivenGroups()) {
-        pNew->m_bShowFactName = (lShowFactNameInUserList & 0x1) ? TRUE : FALSE;
-        pNew->m_bListedOnly = (lShowFactNameInUserList & 0x2) ? TRUE : FALSE;
-        pNew->m_bFlagBit2 = (lShowFactNameInUserList & 0x4) ? TRUE : FALSE;
-        pNew->m_bShowRecentUsers = (lShowFactNameInUserList & 0x8) ? TRUE : FALSE;
-        pNew->m_bVisible = (lShowFactNameInUserList & 0x10) ? TRUE : FALSE;
+        SetHostFlags(*pNew, lShowFactNameInUserList);
         if (CUsersGroup* p = groups.InsertGroupAfterIndex(nInsertIndex, std::move(pNew)))
             nResult = p->m_nIndex;
     } else {
         pNew->m_bShowFactName = lShowFactNameInUserList ? TRUE : FALSE;
-        const int nAt =
-            nInsertIndex < 0 ? 0 : (nInsertIndex > groups.GetCount() ? groups.GetCount() : nInsertIndex);
-        if (groups.InsertGroup(nAt, std::move(pNew))) nResult = nInsertIndex;
+        if (groups.InsertGroup(ClampedPosition(groups, nInsertIndex), std::move(pNew)))
+            nResult = nInsertIndex;
     }
     if (m_status.m_bEnrolled) FillRecipientBoxWithGroups();
     return nResult;

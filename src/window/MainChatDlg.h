@@ -194,6 +194,8 @@ private:
     LONG AddRoleGroup2(LONG nInsertIndex, LONG nGroupType, LONG nGroupId, const wchar_t* pstrGroupName,
                        const wchar_t* lpszGroupLabel, LONG lShowFactNameInUserList, LONG bShowMemberList,
                        LONG bDefault);
+    // Inserts or refreshes the group's entry at its place in the box.
+    void ListGroupEntry(CUsersGroup* pGroup);
     LONG AddUnsendableGroup(LONG nInsertIndex, LONG nGroupId, const wchar_t* pstrGroupName,
                             const wchar_t* lpszGroupLabel, LONG lShowFactNameInUserList, LONG bShowMemberList,
                             LONG bDefault);
