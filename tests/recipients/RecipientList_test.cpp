@@ -117,3 +117,30 @@ TEST(RecipientList, TheDefaultSelectionFallsToTheDefaultGroupAndSurvivesARebuild
 }
 
 } // namespace
+
+namespace {
+
+TEST(RecipientList, EachRoleGroupDecisionIsTracedWithTheRosterFlagsWhereTheyMatter) {
+    Session s(0, 0, ROLE_UNKNOWN);
+    ChSetRosterStatus(s.H(), 1, 0, 0);
+    TraceCapture capture;
+    for (int nId : {1, 4, 15, 4096})
+        AddMemberGroup(s, nId, L"G");
+    for (const wchar_t* line : {
+             L"/**** MyOwnUserItem::MakeDataItem(CUsersGroup* pGroup) enter ****/",
+             L"/---- MyOwnUserItem::MakeDataItem nGrpType == CHAT_ROLE_GROUP ----/",
+             L"/---- MyOwnUserItem::MakeDataItem pGroup->GetGrpId() == CHAT_HOST_ROLE_GROUP,show = FALSE "
+             L"----/",
+             L"/---- MyOwnUserItem::MakeDataItem pGroup->GetGrpId() == CHAT_PANELIST_ROLE_GROUP,show = "
+             L"FALSE,m_bNeedRosterInfo=1,m_bBroadcastRosterInfo = 0 ----/",
+             L"/---- MyOwnUserItem::MakeDataItem pGroup->GetGrpId() == CHAT_ALL_USERS_ROLE_GROUP,show = "
+             L"FALSE,m_bNeedRosterInfo=1,m_bBroadcastRosterInfo = 0,bForAllPaticipants=0 ----/",
+             L"/---- MyOwnUserItem::MakeDataItem pGroup->GetGrpId() == CHAT_SEPARATE_ROLE_GROUP,show = TRUE "
+             L"----/",
+             L"/==== MyOwnUserItem::MakeDataItem(CUsersGroup* pGroup) end ====/",
+             L"/---- CMainChatDlg::AddRoleGroup New Group ----/",
+         })
+        EXPECT_TRUE(capture.Contains(line)) << line;
+}
+
+} // namespace
