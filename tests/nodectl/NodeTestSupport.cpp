@@ -167,22 +167,6 @@ IQxNodeControlTest* Control() {
     return control;
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (done()) return true;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-            if (done()) return true;
-        }
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= timeoutMs) return done();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
-    }
-}
-
 bool PumpUntilQuiet(DWORD timeoutMs) {
     return PumpUntil([] { return Control()->PendingCallbacks() == 0; }, timeoutMs);
 }

@@ -2,6 +2,7 @@
 // connect, join, attach and enroll, for the tests of qxnodectl.
 #pragma once
 
+#include "MessagePump.h"
 #include "qxnodectl.h"
 #include "qxnodectl_test.h"
 
@@ -84,10 +85,7 @@ private:
 
 IQxNodeControlTest* Control();
 
-// Dispatches the thread's messages until done() holds (checked after every message) or the
-// timeout passes; returns done().
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
-// Pumps until no controller has a callback waiting.
+// Pumps (PumpUntil of MessagePump.h) until no controller has a callback waiting.
 bool PumpUntilQuiet(DWORD timeoutMs = 5000);
 
 // The roster as one APE sees it, from its roster changes in order: user id -> roster text.
