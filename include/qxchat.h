@@ -81,6 +81,38 @@ typedef LONG_PTR QXHCOMPONENT;
 #define QXCHAT_FEATURE_COMPACT 0x00100000UL /* compact layout, no input prompt */
 #define QXCHAT_FEATURE_HOST_GROUPS 0x80000000UL
 
+/* WM_CHAT_EVENT_LOG: wParam is the event code, lParam the record. The records and every string
+ * they point to belong to the module and are valid only while the message is being sent. */
+#define CHAT_EVENT_FIRST_SEND 7000 /* lParam: QXCHAT_EVENT_IDENTITY*, after the first message sent */
+#define CHAT_EVENT_MESSAGE 7001    /* lParam: QXCHAT_EVENT_MESSAGE*, a message sent */
+#define CHAT_EVENT_CLOSE 7002      /* lParam: QXCHAT_EVENT_IDENTITY*, the chat window closes */
+
+typedef struct QXCHAT_EVENT_IDENTITY {
+    DWORD dwLength;    /* characters of lpszName including its terminating zero */
+    wchar_t* lpszName; /* the local user's display name */
+    LONG lTime;        /* seconds since 1970 (UTC) */
+} QXCHAT_EVENT_IDENTITY;
+
+typedef struct QXCHAT_EVENT_MESSAGE {
+    QXCHAT_EVENT_IDENTITY* pFrom;
+    DWORD dwToLength;   /* characters of lpszTo, no terminator counted (at most 65535) */
+    wchar_t* lpszTo;    /* the recipient entry's text */
+    DWORD dwTextLength; /* characters of lpszText, no terminator counted (at most 65535) */
+    wchar_t* lpszText;
+} QXCHAT_EVENT_MESSAGE;
+
+#ifdef __cplusplus
+/* The server-side recording provider the host hands to SetServerSideRecordingProvider. While
+ * recording is on, every shown message becomes one item (AddItem with type 1, whose result names
+ * the item) and the sender's name one attribute of it. Strings are the caller's, valid during
+ * the call only; neither operation may throw. */
+struct IQxRecordingProvider {
+    virtual LONG __stdcall AddItem(LONG lType, const wchar_t* lpszSource, const wchar_t* lpszName,
+                                   const wchar_t* lpszText) = 0;
+    virtual LONG __stdcall SetAttribute(LONG lItem, const wchar_t* lpszName, const wchar_t* lpszValue) = 0;
+};
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
