@@ -19,3 +19,8 @@ void QxSetDateTimeSource(time_t (*pfnNow)(), LANGID (*pfnLanguage)());
 // The runtime locale name the language table gives this language ("english" for any language
 // not listed; empty for the Simplified Chinese ids, which use no locale).
 const char* QxLocaleNameFor(LANGID langId);
+
+// The date (with pszDateFormat) and the time ("%#X") of this local time under the runtime locale
+// pszLocale; English ("%B %#d, %Y" and the default locale's time) when the locale cannot be set.
+// The previous locale is restored.
+QxDateTimeText QxFormatLocalTime(const char* pszLocale, const wchar_t* pszDateFormat, const struct tm& local);
