@@ -178,12 +178,15 @@ std::wstring QxFillHeaderTemplate(CUsersGroup& group, const std::wstring& strSen
 
 QxHeaderParts QxSplitHeader(const std::wstring& strLine, const std::wstring& strSenderText) {
     QxHeaderParts parts;
-    size_t pos = strSenderText.empty() ? std::wstring::npos : strLine.find(strSenderText);
-    if (pos == std::wstring::npos) {
-        parts.strRest = Cut(strLine, QX_HEADER_PART_ROOM);
-    } else {
+    // The list shows the sender part and then the rest, so the line is split only where it
+    // begins with the sender text: cutting at a later occurrence (a template with text before
+    // "[Src]", a receiver whose name holds the sender's) would drop what stands before it.
+    bool bLeads = !strSenderText.empty() && strLine.compare(0, strSenderText.size(), strSenderText) == 0;
+    if (bLeads) {
         parts.strSender = Cut(strSenderText, QX_HEADER_PART_ROOM);
-        parts.strRest = Cut(strLine.substr(pos + strSenderText.size()), QX_HEADER_PART_ROOM);
+        parts.strRest = Cut(strLine.substr(strSenderText.size()), QX_HEADER_PART_ROOM);
+    } else {
+        parts.strRest = Cut(strLine, QX_HEADER_PART_ROOM);
     }
     return parts;
 }

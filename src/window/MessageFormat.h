@@ -58,5 +58,6 @@ std::wstring QxApplyFormat(const std::wstring& strFormat, const std::wstring* pA
 // missing.
 std::wstring QxFillHeaderTemplate(CUsersGroup& group, const std::wstring& strSenderName);
 
-// The header line split at the first occurrence of the sender text.
+// The header line split after the sender text when the line begins with it; otherwise the
+// sender part is empty and the rest is the whole line.
 QxHeaderParts QxSplitHeader(const std::wstring& strLine, const std::wstring& strSenderText);

@@ -57,25 +57,58 @@ TEST(ApplyFormat, CutsToTheRoom) {
     EXPECT_EQ(L"%s", QxApplyFormat(L"%s %s", args, 1, 2));
 }
 
-TEST(HeaderTemplate, FillsAndShortensTheGroupsTemplate) {
+// The group header of a role group with this name and template, from this sender.
+QxHeaderParts TemplateHeader(CUsersGroup& group, const wchar_t* sender) {
+    QxGroupHeaderInput in;
+    in.strSenderName = sender;
+    in.nGroupId = group.m_nId;
+    in.pRoleGroup = &group;
+    QxHeaderParts parts;
+    EXPECT_TRUE(QxBuildGroupHeader(EnglishFormats(), in, parts));
+    return parts;
+}
+
+struct TemplateCase {
+    const wchar_t* name;
+    const wchar_t* label;
+    const wchar_t* sender;
+    const wchar_t* senderPart;
+    const wchar_t* rest;
+    const wchar_t* storedLabel;
+};
+
+TEST(HeaderTemplate, FillsCutsAndStoresTheTemplate) {
+    const TemplateCase cases[] = {
+        {L"Sales", L"[Src] says to [Dest]#|#[Src] and more", L"Ann", L"Ann", L" says to Sales:",
+         L"[Src] says to [Dest]"},
+        // Without "[Src]" the line holds no sender text: the sender part is empty.
+        {L"Sales", L"News for [Dest]", L"Ann", L"", L"News for Sales:", L"News for [Dest]"},
+        // A group without a name does not use its template, but it is shortened all the same.
+        {L"", L"[Src] says#|#x", L"Ann", L"", L":", L"[Src] says"},
+        {L"Sales", L"#|#[Src]", L"Ann", L"", L":", L""},
+        {L"Sales", L"To [Dest]: [Src]", L"Ann", L"", L"To Sales: Ann:", L"To [Dest]: [Src]"},
+    };
+    for (const TemplateCase& c : cases) {
+        CUsersGroup group(nullptr);
+        group.m_nId = 7;
+        group.m_strName = c.name;
+        group.m_strLabel = c.label;
+        QxHeaderParts parts = TemplateHeader(group, c.sender);
+        EXPECT_EQ(c.senderPart, parts.strSender) << c.label;
+        EXPECT_EQ(c.rest, parts.strRest) << c.label;
+        EXPECT_EQ(c.storedLabel, group.m_strLabel) << c.label;
+    }
+}
+
+TEST(HeaderTemplate, TheShortenedTemplateServesTheNextMessages) {
     CUsersGroup group(nullptr);
     group.m_nId = 7;
     group.m_strName = L"Sales";
-    group.m_strLabel = L"[Src] says to [Dest]#|#[Src] and more";
-    QxGroupHeaderInput in;
-    in.strSenderName = L"Ann";
-    in.nGroupId = 7;
-    in.pRoleGroup = &group;
-    QxHeaderParts parts;
-    ASSERT_TRUE(QxBuildGroupHeader(EnglishFormats(), in, parts));
-    EXPECT_EQ(L"Ann", parts.strSender);
-    EXPECT_EQ(L" says to Sales:", parts.strRest);
-    EXPECT_EQ(L"[Src] says to [Dest]", group.m_strLabel);
-    // The shortened template keeps working.
-    in.strSenderName = L"Bob";
-    ASSERT_TRUE(QxBuildGroupHeader(EnglishFormats(), in, parts));
-    EXPECT_EQ(L" says to Sales:", parts.strRest);
+    group.m_strLabel = L"[Src] says to [Dest]#|#other";
+    TemplateHeader(group, L"Ann");
+    QxHeaderParts parts = TemplateHeader(group, L"Bob");
     EXPECT_EQ(L"Bob", parts.strSender);
+    EXPECT_EQ(L" says to Sales:", parts.strRest);
 }
 
 TEST(HeaderTemplate, ReplacesOnlyTheFirstPlaceholders) {
@@ -84,32 +117,6 @@ TEST(HeaderTemplate, ReplacesOnlyTheFirstPlaceholders) {
     group.m_strLabel = L"[Dest] [Dest] [Src]";
     // "[Dest]" first: a group name that looks like "[Src]" takes the sender's place.
     EXPECT_EQ(L"Ann [Dest] [Src]", QxFillHeaderTemplate(group, L"Ann"));
-}
-
-TEST(HeaderTemplate, WithoutSenderTextInTheLineTheSenderPartIsEmpty) {
-    CUsersGroup group(nullptr);
-    group.m_strName = L"Sales";
-    group.m_strLabel = L"News for [Dest]";
-    QxGroupHeaderInput in;
-    in.strSenderName = L"Ann";
-    in.pRoleGroup = &group;
-    QxHeaderParts parts;
-    ASSERT_TRUE(QxBuildGroupHeader(EnglishFormats(), in, parts));
-    EXPECT_EQ(L"", parts.strSender);
-    EXPECT_EQ(L"News for Sales:", parts.strRest);
-}
-
-TEST(HeaderTemplate, GroupWithoutNameLeavesOnlyTheSuffix) {
-    CUsersGroup group(nullptr);
-    group.m_strLabel = L"[Src] says#|#x";
-    QxGroupHeaderInput in;
-    in.strSenderName = L"Ann";
-    in.pRoleGroup = &group;
-    QxHeaderParts parts;
-    ASSERT_TRUE(QxBuildGroupHeader(EnglishFormats(), in, parts));
-    EXPECT_EQ(L"", parts.strSender);
-    EXPECT_EQ(L":", parts.strRest);
-    EXPECT_EQ(L"[Src] says", group.m_strLabel);
 }
 
 struct GroupCase {
@@ -284,13 +291,36 @@ TEST(HeaderFormats, WithoutFormatsEveryHeaderIsEmpty) {
     EXPECT_EQ(L"", parts.strSender + parts.strRest);
 }
 
-TEST(HeaderFormats, SplitAtTheFirstOccurrenceOfTheSenderText) {
-    QxHeaderParts parts = QxSplitHeader(L"Pre Ann says Ann:", L"Ann");
-    EXPECT_EQ(L"Ann", parts.strSender);
-    EXPECT_EQ(L" says Ann:", parts.strRest);
-    parts = QxSplitHeader(L"to Bob:", L"Ann");
+TEST(HeaderFormats, SplitOnlyWhereTheLineBeginsWithTheSenderText) {
+    const struct {
+        const wchar_t* line;
+        const wchar_t* sender;
+        const wchar_t* rest;
+    } cases[] = {
+        {L"Ann says to Ann:", L"Ann", L" says to Ann:"},
+        {L"to Bob:", L"", L"to Bob:"},
+        // Text before the sender's name is kept, in the rest.
+        {L"To Sales: Ann:", L"", L"To Sales: Ann:"},
+        {L"to Annabel (privately):", L"", L"to Annabel (privately):"},
+    };
+    for (const auto& c : cases) {
+        QxHeaderParts parts = QxSplitHeader(c.line, L"Ann");
+        EXPECT_EQ(c.sender, parts.strSender) << c.line;
+        EXPECT_EQ(c.rest, parts.strRest) << c.line;
+    }
+    EXPECT_EQ(L"", QxSplitHeader(L"Ann:", L"").strSender);
+}
+
+TEST(HeaderFormats, OwnPrivateMessageToANameHoldingTheSendersKeepsItsWholeLine) {
+    QxPrivateHeaderInput in;
+    in.strSenderName = L"Ann";
+    in.strReceiverName = L"Annabel";
+    in.bOwn = true;
+    in.lMeetingType = 1;
+    QxHeaderParts parts;
+    ASSERT_TRUE(QxBuildPrivateHeader(EnglishFormats(), in, parts));
     EXPECT_EQ(L"", parts.strSender);
-    EXPECT_EQ(L"to Bob:", parts.strRest);
+    EXPECT_EQ(L"to Annabel (privately):", parts.strRest);
 }
 
 TEST(HeaderFormats, LoadedFromTheResourceLibraryOnly) {
