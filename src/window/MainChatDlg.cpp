@@ -9,7 +9,9 @@
 #include "window/ChatFonts.h"
 #include "window/ChatLayout.h"
 #include "qxkeyfocus.h"
+#include "window/InputBox.h"
 #include "window/MessageContainer.h"
+#include "window/MessageWindow.h"
 #include "window/RecipientBox.h"
 
 #include <commctrl.h>
@@ -40,6 +42,38 @@ void Apply(HWND hCtl, const ChatPlacement& p, int extraHeight = 0) {
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
         break;
     }
+}
+
+// Hover and leave notifications of the recipient box, so that its skin can follow the pointer.
+void TrackRecipientHover(HWND hRecipient) {
+    if (!hRecipient) return;
+    TRACKMOUSEEVENT tme = {};
+    tme.cbSize = sizeof(tme);
+    tme.dwFlags = TME_HOVER | TME_LEAVE;
+    tme.hwndTrack = hRecipient;
+    tme.dwHoverTime = 1;
+    TrackMouseEvent(&tme);
+}
+
+// Whether the keyboard focus is in the message container or its list.
+bool FocusInContainer(HWND hContainer) {
+    HWND hFocus = GetFocus();
+    return hContainer && hFocus && (hFocus == hContainer || IsChild(hContainer, hFocus));
+}
+
+// The list's selection goes to the clipboard; an empty one empties the clipboard. The host
+// then hears copy and paste both possible, or both impossible (cut never is).
+void CopyListSelection(HWND hContainer, HWND hOwner, HWND hHost) {
+    CMessageWindow* pList = QxMessageList(hContainer);
+    const bool bCopied = pList && pList->HasSelection() && pList->CopyTextToClipBorad(pList->GetSelectedText());
+    if (!bCopied && OpenClipboard(hOwner)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    if (!hHost) return;
+    SendMessageW(hHost, WM_CHAT_EDIT_CAN_COPY, 1, bCopied);
+    SendMessageW(hHost, WM_CHAT_EDIT_CAN_CUT, 0, 0);
+    SendMessageW(hHost, WM_CHAT_EDIT_CAN_PASTE, 0, bCopied);
 }
 
 SIZE WindowSize(HWND hWnd) {
@@ -117,6 +151,7 @@ INT_PTR CMainChatDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         QxDrawRecipientItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
     case WM_CHAT_FOCUS_LIST: EditCommandState(); return TRUE;
+    case WM_MOUSEMOVE: TrackRecipientHover(m_ctl.m_hRecipient); return FALSE;
     case WM_SHOWWINDOW: EditCommandState(); return FALSE;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE) {
@@ -158,8 +193,10 @@ void CMainChatDlg::InitializeUI() {
         Trace(L"Fail: CMainChatDlg::InitializeUI, m_hMessageWnd == NULL");
         return;
     }
+    if (CMessageWindow* pList = QxMessageList(m_ctl.m_hMessageWnd)) pList->SetBrowserType(m_host.m_lBrowserType);
     m_ctl.m_hInput = GetDlgItem(m_hWnd, IDC_INPUT);
     SendMessageW(m_ctl.m_hInput, EM_LIMITTEXT, 1000, 0);
+    QxSubclassInputBox(m_ctl.m_hInput, m_hWnd);
     m_ctl.m_hSend = GetDlgItem(m_hWnd, IDC_SEND);
     ShowScrollBar(m_ctl.m_hInput, SB_VERT, FALSE);
     // Meeting type 3 styles the box differently; there the private-chat entry keeps the selection.
@@ -247,6 +284,7 @@ void CMainChatDlg::Layout() {
     Apply(m_ctl.m_hPhraseLabel, layout.phraseLabel);
     Apply(m_ctl.m_hPhraseBox, layout.phraseBox, kRecipientDropHeight);
     Apply(m_ctl.m_hMessageWnd, layout.container);
+    QxLayoutMessageContainer(m_ctl.m_hMessageWnd, (m_features.m_dwFeature1 & QXCHAT_FEATURE_COMPACT) != 0);
     for (HWND hWnd : {m_ctl.m_hHidden104, m_ctl.m_hHidden106})
         if (hWnd) ShowWindow(hWnd, SW_HIDE);
 }
@@ -281,6 +319,7 @@ INT_PTR CMainChatDlg::OnCtlColor(UINT uMsg, HDC hdc, HWND hCtl) {
 
 void CMainChatDlg::OnClose() {
     Trace(L"/**** CMainChatDlg::OnClose enter****/");
+    QxRemoveInputBoxSubclass(m_ctl.m_hInput);
     Cleanup();
     DestroyWindow(m_hWnd);
     Trace(L"/==== CMainChatDlg::OnClose End ====/");
@@ -293,6 +332,7 @@ void CMainChatDlg::OnDestroy() {
         KbSetDialogFocus(nullptr);
         KbUninstallFocusControl();
     }
+    QxRemoveInputBoxSubclass(m_ctl.m_hInput);
     for (HWND* phWnd : {&m_ctl.m_hMessageWnd, &m_ctl.m_hPhraseBox}) {
         if (*phWnd) DestroyWindow(*phWnd);
         *phWnd = nullptr;
@@ -332,15 +372,14 @@ void CMainChatDlg::ShowNoticeWindow(BOOL bShow) {
 void CMainChatDlg::EditChat(LONG lNotifyCode) {
     if (!HasWindow() || !m_ctl.m_hInput) return;
     switch (lNotifyCode) {
-    case QXCHAT_EDIT_COPY: {
-        HWND hFocus = GetFocus();
-        const bool bInList =
-            m_ctl.m_hMessageWnd && (hFocus == m_ctl.m_hMessageWnd || IsChild(m_ctl.m_hMessageWnd, hFocus));
-        // The message list, which copies its own selection, comes with the message window.
-        if (!bInList) SendMessageW(m_ctl.m_hInput, WM_COPY, 0, 0);
+    case QXCHAT_EDIT_COPY:
+        if (FocusInContainer(m_ctl.m_hMessageWnd)) {
+            CopyListSelection(m_ctl.m_hMessageWnd, m_hWnd, m_hParentWnd);
+            break;
+        }
+        SendMessageW(m_ctl.m_hInput, WM_COPY, 0, 0);
         EditCommandState();
         break;
-    }
     case QXCHAT_EDIT_PASTE:
         SendMessageW(m_ctl.m_hInput, WM_PASTE, 0, 0);
         InvalidateRect(m_hWnd, nullptr, TRUE);
@@ -364,8 +403,10 @@ void CMainChatDlg::EditCommandState() {
     SendMessageW(m_ctl.m_hInput, EM_GETSEL, reinterpret_cast<WPARAM>(&dwStart),
                  reinterpret_cast<LPARAM>(&dwEnd));
     const bool bSelection = bInputFocus && dwStart != dwEnd;
+    CMessageWindow* pList = QxMessageList(m_ctl.m_hMessageWnd);
+    const bool bListSelection = pList && FocusInContainer(m_ctl.m_hMessageWnd) && pList->HasSelection();
     const bool bPaste = bInputFocus && IsClipboardFormatAvailable(CF_UNICODETEXT);
-    SendMessageW(m_hParentWnd, WM_CHAT_EDIT_CAN_COPY, 1, bSelection);
+    SendMessageW(m_hParentWnd, WM_CHAT_EDIT_CAN_COPY, 1, bSelection || bListSelection);
     SendMessageW(m_hParentWnd, WM_CHAT_EDIT_CAN_CUT, 0, bSelection);
     SendMessageW(m_hParentWnd, WM_CHAT_EDIT_CAN_PASTE, 0, bPaste);
 }

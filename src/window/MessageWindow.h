@@ -19,7 +19,7 @@ public:
     static CMessageWindow* Create(HWND hParent, const RECT& rc);
     // The object behind a list window, or null.
     static CMessageWindow* FromHwnd(HWND hWnd);
-    static void UnregisterClass();
+    static void UnregisterWindowClass();
 
     HWND GetHwnd() const { return m_hWnd; }
 

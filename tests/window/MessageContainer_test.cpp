@@ -1,0 +1,166 @@
+// The message container: its two children and their layout with the indication strip shown,
+// hidden, and switched off for good.
+#include "window/MessageContainer.h"
+
+#include "WindowTestSupport.h"
+#include "window/ChatFonts.h"
+#include "window/MessageWindow.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool Shown(HWND hWnd) {
+    return (GetWindowLongW(hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+// Height of a line of the strip's font.
+int StripLineHeight() {
+    GdiFont font = QxCreateChatFont(FW_NORMAL, false);
+    HDC hdc = GetDC(nullptr);
+    HGDIOBJ hOld = SelectObject(hdc, font.Get());
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(hdc, &tm);
+    SelectObject(hdc, hOld);
+    ReleaseDC(nullptr, hdc);
+    return tm.tmHeight;
+}
+
+class MessageContainerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hContainer = QxCreateMessageContainer(host.Get());
+        ASSERT_NE(hContainer, nullptr);
+        SetWindowPos(hContainer, nullptr, 0, 0, 300, 200, SWP_NOZORDER);
+        list = QxMessageList(hContainer);
+        ASSERT_NE(list, nullptr);
+        hStrip = QxIndicationWindow(hContainer);
+        ASSERT_NE(hStrip, nullptr);
+        client = ClientRectOf(hContainer);
+    }
+    void TearDown() override {
+        if (hContainer) DestroyWindow(hContainer);
+    }
+    RECT ListRect() const { return ChildRect(list->GetHwnd()); }
+    void ExpectListFills() const {
+        const RECT rc = ListRect();
+        EXPECT_EQ(rc.top, 0);
+        EXPECT_EQ(rc.left, 0);
+        EXPECT_EQ(rc.right, client.right);
+        EXPECT_EQ(rc.bottom, client.bottom);
+    }
+
+    TestHostWindow host{400, 300};
+    HWND hContainer = nullptr;
+    HWND hStrip = nullptr;
+    CMessageWindow* list = nullptr;
+    RECT client = {};
+};
+
+TEST_F(MessageContainerTest, HoldsAVisibleListAndAHiddenStrip) {
+    EXPECT_EQ(WindowText(hContainer), L"MessageContainerWnd");
+    EXPECT_EQ(WindowText(list->GetHwnd()), L"MessageWindow");
+    EXPECT_EQ(WindowText(hStrip), L"IndicationWindow");
+    EXPECT_EQ(GetParent(list->GetHwnd()), hContainer);
+    EXPECT_EQ(GetParent(hStrip), hContainer);
+    EXPECT_TRUE(Shown(list->GetHwnd()));
+    EXPECT_FALSE(Shown(hStrip));
+    EXPECT_FALSE(list->HasItems());
+    EXPECT_FALSE(list->IsUnsaved() || list->IsUnsavedSinceAutoSave());
+}
+
+TEST_F(MessageContainerTest, OtherWindowsAreNoContainers) {
+    EXPECT_EQ(QxMessageList(nullptr), nullptr);
+    EXPECT_EQ(QxMessageList(host.Get()), nullptr);
+    EXPECT_EQ(QxMessageList(list->GetHwnd()), nullptr);
+    EXPECT_EQ(QxIndicationWindow(host.Get()), nullptr);
+    // Operations on something else do nothing.
+    QxLayoutMessageContainer(host.Get(), TRUE);
+    QxSwitchOffIndication(nullptr);
+    QxSetIndicationLine(host.Get(), 1, L"x");
+    EXPECT_EQ(QxGetIndicationLine(host.Get(), 1), L"");
+}
+
+TEST_F(MessageContainerTest, WithoutTheIndicationFlagTheListFillsTheContainer) {
+    QxSetIndicationLine(hContainer, 1, L"Alice is typing");
+    QxLayoutMessageContainer(hContainer, FALSE);
+    EXPECT_FALSE(Shown(hStrip));
+    ExpectListFills();
+}
+
+TEST_F(MessageContainerTest, WithTheFlagTheStripTakesTheTopForItsLines) {
+    QxLayoutMessageContainer(hContainer, TRUE);
+    EXPECT_TRUE(Shown(hStrip));
+    EXPECT_EQ(QxIndicationHeight(hContainer), 0); // no line: no height
+    ExpectListFills();
+
+    const int h = StripLineHeight();
+    const struct {
+        DWORD dwCode;
+        const wchar_t* text;
+        int expectedHeight;
+    } steps[] = {
+        {7, L"Alice is typing", h + 6},
+        {9, L"Bob is typing", 2 * h + 2 + 6},
+        {1, L"Carol is typing", 3 * h + 2 * 2 + 6},
+        {9, L"", 2 * h + 2 + 6}, // an emptied line takes no room
+    };
+    for (const auto& s : steps) {
+        QxSetIndicationLine(hContainer, s.dwCode, s.text);
+        EXPECT_EQ(QxGetIndicationLine(hContainer, s.dwCode), s.text);
+        EXPECT_EQ(QxIndicationHeight(hContainer), s.expectedHeight) << s.dwCode;
+        const RECT strip = ChildRect(hStrip), rcList = ListRect();
+        EXPECT_EQ(strip.top, 0);
+        EXPECT_EQ(strip.right - strip.left, client.right);
+        EXPECT_EQ(strip.bottom, s.expectedHeight);
+        EXPECT_EQ(rcList.top, s.expectedHeight);
+        EXPECT_EQ(rcList.bottom, client.bottom);
+    }
+}
+
+TEST_F(MessageContainerTest, SettingALineShowsTheStripAndOtherCodesAreIgnored) {
+    QxLayoutMessageContainer(hContainer, FALSE);
+    QxSetIndicationLine(hContainer, 2, L"not a line");
+    EXPECT_FALSE(Shown(hStrip));
+    EXPECT_EQ(QxGetIndicationLine(hContainer, 2), L"");
+    QxSetIndicationLine(hContainer, 1, L"typing");
+    EXPECT_TRUE(Shown(hStrip));
+    EXPECT_EQ(ListRect().top, StripLineHeight() + 6);
+}
+
+TEST_F(MessageContainerTest, AResizeKeepsTheStripsVisibility) {
+    QxSetIndicationLine(hContainer, 1, L"typing");
+    SetWindowPos(hContainer, nullptr, 0, 0, 350, 250, SWP_NOZORDER);
+    client = ClientRectOf(hContainer);
+    EXPECT_TRUE(Shown(hStrip));
+    EXPECT_EQ(ChildRect(hStrip).right, client.right);
+    EXPECT_EQ(ListRect().bottom, client.bottom);
+
+    QxLayoutMessageContainer(hContainer, FALSE);
+    SetWindowPos(hContainer, nullptr, 0, 0, 300, 200, SWP_NOZORDER);
+    client = ClientRectOf(hContainer);
+    EXPECT_FALSE(Shown(hStrip));
+    ExpectListFills();
+}
+
+TEST_F(MessageContainerTest, AfterSwitchOffTheStripNeverShowsAgain) {
+    QxSetIndicationLine(hContainer, 1, L"typing");
+    ASSERT_TRUE(Shown(hStrip));
+    QxSwitchOffIndication(hContainer);
+    EXPECT_FALSE(Shown(hStrip));
+    ExpectListFills();
+    QxLayoutMessageContainer(hContainer, TRUE);
+    QxSetIndicationLine(hContainer, 7, L"still typing");
+    SetWindowPos(hContainer, nullptr, 0, 0, 320, 220, SWP_NOZORDER);
+    client = ClientRectOf(hContainer);
+    EXPECT_FALSE(Shown(hStrip));
+    ExpectListFills();
+    EXPECT_EQ(QxGetIndicationLine(hContainer, 7), L"still typing"); // the texts are still kept
+}
+
+TEST_F(MessageContainerTest, TheContainerPassesTheFocusToTheList) {
+    SetFocus(hContainer);
+    EXPECT_EQ(GetFocus(), list->GetHwnd());
+}
+
+} // namespace

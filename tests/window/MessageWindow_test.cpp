@@ -1,0 +1,295 @@
+// The message list: its items and their fields, the bookkeeping, the deferred refresh, the
+// selected text and copying it, and the plain drawing.
+#include "window/MessageWindow.h"
+
+#include "TraceCapture.h"
+#include "WindowTestSupport.h"
+#include "window/MessageContainer.h"
+
+#include <gtest/gtest.h>
+
+using namespace windowtest;
+
+namespace {
+
+class MessageWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hContainer = QxCreateMessageContainer(host.Get());
+        ASSERT_NE(hContainer, nullptr);
+        SetWindowPos(hContainer, nullptr, 0, 0, 300, 200, SWP_NOZORDER);
+        QxLayoutMessageContainer(hContainer, FALSE);
+        list = QxMessageList(hContainer);
+        ASSERT_NE(list, nullptr);
+    }
+    void TearDown() override {
+        if (hContainer) DestroyWindow(hContainer);
+    }
+    // A message as the engine shows it.
+    void Say(const std::wstring& sender, const std::wstring& text) {
+        list->ShowMessage(sender, text, L" says:", L"December 6, 2026", L"10:15");
+    }
+    std::unique_ptr<MessageItem> Loaded(DWORD kind, const std::wstring& text) {
+        auto p = std::make_unique<MessageItem>();
+        p->kind = kind;
+        p->text = text;
+        return p;
+    }
+
+    TestHostWindow host{400, 300};
+    HWND hContainer = nullptr;
+    CMessageWindow* list = nullptr;
+};
+
+TEST_F(MessageWindowTest, ShowMessageAddsAHeaderThenTheTextWhichKeepsTheFields) {
+    EXPECT_FALSE(list->HasItems());
+    list->ShowMessage(L"Alice", L"Hello", L" says to Everyone:", L"December 6, 2026", L"10:15");
+    ASSERT_EQ(list->GetItemCount(), 2);
+    const MessageItem& header = list->GetItem(0);
+    EXPECT_EQ(header.kind, ITEM_HEADER);
+    EXPECT_EQ(header.text, L"Alice says to Everyone:");
+    EXPECT_TRUE(header.date.empty() && header.time.empty() && header.senderPart.empty() &&
+                header.restPart.empty());
+    EXPECT_TRUE(header.links.empty());
+    const MessageItem& text = list->GetItem(1);
+    EXPECT_EQ(text.kind, ITEM_TEXT);
+    EXPECT_EQ(text.text, L"Hello");
+    EXPECT_EQ(text.date, L"December 6, 2026");
+    EXPECT_EQ(text.time, L"10:15");
+    EXPECT_EQ(text.senderPart, L"Alice");
+    EXPECT_EQ(text.restPart, L" says to Everyone:");
+    for (int i = 0; i < 2; ++i) {
+        const MessageItem& item = list->GetItem(i);
+        EXPECT_EQ(item.selStart, -1);
+        EXPECT_EQ(item.selEnd, -1);
+        EXPECT_EQ(item.selState, 0u);
+        EXPECT_EQ(item.margin, 0);
+    }
+    EXPECT_TRUE(list->HasItems());
+}
+
+TEST_F(MessageWindowTest, NoticeSubtypesChooseTheKindOrTheIndicationLine) {
+    const struct {
+        DWORD dwSubtype;
+        DWORD kind; // 0: no item, an indication line instead
+    } cases[] = {{0, ITEM_NOTICE},    {1, 0},           {2, ITEM_NOTICE},    {3, ITEM_NOTICE},
+                 {4, ITEM_NOTICE},    {5, ITEM_NOTICE}, {6, ITEM_HIGHLIGHT}, {7, 0},
+                 {8, ITEM_HIGHLIGHT}, {9, 0},           {10, ITEM_NOTICE},   {0xFFFFFFFF, ITEM_NOTICE}};
+    for (const auto& c : cases) {
+        const int before = list->GetItemCount();
+        const std::wstring text = L"notice " + std::to_wstring(c.dwSubtype);
+        list->ShowNotice(c.dwSubtype, text, L"d", L"t");
+        if (c.kind == 0) {
+            EXPECT_EQ(list->GetItemCount(), before) << c.dwSubtype;
+            EXPECT_EQ(QxGetIndicationLine(hContainer, c.dwSubtype), text);
+            continue;
+        }
+        ASSERT_EQ(list->GetItemCount(), before + 1) << c.dwSubtype;
+        const MessageItem& item = list->GetItem(before);
+        EXPECT_EQ(item.kind, c.kind) << c.dwSubtype;
+        EXPECT_EQ(item.text, text);
+        EXPECT_EQ(item.date, L"d");
+        EXPECT_EQ(item.time, L"t");
+        EXPECT_TRUE(item.senderPart.empty() && item.restPart.empty());
+    }
+}
+
+TEST_F(MessageWindowTest, EveryAddedItemCountsInTheSizeSumAndSetsBothUnsavedFlags) {
+    EXPECT_FALSE(list->IsUnsaved());
+    EXPECT_FALSE(list->IsUnsavedSinceAutoSave());
+    EXPECT_EQ(list->TextSizeSum(), 0u);
+    Say(L"Bob", L"hi"); // header "Bob says:" (9) and text (2)
+    EXPECT_EQ(list->TextSizeSum(), (2u * 9 + 8) + (2u * 2 + 8));
+    list->ShowNotice(3, L"", L"", L"");
+    EXPECT_EQ(list->TextSizeSum(), (2u * 9 + 8) + (2u * 2 + 8) + 8);
+    list->ShowNotice(9, L"an indication line", L"", L""); // not an item: nothing counted
+    EXPECT_EQ(list->TextSizeSum(), (2u * 9 + 8) + (2u * 2 + 8) + 8);
+
+    EXPECT_TRUE(list->IsUnsaved() && list->IsUnsavedSinceAutoSave());
+    list->ClearUnsaved(false);
+    EXPECT_FALSE(list->IsUnsaved());
+    EXPECT_TRUE(list->IsUnsavedSinceAutoSave());
+    list->ClearUnsaved(true);
+    EXPECT_FALSE(list->IsUnsavedSinceAutoSave());
+    list->Append(Loaded(ITEM_TEXT, L"read back"), false);
+    EXPECT_TRUE(list->IsUnsaved() && list->IsUnsavedSinceAutoSave());
+}
+
+TEST_F(MessageWindowTest, ABurstOfEngineItemsCostsOneRefresh) {
+    for (int i = 0; i < 1000; ++i)
+        Say(L"Carol", L"message " + std::to_wstring(i));
+    EXPECT_EQ(list->GetItemCount(), 2000);
+    EXPECT_EQ(list->RefreshCount(), 0);
+    EXPECT_TRUE(list->IsRefreshPending());
+    ASSERT_TRUE(PumpUntil([&] { return list->RefreshCount() > 0; }, 3000));
+    EXPECT_EQ(list->RefreshCount(), 1);
+    EXPECT_FALSE(list->IsRefreshPending()); // nothing left that could refresh again
+    // A later message starts a new round.
+    Say(L"Carol", L"one more");
+    EXPECT_TRUE(list->IsRefreshPending());
+    ASSERT_TRUE(PumpUntil([&] { return list->RefreshCount() == 2; }, 3000));
+}
+
+TEST_F(MessageWindowTest, TheLoaderPathDoesNotStartTheTimer) {
+    for (int i = 0; i < 50; ++i)
+        list->Append(Loaded(i % 2 ? ITEM_TEXT : ITEM_HEADER, L"line"), false);
+    EXPECT_FALSE(list->IsRefreshPending());
+    EXPECT_EQ(list->RefreshCount(), 0);
+    list->Refresh();
+    EXPECT_EQ(list->RefreshCount(), 1);
+    for (int i = 0; i < list->GetItemCount(); ++i)
+        EXPECT_FALSE(list->GetItem(i).needsLayout) << i;
+}
+
+TEST_F(MessageWindowTest, HeightsFollowTheKindAndTheWidth) {
+    const std::wstring longText(60, L'w');
+    list->Append(Loaded(ITEM_TEXT, L"short"), false);
+    list->Append(Loaded(ITEM_NOTICE, L"short"), false);
+    std::wstring words;
+    for (int i = 0; i < 40; ++i)
+        words += L"word ";
+    list->Append(Loaded(ITEM_TEXT, words), false);
+    list->Refresh();
+    const int nLine = list->LineHeight(ITEM_TEXT);
+    ASSERT_GT(nLine, 0);
+    EXPECT_EQ(list->GetItem(0).height, nLine);
+    EXPECT_EQ(list->GetItem(1).height, nLine + 12);
+    const int nWide = list->GetItem(2).height;
+    EXPECT_GT(nWide, nLine); // wrapped at 300 pixels
+    EXPECT_EQ(list->GetItem(2).right, ClientRectOf(list->GetHwnd()).right);
+
+    // A narrower list re-measures: more lines for the long item, the short ones unchanged.
+    SetWindowPos(hContainer, nullptr, 0, 0, 150, 200, SWP_NOZORDER);
+    EXPECT_TRUE(list->GetItem(2).needsLayout);
+    list->Refresh();
+    EXPECT_GT(list->GetItem(2).height, nWide);
+    EXPECT_EQ(list->GetItem(0).height, nLine);
+    // A height change alone keeps the measurements.
+    SetWindowPos(hContainer, nullptr, 0, 0, 150, 120, SWP_NOZORDER);
+    EXPECT_FALSE(list->GetItem(2).needsLayout);
+}
+
+TEST_F(MessageWindowTest, LineHeightsComeFromTheKindFonts) {
+    for (DWORD kind = ITEM_HEADER; kind <= ITEM_HIGHLIGHT; ++kind)
+        EXPECT_GT(list->LineHeight(kind), 8) << kind;
+    EXPECT_EQ(list->LineHeight(0), 0);
+    EXPECT_EQ(list->LineHeight(5), 0);
+}
+
+TEST_F(MessageWindowTest, SelectedTextJoinsItemsAndPutsALineBreakBeforeNotices) {
+    Say(L"Alice", L"Hello");
+    list->ShowNotice(3, L"Bob joined", L"", L"");
+    Say(L"Bob", L"Hi");
+    list->SelectAll();
+    EXPECT_TRUE(list->HasSelection());
+    EXPECT_EQ(list->GetSelectedText(), L"Alice says:\r\nHello\r\n\r\nBob joined\r\nBob says:\r\nHi");
+    // One message: header, "\r\n", text; the notice after it still adds its break.
+    list->SelectRange(1, 0);
+    EXPECT_EQ(list->GetSelectedText(), L"Alice says:\r\nHello\r\n");
+    list->SelectRange(3, 4);
+    EXPECT_EQ(list->GetSelectedText(), L"Bob says:\r\nHi");
+    list->ClearSelection();
+    EXPECT_FALSE(list->HasSelection());
+    EXPECT_EQ(list->GetSelectedText(), L"");
+}
+
+TEST_F(MessageWindowTest, HasSelectionNeedsTwoItemsOrANonEmptyRange) {
+    EXPECT_FALSE(list->HasSelection());
+    list->SelectAll(); // no items: nothing to select
+    EXPECT_FALSE(list->HasSelection());
+    list->Append(Loaded(ITEM_TEXT, L""), false);
+    list->SelectAll();
+    EXPECT_FALSE(list->HasSelection()); // one item, empty range
+    list->Append(Loaded(ITEM_TEXT, L"x"), false);
+    list->SelectRange(1, 1);
+    EXPECT_TRUE(list->HasSelection());
+    list->SelectRange(0, 1);
+    EXPECT_TRUE(list->HasSelection());
+}
+
+TEST(ItemSelectedText, WholeOrPartOfTheText) {
+    MessageItem item;
+    item.kind = ITEM_TEXT;
+    item.text = L"abcdef";
+    const struct {
+        DWORD selState;
+        int selStart, selEnd;
+        const wchar_t* expected;
+    } cases[] = {
+        {0, 0, 6, L""}, {1, -1, -1, L"abcdef"}, {2, 1, 3, L"bc"},  {3, 4, 2, L"cd"},
+        {2, 3, 3, L""}, {2, -5, 2, L"ab"},      {2, 4, 99, L"ef"}, {2, 9, 12, L""},
+    };
+    for (const auto& c : cases) {
+        item.selState = c.selState;
+        item.selStart = c.selStart;
+        item.selEnd = c.selEnd;
+        EXPECT_EQ(QxItemSelectedText(item), c.expected) << c.selState << " " << c.selStart << "-" << c.selEnd;
+    }
+}
+
+TEST_F(MessageWindowTest, CtrlAThenCtrlCCopiesTheTextAndTracesIt) {
+    Say(L"Alice", L"Hello");
+    list->ShowNotice(6, L"Recording", L"", L"");
+    TraceCapture capture;
+    ASSERT_TRUE(SetClipboardText(L"old"));
+    {
+        CtrlHeld ctrl;
+        PressKey(list->GetHwnd(), 'A');
+        EXPECT_TRUE(list->HasSelection());
+        PressKey(list->GetHwnd(), 'C');
+    }
+    const std::wstring expected = L"Alice says:\r\nHello\r\n\r\nRecording";
+    EXPECT_EQ(ClipboardText(), expected);
+    EXPECT_TRUE(capture.Contains(Fmt(L"CMessageWindow::CopyTextToClipBorad: %s, %d", expected.c_str(),
+                                     static_cast<int>(expected.size()))))
+        << capture.Dump();
+}
+
+TEST_F(MessageWindowTest, KeysWithoutCtrlSelectNothing) {
+    Say(L"Alice", L"Hello");
+    PressKey(list->GetHwnd(), 'A');
+    EXPECT_FALSE(list->HasSelection());
+}
+
+TEST_F(MessageWindowTest, CopyWithoutSelectionLeavesTheClipboard) {
+    Say(L"Alice", L"Hello");
+    ASSERT_TRUE(SetClipboardText(L"kept"));
+    EXPECT_FALSE(list->Copy());
+    EXPECT_EQ(ClipboardText(), L"kept");
+}
+
+TEST_F(MessageWindowTest, NewestItemsAreDrawnAtTheBottomInTheirKindColours) {
+    Say(L"Alice", L"Hello");
+    list->ShowNotice(8, L"highlighted", L"", L"");
+    list->Refresh();
+    PaintedClient painted(list->GetHwnd());
+    const RECT& rc = painted.Rect();
+    const int nNotice = list->GetItem(2).height;
+    const int nHeader = list->GetItem(0).height;
+    const int nText = list->GetItem(1).height;
+    // The highlighted notice fills the bottom band with its background.
+    EXPECT_EQ(painted.At(1, rc.bottom - 1), RGB(0xFE, 0xFE, 0xE9));
+    EXPECT_EQ(painted.At(rc.right - 1, rc.bottom - nNotice), RGB(0xFE, 0xFE, 0xE9));
+    // Above it the text, above that the header in its colour; above everything white.
+    const int nHeaderTop = rc.bottom - nNotice - nText - nHeader;
+    EXPECT_TRUE(painted.BandHas(nHeaderTop, nHeaderTop + nHeader, RGB(0x21, 0x45, 0x6B)));
+    EXPECT_FALSE(painted.BandHas(rc.bottom - nNotice - nText, rc.bottom - nNotice, RGB(0x21, 0x45, 0x6B)));
+    EXPECT_FALSE(painted.BandHas(0, nHeaderTop, RGB(0, 0, 0)));
+    EXPECT_EQ(painted.At(1, 1), RGB(0xFF, 0xFF, 0xFF));
+}
+
+TEST_F(MessageWindowTest, SelectedItemsAreDrawnInTheSelectionColours) {
+    Say(L"Alice", L"Hello");
+    list->SelectRange(1, 1);
+    PaintedClient painted(list->GetHwnd());
+    EXPECT_EQ(painted.At(1, painted.Rect().bottom - 1), RGB(0x0A, 0x24, 0x6A));
+}
+
+TEST_F(MessageWindowTest, TheListIsNamedAndFoundOnlyBehindItsWindow) {
+    EXPECT_EQ(WindowText(list->GetHwnd()), L"MessageWindow");
+    EXPECT_EQ(CMessageWindow::FromHwnd(list->GetHwnd()), list);
+    EXPECT_EQ(CMessageWindow::FromHwnd(host.Get()), nullptr);
+    EXPECT_EQ(CMessageWindow::FromHwnd(nullptr), nullptr);
+}
+
+} // namespace
