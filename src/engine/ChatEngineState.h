@@ -4,7 +4,12 @@
 #pragma once
 
 #include <windows.h>
+#include <map>
+#include <memory>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "qxnodectl.h"
 
@@ -54,7 +59,8 @@ struct ChatFeatureState {
     BOOL m_bTypingIndicator = FALSE; // 0x2000
     BOOL m_bFeature4000 = FALSE;     // 0x4000
     BOOL m_bRecordCopy = FALSE;      // 0x8000
-    BOOL m_bCustomerHistory = FALSE; // 0x10000
+    BOOL m_bCustomerHistory = FALSE; // 0x10000; cleared once the customer history was asked for
+    BOOL m_bHoldTransfer = FALSE;    // set with 0x10000: transfer messages wait for the history
     LONG m_lTypingUserLimit = 0;     // lParam2 of the call that set 0x2000
 };
 
@@ -94,4 +100,15 @@ struct ChatSoundPreference {
     LONG m_lCurTabIndex = 0;
     std::wstring m_strSoundFile; // at most 255 characters
     std::wstring m_strBeepName;  // resource string 1408, at most 64 characters
+};
+
+// The shared caches besides the group caches (whose names and handles the groups hold).
+struct ChatCacheState {
+    char m_szUserInfoName[64] = {};
+    char m_szStatusName[64] = {};
+    DWORD m_dwStatusHandle = 0;
+    char m_szCustomerName[64] = {};
+    DWORD m_CustomerCacheHandle = 0;
+    int m_nRequested = 0; // names asked for by the last request
+    int m_nConfirmed = 0; // names the last confirmation matched
 };

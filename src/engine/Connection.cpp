@@ -1,8 +1,7 @@
 // CMainChatDlg, engine side: the connection chain (controller, connect, join, attach, enroll),
-// its confirmations, re-enrollment, the group cache subscriptions and the teardown.
+// its confirmations, re-enrollment and the teardown.
 #include "window/MainChatDlg.h"
 
-#include "engine/GroupSubscriptions.h"
 #include "engine/RosterRules.h"
 #include "interface/ModuleState.h"
 #include "pdu/ChatUserInfoPDU.h"
@@ -161,30 +160,6 @@ void CMainChatDlg::ApeDetachIndication(DWORD a, DWORD b) {
     m_status.m_apeHandle = 0;
 }
 
-void CMainChatDlg::SubscribeNeededGroupCaches() {
-    Trace(L"CMainChatDlg::SubscribeNeededGroupCaches: m_lMeetingType=%d", m_host.m_lMeetingType);
-    DWORD dwAction = QXNC_CACHE_SUBSCRIBE;
-    if (m_features.m_dwFeature1 & QXCHAT_FEATURE_SUBSCRIBE_STORED) {
-        dwAction = QXNC_CACHE_SUBSCRIBE_READ;
-        m_status.m_bInRecovery = TRUE;
-    }
-    for (const QxGroupSubscription& request : QxPlanGroupSubscriptions(m_host.m_lMeetingType, m_own)) {
-        if (request.bSubscribe)
-            SubscribeGroupCache(static_cast<DWORD>(request.nGroupId), dwAction);
-        else
-            UnSubscribeGroupCache(static_cast<DWORD>(request.nGroupId));
-    }
-    m_status.m_bSendReady = TRUE;
-    const BOOL bCanChat = SelectedRecipientCanChat();
-    if (m_host.m_lUserListPermission && bCanChat) {
-        EnableRecipientBox(TRUE);
-        EnableDialogControl(105, TRUE);
-    } else {
-        EnableRecipientBox(FALSE);
-    }
-    SetInputUIStatus(m_host.m_lInputPermission == 1 && bCanChat);
-}
-
 LONG CMainChatDlg::CallEnrollToSendMessages(LONG nSendInfo) {
     if (m_status.m_bEnrolled) {
         SubscribeNeededGroupCaches();
@@ -225,7 +200,8 @@ void CMainChatDlg::Cleanup() {
         m_status.m_pArmNC = nullptr;
     }
     m_HistoryRoster.clear();
-    // The quick-phrase list and the two message timers come with the message engine.
+    // The quick-phrase list comes with the customer-support features.
+    StopEngineTimers();
     m_status.m_bEnrolled = FALSE;
     if (m_hNoticeWnd) {
         DestroyWindow(m_hNoticeWnd);
@@ -235,28 +211,4 @@ void CMainChatDlg::Cleanup() {
     m_res.m_fontSemibold.Reset();
     m_res.m_brushBackground.Reset();
     Trace(L"/==== CMainChatDlg::Cleanup() : end ====/");
-}
-
-// The shared caches are not part of this build: each step traces that it did nothing.
-BOOL CMainChatDlg::AllocAllCacheHandles() {
-    Trace(L"/---- CMainChatDlg::AllocAllCacheHandles: shared caches not built, nothing requested ----/");
-    return FALSE;
-}
-
-void CMainChatDlg::ProcessRecovery(BOOL bGetAllHistory) {
-    Trace(L"/---- CMainChatDlg::ProcessRecovery(%d): shared caches not built, nothing requested ----/",
-          bGetAllHistory);
-}
-
-BOOL CMainChatDlg::SubscribeGroupCache(DWORD dwGroupID, DWORD dwAction) {
-    Trace(
-        L"/---- CMainChatDlg::SubscribeGroupCache(%d, %d): shared caches not built, nothing requested ----/",
-        dwGroupID, dwAction);
-    return FALSE;
-}
-
-BOOL CMainChatDlg::UnSubscribeGroupCache(DWORD dwGroupID) {
-    Trace(L"/---- CMainChatDlg::UnSubscribeGroupCache(%d): shared caches not built, nothing requested ----/",
-          dwGroupID);
-    return FALSE;
 }

@@ -24,9 +24,9 @@ int __stdcall CChatEngineSinks::ApeEnrollConfirm(DWORD apehandle, short result, 
     return 0;
 }
 
-// Messages arrive with the message engine, which is not part of this build yet.
-int __stdcall CChatEngineSinks::ApeDataIndication(DWORD, DWORD, DWORD, DWORD, const BYTE*, DWORD) {
-    return 0;
+int __stdcall CChatEngineSinks::ApeDataIndication(DWORD ape_handle, DWORD sender_id, DWORD channel_id,
+                                                  DWORD priorty, const BYTE* data, DWORD data_length) {
+    return m_pDlg->ApeDataIndication(ape_handle, sender_id, channel_id, priorty, data, data_length);
 }
 
 int __stdcall CChatEngineSinks::ApeRosterChanged(DWORD ape_handle, WORD conf_handle, WORD add_num,
@@ -40,16 +40,20 @@ int __stdcall CChatEngineSinks::ApeDetachIndication(DWORD ape_handle, DWORD reas
     return 0;
 }
 
-// Cache answers and notifications belong to the shared caches, not part of this build yet.
-int __stdcall CChatEngineSinks::ApeCacheActionConfirmEx(DWORD, DWORD, DWORD, DWORD, DWORD, short) {
-    return 0;
+// The item id and count of a write confirmation are not used.
+int __stdcall CChatEngineSinks::ApeCacheActionConfirmEx(DWORD ape_handle, DWORD entity_id, DWORD cache_action,
+                                                        DWORD, DWORD, short result) {
+    return m_pDlg->ApeCacheActionConfirmEx(ape_handle, entity_id, cache_action, result);
 }
 
-int __stdcall CChatEngineSinks::SharedDataReceivedEx(DWORD, DWORD, DWORD, QXMEMHANDLE, short, DWORD, DWORD,
-                                                     DWORD, DWORD) {
-    return 0;
+// The writer, length and option of an item are not used.
+int __stdcall CChatEngineSinks::SharedDataReceivedEx(DWORD ape_handle, DWORD cache_id, DWORD entity_id,
+                                                     QXMEMHANDLE mem_handle, short result, DWORD cache_action,
+                                                     DWORD, DWORD, DWORD) {
+    return m_pDlg->SharedDataReceivedEx(ape_handle, cache_id, entity_id, mem_handle, result, cache_action);
 }
 
-int __stdcall CChatEngineSinks::AllocNameHandleConfirm(DWORD, DWORD, const QxCacheName*, short, DWORD) {
-    return 0;
+int __stdcall CChatEngineSinks::AllocNameHandleConfirm(DWORD ape_handle, DWORD handle_count,
+                                                       const QxCacheName* table, short result, DWORD) {
+    return m_pDlg->AllocNameHandleConfirm(ape_handle, handle_count, table, result);
 }

@@ -66,6 +66,7 @@ BOOL QxApplyFeatureMask(ChatFeatureState& features, ChatEventConfig& config, DWO
     features.m_bFeature4000 = (dwFeature1 & QXCHAT_FEATURE_0x4000) != 0;
     features.m_bRecordCopy = (dwFeature1 & QXCHAT_FEATURE_RECORD_COPY) != 0;
     features.m_bCustomerHistory = (dwFeature1 & QXCHAT_FEATURE_CUSTOMER_HISTORY) != 0;
+    features.m_bHoldTransfer = features.m_bCustomerHistory;
     config.m_bMode2 = (dwFeature1 & QXCHAT_FEATURE_MODE2) != 0;
     if (features.m_bTypingIndicator) features.m_lTypingUserLimit = lParam2;
     return (dwFeature1 & (QXCHAT_FEATURE_RECORDING | QXCHAT_FEATURE_RECORD_COPY)) != 0;

@@ -90,6 +90,7 @@ LONG CMainChatDlg::AddRoleGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupI
           L"****/",
           nInsertIndex, nGroupType, nGroupId, QxTraceText(pstrGroupName), QxTraceText(lpszGroupLabel),
           lShowFactNameInUserList, bShowMemberList, bDefault);
+    RecordCacheGroup(nInsertIndex, nGroupType, nGroupId, pstrGroupName);
     CUsersGroupList& groups = m_users.Groups();
     std::unique_ptr<CUsersGroup> pNew;
     CUsersGroup* pGroup = FoundOrNew(
@@ -124,6 +125,9 @@ LONG CMainChatDlg::AddRoleGroup2(LONG nInsertIndex, LONG nGroupType, LONG nGroup
           L"****/",
           nInsertIndex, nGroupType, nGroupId, QxTraceText(pstrGroupName), QxTraceText(lpszGroupLabel),
           lShowFactNameInUserList, bShowMemberList, bDefault);
+    // The host-driven groups need caches as much as the rights-based ones: without them no
+    // group message could be sent or received in this model.
+    RecordCacheGroup(m_CacheGroups.GetCount(), nGroupType, nGroupId, pstrGroupName);
     CUsersGroupList& groups = m_users.Groups();
     std::unique_ptr<CUsersGroup> pNew;
     CUsersGroup* pGroup = FoundOrNew(

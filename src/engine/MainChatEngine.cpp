@@ -60,9 +60,9 @@ void CMainChatDlg::SetNBRStatus(DWORD dwStatus, DWORD dwOption) {
 }
 
 void CMainChatDlg::MarkAllGroupsInfoPending() {
-    CUsersGroupList& groups = m_users.Groups();
-    for (int i = 0; i < groups.GetCount(); ++i)
-        if (CUsersGroup* pGroup = groups.GetAt(i)) pGroup->m_bSubscriptionPending = TRUE;
+    for (CUsersGroupList* pGroups : {&m_users.Groups(), &m_CacheGroups})
+        for (int i = 0; i < pGroups->GetCount(); ++i)
+            if (CUsersGroup* pGroup = pGroups->GetAt(i)) pGroup->m_bSubscriptionPending = TRUE;
 }
 
 LONG CMainChatDlg::SetConfig(DWORD dwConfigType, const wchar_t* /*lpszConfig*/) {

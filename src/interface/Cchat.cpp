@@ -167,7 +167,7 @@ LONG Cchat::ServerSideRecordingStatus(DWORD dwStatus) {
 }
 
 LONG Cchat::SetServerSideRecordingProvider(void* pSink, LONG bNeedWriInfo) {
-    m_pSink = pSink;
+    m_pSink = static_cast<IQxRecordingProvider*>(pSink);
     m_bNeedWriInfo = bNeedWriInfo;
     return 0;
 }

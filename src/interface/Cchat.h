@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <memory>
 
+#include "qxchat.h"
+
 class CMainChatDlg;
 
 class Cchat {
@@ -63,7 +65,9 @@ public:
     void SetRoster(LONG lRoster) { m_lRoster = lRoster; }
     LONG MeetingType() const { return m_lMeetingType; }
     DWORD RecordingStatus() const { return m_dwStatus; }
-    void* RecordingProvider() const { return m_pSink; }
+    // GetServerSideRecordingStatus: 1 (SSR_STATUS_TPRECORDING), 2 and 3 are recording states.
+    DWORD GetServerSideRecordingStatus() const { return m_dwStatus; }
+    IQxRecordingProvider* RecordingProvider() const { return m_pSink; }
     LONG NeedWriInfo() const { return m_bNeedWriInfo; }
 
     // Unregisters the instance window class (module stop).
@@ -95,7 +99,7 @@ private:
     RECT m_rcParent = {};
     // Recording.
     DWORD m_dwStatus = 0;
-    void* m_pSink = nullptr;
+    IQxRecordingProvider* m_pSink = nullptr; // the host's, never released here
     LONG m_bNeedWriInfo = 0;
     ParentHook m_hook;
     std::unique_ptr<CMainChatDlg> m_pDlg;

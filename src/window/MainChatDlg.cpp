@@ -131,16 +131,21 @@ INT_PTR CMainChatDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE: OnClose(); return TRUE;
     case WM_DESTROY: OnDestroy(); return TRUE;
     case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_SEND && HIWORD(wParam) == BN_CLICKED) OnSend();
         if (LOWORD(wParam) == IDC_RECIPIENT && HIWORD(wParam) == CBN_SELCHANGE)
             QxRecipientSelectionChanged(m_ctl.m_hRecipient);
         if (LOWORD(wParam) == IDC_INPUT) {
             EditCommandState();
-            if (HIWORD(wParam) == EN_CHANGE) UpdateInputScrollBar();
+            if (HIWORD(wParam) == EN_CHANGE) {
+                UpdateInputScrollBar();
+                OnInputTextChanged();
+            }
         }
         return TRUE;
     case WM_TIMER:
         // Every tick of any dialog timer drives the trace switch re-check.
         TraceCheckEnable(0);
+        OnEngineTimer(wParam);
         return TRUE;
     case WM_MEASUREITEM:
         if (wParam != IDC_RECIPIENT) return FALSE;
@@ -173,6 +178,7 @@ BOOL CMainChatDlg::OnInitDialog() {
         m_sound.m_strBeepName = QxLoadString(IDS_BEEP_NAME, 64);
         m_res.m_strPrivateChatLabel = QxLoadString(IDS_PRIVATE_CHAT, 128);
     }
+    m_formats = QxLoadHeaderFormats();
     InitializeUI();
     Layout();
     if (m_features.m_dwFeature1 & QXCHAT_FEATURE_KEY_FOCUS) {
@@ -327,6 +333,7 @@ void CMainChatDlg::OnClose() {
 
 void CMainChatDlg::OnDestroy() {
     Trace(L"/**** CMainChatDlg::OnDestroy enter ****/");
+    OnDialogDestroy();
     if (m_features.m_dwFeature1 & QXCHAT_FEATURE_KEY_FOCUS) {
         KbSetFocus(nullptr);
         KbSetDialogFocus(nullptr);

@@ -9,11 +9,15 @@
 
 #include "engine/ChatEngineState.h"
 #include "engine/EngineSinks.h"
+#include "engine/RecoveryList.h"
+#include "engine/TypingIndicator.h"
 #include "participants/OwnUserItem.h"
 #include "participants/UserItem.h"
 #include "participants/UsersGroup.h"
 #include "pdu/ChatUserInfoPDU.h"
+#include "pdu/TransferMessagePDU.h"
 #include "window/GdiObject.h"
+#include "window/MessageFormat.h"
 
 #include <windows.h>
 #include <memory>
@@ -22,6 +26,10 @@
 
 class Cchat;
 class CRosterInfoPDU;
+class CChatXMLPDU;
+class CGroupMessagePDU;
+class CPrivateMessagePDU;
+class CTypingIndicatorPDU;
 
 // Controls of the dialog once attached.
 struct ChatDialogControls {
@@ -101,6 +109,67 @@ public:
     BOOL Enroll(LONG nSendInfo);
     // Brings the group cache subscriptions in line with the local user's roles.
     void SubscribeNeededGroupCaches();
+
+    // The shared caches (engine/SharedCaches.cpp, engine/CacheRouting.cpp).
+    BOOL AllocAllCacheHandles();
+    int AllocNameHandleConfirm(DWORD ape_handle, DWORD handle_count, const QxCacheName* table, short result);
+    void CheckChatStatus();
+    int HandleChatStatusCache(DWORD cache_id, QXMEMHANDLE mem_handle, short result, DWORD cache_action);
+    void SetAllCaches();
+    void SetCustomerCache();
+    void SetChatStatusCache();
+    BOOL SendOwnUserInfoToCache();
+    int SendGroupInfoToCache(DWORD dwGroupID, const std::string& strGroupName);
+    int ApeCacheActionConfirmEx(DWORD ape_handle, DWORD entity_id, DWORD cache_action, short result);
+    int SharedDataReceivedEx(DWORD ape_handle, DWORD cache_id, DWORD entity_id, QXMEMHANDLE mem_handle,
+                             short result, DWORD cache_action);
+    BOOL SubscribeGroupCache(DWORD dwGroupID, DWORD dwAction);
+    BOOL UnSubscribeGroupCache(DWORD dwGroupID);
+    DWORD GetGroupCacheHandle(DWORD dwGroupID) const;
+    // The recovery and the customer history (engine/Recovery.cpp).
+    BOOL ProcessRecovery(BOOL bGetAllHistory);
+    BOOL RequestRecoveryDataForSC();
+    int HandleRecovery(DWORD cache_id, DWORD entity_id, const std::string& strText, DWORD cache_action,
+                       short result);
+    void ParseAndShowRecoveryMessages();
+    void RequestCustomerHistory();
+    int HandleGetAllHistoryMessages(DWORD cache_id, DWORD entity_id, const std::string& strText);
+    // How long a recovery may wait for its answers before it shows what it has (tests shorten it).
+    void SetRecoveryTimeout(UINT uMilliseconds) { m_uRecoveryTimeoutMs = uMilliseconds; }
+    int RecoveryCount() const { return m_recovery.Outstanding(); }
+    DWORD LastGroupCacheId() const { return m_dwLastGroupCacheId; }
+    const ChatCacheState& Caches() const { return m_caches; }
+    // The groups whose caches the engine follows (AddRoleGroup records them).
+    CUsersGroupList& CacheGroups() { return m_CacheGroups; }
+
+    // Sending and receiving (engine/SendMessages.cpp, engine/ReceiveMessages.cpp).
+    LRESULT OnSend();
+    void OnInputTextChanged();
+    BOOL OnEngineTimer(UINT_PTR nId);
+    void OnDialogDestroy();
+    void ShowMessage(const std::wstring& strSender, const std::wstring& strText, const std::wstring& strRest);
+    BOOL SendPublicMessage(DWORD dwGroupId, const std::wstring& strMessage);
+    BOOL SendPrivateMessage(DWORD ReceiverId, const std::wstring& strMessage);
+    DWORD GetSendOption(DWORD id, BOOL bGroup, BOOL bGroupMessage, BOOL bRecordable, BOOL bRecordCopy) const;
+    int ApeDataIndication(DWORD ape_handle, DWORD sender_id, DWORD channel_id, DWORD priorty, const BYTE* data,
+                          DWORD data_length);
+    int HandleReceivedMessages(const char* lpszPDUContent, CChatXMLPDU* pChatXMLPDU, DWORD entity_id,
+                               DWORD cache_id);
+    int HandleGroupMessage(DWORD entity_id, const std::string& strText, DWORD cache_id);
+    int ParseAndShowGroupMessages(CGroupMessagePDU* pPdu, DWORD dwGroupCacheHandle);
+    int ParseAndShowPrivateMessages(CPrivateMessagePDU* pPdu);
+    void NotifyHostOfMessage(DWORD dwNodeId, const std::wstring& strText);
+    void RecordMessageToProvider(DWORD dwSenderId, const std::wstring& strText);
+    void PlayIncomingSound(DWORD dwSenderId);
+    void SendTypingIndicatorPDU();
+    void SendEachTypingIndicatorPDU(DWORD dwUserId);
+    int HandleTypingIndicatorPDU(const CTypingIndicatorPDU& pdu);
+    BOOL EventLoggingInfo(const wchar_t* FromName, const wchar_t* ToName, const wchar_t* ChatText);
+    void SendCopyToCustomerCache(CChatXMLPDU* pPdu);
+    // Transfer messages come with a later piece of work: both trace that and do nothing.
+    int ShowTransferMessage(const std::wstring& strMessage, DWORD dwType, BOOL bReceived);
+    int HandleBufferTransferMessages();
+    const CTypingList& TypingList() const { return m_typingList; }
 
     // The roster (engine/Roster.cpp).
     int ApeRosterChanged(DWORD ape_handle, WORD conf_handle, WORD add_num, WORD remove_num, WORD change_num,
@@ -182,11 +251,24 @@ private:
     void OnClose();
     void OnDestroy();
 
-    // Shared-cache steps of the connection, built with the shared caches (engine/Connection.cpp).
-    BOOL AllocAllCacheHandles();
-    void ProcessRecovery(BOOL bGetAllHistory);
-    BOOL SubscribeGroupCache(DWORD dwGroupID, DWORD dwAction);
-    BOOL UnSubscribeGroupCache(DWORD dwGroupID);
+    // Engine helpers of the caches and messages.
+    CUsersGroup* FindCacheGroup(DWORD dwGroupID) const;
+    // -1 when no request could be made, else the controller's answer.
+    int RequestGroupCache(DWORD dwGroupID, DWORD dwAction);
+    void SetAllGroupsNeeded();
+    // Writes bytes into a cache with CacheSet; the controller's result, or -1 without a block.
+    int WriteCache(DWORD dwCacheHandle, DWORD dwAction, DWORD dwSendOption, const void* pData, DWORD dwSize);
+    // A read of a group cache made for the recovery; true when it will be answered.
+    BOOL RequestRecoveryRead(DWORD dwGroupID);
+    void StartRecoveryTimer();
+    void OnRecoveryTimeout();
+    void StopEngineTimers();
+    void SendEventRecord(WPARAM wCode, LPARAM lRecord);
+    void SendIdentityEvent(WPARAM wCode);
+    int ParticipantCountForTyping() const;
+    void StartExpireTimer();
+    // Records the group for the caches (AddRoleGroup's first step).
+    void RecordCacheGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupId, const wchar_t* pstrGroupName);
     // The group building behind AddGroup and ModifyGroup (engine/GroupRequests.cpp).
     LONG AddRoleGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupId, const wchar_t* pstrGroupName,
                       const wchar_t* lpszGroupLabel, LONG lShowFactNameInUserList, LONG bShowMemberList,
@@ -257,5 +339,17 @@ private:
     CUserList m_users; // participants and the group list
     COwnUserItem m_own;
     std::vector<std::unique_ptr<CChatUserInfoPDU>> m_HistoryRoster; // in arrival order
+    CUsersGroupList m_CacheGroups{&m_users};
+    ChatCacheState m_caches;
+    CRecoveryList m_recovery;
+    DWORD m_dwLastGroupCacheId = 0;
+    UINT m_uRecoveryTimeoutMs = RECOVERY_TIMEOUT_MS;
+    BOOL m_bRecoveryTimer = FALSE;
+    std::vector<std::unique_ptr<CTransferMessagePDU>> m_HistoryTransfers;
+    QxHeaderFormats m_formats;
+    CTypingList m_typingList;
+    CTypingSender m_typingSender;
+    BOOL m_bExpireTimer = FALSE;
+    BOOL m_bFirstSend = TRUE;
     CChatEngineSinks m_sinks{this};
 };

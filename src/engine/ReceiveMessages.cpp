@@ -1,0 +1,329 @@
+// CMainChatDlg, engine side: what arrives. Direct data (private messages, typing indications,
+// transfer messages) and group-cache items reach the same dispatch; a shown message plays its
+// sound, clears its sender's typing indication, goes to the recording provider and tells the host.
+#include "window/MainChatDlg.h"
+
+#include "engine/SoundPolicy.h"
+#include "interface/Cchat.h"
+#include "interface/ModuleState.h"
+#include "pdu/GroupMessagePDU.h"
+#include "pdu/PrivateMessagePDU.h"
+#include "pdu/StringConverter.h"
+#include "pdu/TransferMessagePDU.h"
+#include "pdu/TypingIndicatorPDU.h"
+#include "qxchat.h"
+#include "trace/Trace.h"
+#include "window/DateTimeText.h"
+#include "window/MessageContainer.h"
+#include "window/MessageWindow.h"
+
+#include <new>
+
+namespace {
+
+constexpr DWORD SSR_STATUS_TPRECORDING = 1;
+constexpr DWORD kHostChatPrivilege = 0x10;
+constexpr int kRecordStringRoom = 256;
+// The recording provider's item source, item name and sender attribute name.
+constexpr UINT kRecordSource = 1421, kRecordName = 1422, kRecordSender = 1423;
+constexpr UINT kNotifyTimeoutMs = 1000;
+constexpr DWORD kNewMessageFeature = 0x4; // WM_CHAT_NEW_MESSAGE to the customer-support parent
+
+bool IsRecordingState(DWORD dwStatus) {
+    return dwStatus == 2 || dwStatus == 3;
+}
+
+// The block of the host's WM_COMMAND notification.
+struct HostMessageNotice {
+    DWORD dwNodeId;
+    const wchar_t* lpszText;
+};
+
+} // namespace
+
+void CMainChatDlg::ShowMessage(const std::wstring& strSender, const std::wstring& strText,
+                               const std::wstring& strRest) {
+    CMessageWindow* pList = m_ctl.m_hMessageWnd ? QxMessageList(m_ctl.m_hMessageWnd) : nullptr;
+    if (!pList) return;
+    const QxDateTimeText when = QxGetCurrentDateTime();
+    pList->ShowMessage(strSender, strText, strRest, when.strDate, when.strTime);
+}
+
+int CMainChatDlg::ApeDataIndication(DWORD ape_handle, DWORD sender_id, DWORD channel_id, DWORD priorty,
+                                    const BYTE* data, DWORD data_length) {
+    Trace(L"/**** CMainChatDlg::ApeDataIndication,ape_handle = %d,sender_id = %d,channel_id = %d,priorty = "
+          L"%d,data = %d,data_length = %d ****/",
+          ape_handle, sender_id, channel_id, priorty, static_cast<int>(reinterpret_cast<INT_PTR>(data)),
+          data_length);
+    Cchat* pChatCtrl = m_conn.m_pChatCtrl;
+    if (pChatCtrl && pChatCtrl->GetServerSideRecordingStatus() == SSR_STATUS_TPRECORDING) {
+        Trace(L"CMainChatDlg::ApeDataIndication: "
+              L"m_pChatCtrl&&m_pChatCtrl->GetServerSideRecordingStatus()==SSR_STATUS_TPRECORDING");
+        return 0;
+    }
+    if (!data || data_length == 0) return ARM_ERROR_INVALID_PARAMETER;
+    std::string strMessage;
+    try {
+        strMessage.assign(reinterpret_cast<const char*>(data), data_length);
+    } catch (...) {
+        Trace(L"CMainChatDlg::ApeDataIndication: !lpszMessage");
+        return -1;
+    }
+    HandleReceivedMessages(strMessage.c_str(), nullptr, 0, 0);
+    Trace(L"/==== CMainChatDlg::ApeDataIndication end ====/");
+    return 0;
+}
+
+int CMainChatDlg::HandleReceivedMessages(const char* lpszPDUContent, CChatXMLPDU* pChatXMLPDU,
+                                         DWORD entity_id, DWORD cache_id) {
+    if (!lpszPDUContent && !pChatXMLPDU) {
+        Trace(L"CMainChatDlg::HandleReceivedMessages: !lpszPDUContent && !pChatXMLPDU");
+        return 1;
+    }
+    std::string strText;
+    int nType = 0;
+    if (lpszPDUContent) {
+        strText = lpszPDUContent;
+        CChatXMLPDU probe;
+        nType = probe.GetPDUType(strText);
+    } else {
+        nType = atoi(pChatXMLPDU->GetMessageType().c_str());
+        strText = pChatXMLPDU->GetXMLText();
+    }
+    switch (nType) {
+    case CChatXMLPDU::PDU_GROUP_MESSAGE: return HandleGroupMessage(entity_id, strText, cache_id);
+    case CChatXMLPDU::PDU_TYPING_INDICATOR: {
+        if (!(m_features.m_dwFeature1 & QXCHAT_FEATURE_TYPING)) return 1;
+        CTypingIndicatorPDU pdu;
+        if (!pdu.ParseXMLPDU(strText)) return 1;
+        StartExpireTimer();
+        return HandleTypingIndicatorPDU(pdu);
+    }
+    case CChatXMLPDU::PDU_TRANSFER_MESSAGE: {
+        CTransferMessagePDU pdu;
+        if (!pdu.ParseXMLPDU(strText)) return 1;
+        ShowTransferMessage(CStringConverter::FromUtf8(pdu.GetMessageText()), pdu.GetSubType(), TRUE);
+        return 0;
+    }
+    case CChatXMLPDU::PDU_PRIVATE_MESSAGE: {
+        CPrivateMessagePDU pdu;
+        if (!pdu.ParseXMLPDU(strText)) return 1;
+        const int nRet = ParseAndShowPrivateMessages(&pdu);
+        if (m_caches.m_CustomerCacheHandle) SendCopyToCustomerCache(&pdu);
+        return nRet;
+    }
+    default: return 0;
+    }
+}
+
+int CMainChatDlg::HandleGroupMessage(DWORD entity_id, const std::string& strText, DWORD cache_id) {
+    if (strText.empty()) return 0;
+    // A failed parse leaves the fields empty, which the show step refuses.
+    CGroupMessagePDU pdu;
+    pdu.ParseXMLPDU(strText);
+    if (pdu.GetGroupId() == CHAT_HOST_ROLE_GROUP && !(m_own.m_dwPrivilege & kHostChatPrivilege) &&
+        !(m_own.m_dwRoles & ROLE_HOST) && pdu.GetSendNodeId() != m_own.m_dwOwnNodeId)
+        return 0;
+    if (m_caches.m_CustomerCacheHandle) {
+        CGroupMessagePDU copy;
+        copy.SetSendId(pdu.GetSendId());
+        copy.SetSenderName(pdu.GetSenderName());
+        copy.SetGroupId(pdu.GetGroupId());
+        copy.SetReceiverName(pdu.GetReceiverName());
+        copy.SetMessageText(pdu.GetMessageText());
+        copy.SetGroupCacheId(cache_id);
+        if (copy.GenerateXMLPDU())
+            SendCopyToCustomerCache(&copy);
+        else
+            Trace(L"CMainChatDlg::HandleGroupMessage: !bRet");
+    }
+    ParseAndShowGroupMessages(&pdu, entity_id);
+    return 1;
+}
+
+int CMainChatDlg::ParseAndShowGroupMessages(CGroupMessagePDU* pPdu, DWORD dwGroupCacheHandle) {
+    const DWORD dwSender = pPdu ? pPdu->GetSendId() : 0;
+    if (dwSender == 0) {
+        Trace(L"/---- CMainChatDlg::ParseAndShowGroupMessages Exit 2 ----/");
+        return 1;
+    }
+    DWORD dwGroup = pPdu->GetGroupId();
+    if (dwGroupCacheHandle == 0) dwGroupCacheHandle = GetGroupCacheHandle(dwGroup);
+    // The header names the group of the cache the message came through.
+    for (int i = 0; dwGroupCacheHandle && i < m_CacheGroups.GetCount(); ++i) {
+        const CUsersGroup* pGroup = m_CacheGroups.GetAt(i);
+        if (pGroup && pGroup->m_CacheEntity.m_dwHandle == dwGroupCacheHandle) {
+            dwGroup = static_cast<DWORD>(pGroup->m_nId);
+            break;
+        }
+    }
+    if (CUsersGroup* pCacheGroup = FindCacheGroup(dwGroup)) pCacheGroup->m_bSubscriptionPending = FALSE;
+    const std::string strMessage = pPdu->GetMessageText();
+    if (strMessage.empty()) {
+        Trace(L"/---- CMainChatDlg::ParseAndShowGroupMessages Exit 3 ----/");
+        return 1;
+    }
+    DWORD dwSenderNode = pPdu->GetSendNodeId();
+    if (dwSenderNode == 0) dwSenderNode = m_users.GetNodeIdByUserId(dwSender);
+    if ((m_features.m_dwFeature1 & QXCHAT_FEATURE_TYPING) && dwSender != m_own.m_dwOwnUserId &&
+        m_typingList.Remove(dwSenderNode))
+        SendMessageToService(WM_CHAT_TYPING, dwSenderNode, 2);
+    PlayIncomingSound(dwSender);
+    const std::wstring strText = CStringConverter::FromUtf8(strMessage);
+    RecordMessageToProvider(dwSender, strText);
+
+    QxGroupHeaderInput in;
+    in.strSenderName = CStringConverter::FromUtf8(pPdu->GetSenderName());
+    if (in.strSenderName.empty()) {
+        if (const wchar_t* lpszName = m_users.GetNameByUserId(dwSender))
+            in.strSenderName = lpszName;
+        else
+            GetHistoryUserName(dwSender, in.strSenderName);
+    }
+    in.nGroupId = static_cast<int>(dwGroup);
+    in.pRoleGroup = m_users.Groups().FindGroup(CHAT_ROLE_GROUP, in.nGroupId, nullptr);
+    in.lMeetingType = m_host.m_lMeetingType;
+    in.dwPrivilege = m_own.m_dwPrivilege;
+    in.dwRoles = m_own.m_dwRoles;
+    QxHeaderParts parts;
+    QxBuildGroupHeader(m_formats, in, parts);
+    ShowMessage(parts.strSender, strText, parts.strRest);
+
+    if ((m_features.m_dwFeature1 & kNewMessageFeature) && m_notify.m_hSCParentWnd)
+        PostMessageW(m_notify.m_hSCParentWnd, WM_CHAT_NEW_MESSAGE, 0, 0);
+    NotifyHostOfMessage(dwSenderNode, strText);
+    CUserItem* pSender = m_users.FindByUserId(dwSender);
+    if (pSender && dwSender != m_own.m_dwOwnUserId && m_ctl.m_hRecipient) {
+        if (HostDrivenGroups()) {
+            if (CUsersGroup* pRecent = RecentUsersGroup())
+                m_own.MoveToRecentUsers(m_ctl.m_hRecipient, pRecent, pSender);
+        } else if (m_event.m_bMode2 && m_event.m_lStrictMode == 0 && m_own.IsElevated()) {
+            AddAUser(pSender->m_dwNodeId);
+        }
+    }
+    return 0;
+}
+
+int CMainChatDlg::ParseAndShowPrivateMessages(CPrivateMessagePDU* pPdu) {
+    const DWORD dwReceiver = pPdu ? pPdu->GetRecId() : 0, dwSender = pPdu ? pPdu->GetSendId() : 0;
+    if (dwReceiver == 0 || dwSender == 0) {
+        Trace(L"/**** CMainChatDlg::ParseAndShowPrivateMessages: (dwReciverUserID == 0) || (dwSenderUserID "
+              L"== 0) "
+              L"****/");
+        return 1;
+    }
+    const std::string strMessage = pPdu->GetMessageText();
+    if (strMessage.empty()) {
+        Trace(L"/**** CMainChatDlg::ParseAndShowPrivateMessages: nMessageLen == 0 ****/");
+        return 1;
+    }
+    const DWORD dwSenderNode = m_users.GetNodeIdByUserId(dwSender);
+    if ((m_features.m_dwFeature1 & QXCHAT_FEATURE_TYPING) && dwSender != m_own.m_dwOwnUserId &&
+        m_typingList.Remove(dwSenderNode))
+        SendMessageToService(WM_CHAT_TYPING, dwSenderNode, 2);
+    PlayIncomingSound(dwSender);
+    const std::wstring strText = CStringConverter::FromUtf8(strMessage);
+    RecordMessageToProvider(dwSender, strText);
+
+    auto resolve = [this](const std::string& strGiven, DWORD dwUserId) {
+        std::wstring strName = CStringConverter::FromUtf8(strGiven);
+        if (strName.empty()) {
+            if (const wchar_t* lpszName = m_users.GetNameByUserId(dwUserId))
+                strName = lpszName;
+            else
+                GetHistoryUserName(dwUserId, strName);
+        }
+        return strName;
+    };
+    QxPrivateHeaderInput in;
+    in.strSenderName = resolve(pPdu->GetSenderName(), dwSender);
+    in.strReceiverName = resolve(pPdu->GetReceiverName(), dwReceiver);
+    in.bOwn = dwSender == m_own.m_dwOwnUserId;
+    in.lMeetingType = m_host.m_lMeetingType;
+    in.bFeature40 = (m_features.m_dwFeature1 & QXCHAT_FEATURE_0x40) != 0;
+    QxHeaderParts parts;
+    QxBuildPrivateHeader(m_formats, in, parts);
+    ShowMessage(parts.strSender, strText, parts.strRest);
+
+    if ((m_features.m_dwFeature1 & kNewMessageFeature) && m_notify.m_hSCParentWnd)
+        PostMessageW(m_notify.m_hSCParentWnd, WM_CHAT_NEW_MESSAGE, 0, 0);
+    NotifyHostOfMessage(dwSenderNode, strText);
+    return 0;
+}
+
+void CMainChatDlg::NotifyHostOfMessage(DWORD dwNodeId, const std::wstring& strText) {
+    HWND hTarget = m_hWnd ? GetParent(m_hWnd) : nullptr;
+    if (hTarget) hTarget = GetParent(hTarget);
+    if (hTarget) hTarget = GetParent(hTarget);
+    if (!hTarget) return;
+    HostMessageNotice notice = {dwNodeId, strText.c_str()};
+    DWORD_PTR dwResult = 0;
+    SendMessageTimeoutW(hTarget, WM_COMMAND, 2, reinterpret_cast<LPARAM>(&notice), SMTO_ABORTIFHUNG,
+                        kNotifyTimeoutMs, &dwResult);
+}
+
+void CMainChatDlg::RecordMessageToProvider(DWORD dwSenderId, const std::wstring& strText) {
+    const Cchat* pChatCtrl = m_conn.m_pChatCtrl;
+    IQxRecordingProvider* pProvider = pChatCtrl ? pChatCtrl->RecordingProvider() : nullptr;
+    if (!pProvider || !pChatCtrl->NeedWriInfo() ||
+        !IsRecordingState(pChatCtrl->GetServerSideRecordingStatus()))
+        return;
+    const std::wstring strSource = QxLoadString(kRecordSource, kRecordStringRoom);
+    const std::wstring strName = QxLoadString(kRecordName, kRecordStringRoom);
+    const std::wstring strSender = QxLoadString(kRecordSender, kRecordStringRoom);
+    const LONG lItem = pProvider->AddItem(1, strSource.c_str(), strName.c_str(), strText.c_str());
+    const wchar_t* lpszSenderName = m_users.GetNameByUserId(dwSenderId);
+    pProvider->SetAttribute(lItem, strSender.c_str(), lpszSenderName ? lpszSenderName : L"");
+}
+
+void CMainChatDlg::PlayIncomingSound(DWORD dwSenderId) {
+    const Cchat* pChatCtrl = m_conn.m_pChatCtrl;
+    if (pChatCtrl && pChatCtrl->GetServerSideRecordingStatus() == 2) m_sound.m_lNeedPlaySound = 0;
+    if (!m_sound.m_lNeedPlaySound || dwSenderId == m_own.m_dwOwnUserId) return;
+    QxSoundInput in;
+    in.lNeedPlaySound = m_sound.m_lNeedPlaySound;
+    in.lOptionValue = m_sound.m_lOptionValue;
+    in.lCurTabIndex = m_sound.m_lCurTabIndex;
+    in.bOwnSender = false;
+    in.bChatInForeground =
+        GetForegroundWindow() == reinterpret_cast<HWND>(static_cast<LONG_PTR>(m_sound.m_lhWnd));
+    if (m_sound.m_lOptionValue == 1) {
+        for (int i = 0; i < m_users.GetCount(); ++i) {
+            CUserItem* pUser = m_users.GetAt(i);
+            if (pUser && pUser->m_dwUserId == dwSenderId && pUser->m_bFirstMessage) {
+                pUser->m_bFirstMessage = FALSE;
+                in.bFirstMessageOfSender = true;
+                break;
+            }
+        }
+    }
+    in.strSoundPath = m_sound.m_strSoundFile;
+    in.strBeepName = m_sound.m_strBeepName;
+    QxPlaySound(QxDecideSound(in), m_sound.m_strSoundFile);
+}
+
+void CMainChatDlg::StartExpireTimer() {
+    if (m_bExpireTimer || !HasWindow()) return;
+    SetTimer(m_hWnd, TYPING_EXPIRE_TIMER, TYPING_EXPIRE_MS, nullptr);
+    m_bExpireTimer = TRUE;
+}
+
+int CMainChatDlg::HandleTypingIndicatorPDU(const CTypingIndicatorPDU& pdu) {
+    const DWORD dwNode = pdu.GetSendId();
+    if (dwNode == m_own.m_dwOwnNodeId) return 0;
+    if (m_typingList.Indicate(dwNode)) SendMessageToService(WM_CHAT_TYPING, dwNode, 1);
+    return 0;
+}
+
+int CMainChatDlg::ShowTransferMessage(const std::wstring& /*strMessage*/, DWORD dwType, BOOL bReceived) {
+    Trace(L"/---- CMainChatDlg::ShowTransferMessage: transfer messages not built, type %d (received %d) not "
+          L"shown ----/",
+          dwType, bReceived);
+    return 1;
+}
+
+int CMainChatDlg::HandleBufferTransferMessages() {
+    Trace(
+        L"/---- CMainChatDlg::HandleBufferTransferMessages: transfer messages not built, nothing held ----/");
+    return 0;
+}

@@ -1,0 +1,188 @@
+// CMainChatDlg, engine side: reading the conversation back. A recovery reads group caches (the
+// everyone group's, the customer-support groups', and with stored-item subscriptions every group
+// subscribed so), collects their group messages together with any live ones that arrive
+// meanwhile, and shows them in cache-id order once every accepted read has sent its last item,
+// or when the recovery timer runs out. The customer history is the customer cache read in full.
+#include "window/MainChatDlg.h"
+
+#include "pdu/GroupMessagePDU.h"
+#include "pdu/PrivateMessagePDU.h"
+#include "pdu/StringConverter.h"
+#include "pdu/TransferMessagePDU.h"
+#include "qxchat.h"
+#include "trace/Trace.h"
+#include "window/MessageContainer.h"
+
+#include <mmsystem.h>
+#include <new>
+
+namespace {
+
+bool KeepsTransferForHistory(DWORD dwType) {
+    switch (dwType) {
+    case 1:
+    case 3:
+    case 7:
+    case 9:
+    case 10:
+    case 11: return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+BOOL CMainChatDlg::ProcessRecovery(BOOL bGetAllHistory) {
+    Trace(L"/---- ProcessRecovery Start dwStartTime = %d, bGetAllHistory=%d, m_bNeedRecovery=%d ----/",
+          timeGetTime(), bGetAllHistory, m_features.m_bNeedRecovery);
+    if (!bGetAllHistory && !m_features.m_bNeedRecovery) return FALSE;
+    RequestHistoryUserRoster();
+    RequestRecoveryRead(CHAT_ALL_USERS_ROLE_GROUP);
+    RequestRecoveryDataForSC();
+    return TRUE;
+}
+
+BOOL CMainChatDlg::RequestRecoveryDataForSC() {
+    if (m_own.IsSupporter()) {
+        Trace(L"CMainChatDlg::RequestRecoveryDataForSC:m_OwnUserItem.IsSupporter()");
+        RequestRecoveryRead(CHAT_ALL_HOST_PRESENTER_ROLE_GROUP);
+    }
+    if (m_own.IsCustomer()) {
+        Trace(L"CMainChatDlg::RequestRecoveryDataForSC:m_OwnUserItem.IsCustomer()");
+        RequestRecoveryRead(CHAT_PANELIST_ROLE_GROUP);
+    }
+    return TRUE;
+}
+
+BOOL CMainChatDlg::RequestRecoveryRead(DWORD dwGroupID) {
+    // Only a read the controller accepted is answered, so only such a read is waited for.
+    const CUsersGroup* pGroup = FindCacheGroup(dwGroupID);
+    const bool bWasRead = pGroup && pGroup->m_bSubscribed && pGroup->m_lSubscribedAction == QXNC_CACHE_READ;
+    SubscribeGroupCache(dwGroupID, QXNC_CACHE_READ);
+    if (!pGroup || bWasRead || !pGroup->m_bSubscribed || pGroup->m_lSubscribedAction != QXNC_CACHE_READ)
+        return FALSE;
+    m_recovery.Expect(pGroup->m_CacheEntity.m_dwHandle);
+    m_status.m_bInRecovery = TRUE;
+    StartRecoveryTimer();
+    return TRUE;
+}
+
+void CMainChatDlg::StartRecoveryTimer() {
+    if (!HasWindow()) return;
+    // Restarted by every accepted read: the recovery waits this long after its last request.
+    SetTimer(m_hWnd, RECOVERY_TIMEOUT_TIMER, m_uRecoveryTimeoutMs, nullptr);
+    m_bRecoveryTimer = TRUE;
+}
+
+void CMainChatDlg::OnRecoveryTimeout() {
+    if (m_bRecoveryTimer && HasWindow()) KillTimer(m_hWnd, RECOVERY_TIMEOUT_TIMER);
+    m_bRecoveryTimer = FALSE;
+    if (!m_status.m_bInRecovery) return;
+    Trace(
+        L"/---- CMainChatDlg::OnRecoveryTimeout: %d answers did not come within %d ms, showing the %d items "
+        L"collected ----/",
+        m_recovery.Outstanding(), m_uRecoveryTimeoutMs, static_cast<int>(m_recovery.Count()));
+    m_recovery.DropOutstanding();
+    ParseAndShowRecoveryMessages();
+}
+
+int CMainChatDlg::HandleRecovery(DWORD cache_id, DWORD entity_id, const std::string& strText,
+                                 DWORD cache_action, short result) {
+    Trace(L"CMainChatDlg::HandleRecovery: cache_id=%d, entity_id=%d, cache_action=%d, result=%d, "
+          L"m_nCountRecoveryCache=%d",
+          cache_id, entity_id, cache_action, result, m_recovery.Outstanding());
+    // Stored items (4, 5, 6) and live appends (1) alike: what is said during a recovery is
+    // collected with it, so that it is neither lost nor shown twice.
+    if (cache_action != QXNC_CACHE_APPEND && cache_action != QXNC_CACHE_ITEM_FIRST &&
+        cache_action != QXNC_CACHE_ITEM_MORE && cache_action != QXNC_CACHE_ITEM_LAST)
+        return 0;
+    Trace(L"CMainChatDlg::HandleRecovery");
+    if (cache_action == QXNC_CACHE_ITEM_LAST) m_recovery.Answered(entity_id);
+    if (cache_id <= m_dwLastGroupCacheId) return 1; // shown from the customer history
+    if (m_recovery.IsShown(entity_id, cache_id)) return 1;
+    std::unique_ptr<CGroupMessagePDU> pPdu(new (std::nothrow) CGroupMessagePDU());
+    const bool bRet = pPdu && pPdu->ParseXMLPDU(strText);
+    if (!bRet) {
+        Trace(L"CMainChatDlg::HandleRecovery: !bRet");
+        return 1;
+    }
+    pPdu->SetGroupCacheId(cache_id);
+    CRecoveryList::Item item;
+    item.dwCacheHandle = entity_id;
+    item.dwCacheId = cache_id;
+    item.pPdu = std::move(pPdu);
+    m_recovery.Add(std::move(item));
+    return 0;
+}
+
+void CMainChatDlg::ParseAndShowRecoveryMessages() {
+    Trace(L"/**** CMainChatDlg::ParseAndShowRecoveryMessages Enter ****/");
+    if (m_recovery.Outstanding() > 0) return;
+    std::vector<CRecoveryList::Item> items = m_recovery.TakeAll();
+    for (CRecoveryList::Item& item : items) {
+        ParseAndShowGroupMessages(item.pPdu.get(), 0);
+        if (!m_caches.m_CustomerCacheHandle) continue;
+        CGroupMessagePDU copy;
+        copy.SetSendId(item.pPdu->GetSendId());
+        copy.SetGroupId(item.pPdu->GetGroupId());
+        copy.SetGroupCacheId(item.dwCacheId);
+        copy.SetMessageText(item.pPdu->GetMessageText());
+        if (copy.GenerateXMLPDU())
+            SendCopyToCustomerCache(&copy);
+        else
+            Trace(L"CMainChatDlg::ParseAndShowRecoveryMessages: !bRet");
+    }
+    m_status.m_bInRecovery = FALSE;
+    if (m_bRecoveryTimer && HasWindow()) KillTimer(m_hWnd, RECOVERY_TIMEOUT_TIMER);
+    m_bRecoveryTimer = FALSE;
+    Trace(L"/==== CMainChatDlg::ParseAndShowRecoveryMessages Exit: dwCount=%d, dwEndTime=%d ====/",
+          static_cast<int>(items.size()), timeGetTime());
+}
+
+void CMainChatDlg::RequestCustomerHistory() {
+    Trace(L"----- CMainChatDlg::RequestCustomerHistory: m_pArmNC=0x%x, "
+          L"m_CustomerCacheHandle.handle_value=0x%x, "
+          L"m_bNeedGetCustomerHistory=%d -----",
+          static_cast<unsigned>(reinterpret_cast<UINT_PTR>(m_status.m_pArmNC)),
+          m_caches.m_CustomerCacheHandle, m_features.m_bCustomerHistory);
+    if (!m_features.m_bCustomerHistory) return;
+    if (!m_status.m_pArmNC || !m_caches.m_CustomerCacheHandle) {
+        m_features.m_bHoldTransfer = FALSE;
+        HandleBufferTransferMessages();
+        return;
+    }
+    const int nRet = m_status.m_pArmNC->CacheAction(m_status.m_apeHandle, m_caches.m_CustomerCacheHandle, 0,
+                                                    QXNC_CACHE_READ, 255, m_sinks.SharedData());
+    Trace(L"----- CMainChatDlg::RequestCustomerHistory nRet = %d -----", nRet);
+    m_features.m_bCustomerHistory = FALSE;
+}
+
+int CMainChatDlg::HandleGetAllHistoryMessages(DWORD /*cache_id*/, DWORD /*entity_id*/,
+                                              const std::string& strText) {
+    if (m_ctl.m_hMessageWnd) QxSwitchOffIndication(m_ctl.m_hMessageWnd);
+    CChatXMLPDU probe;
+    switch (probe.GetPDUType(strText)) {
+    case CChatXMLPDU::PDU_GROUP_MESSAGE: {
+        CGroupMessagePDU pdu;
+        if (!pdu.ParseXMLPDU(strText)) return 1;
+        m_dwLastGroupCacheId = pdu.GetGroupCacheId();
+        Trace(L"CMainChatDlg::HandleGetAllHistoryMessages: m_dwLastGroupCacheId=%d", m_dwLastGroupCacheId);
+        ParseAndShowGroupMessages(&pdu, 0);
+        return 0;
+    }
+    case CChatXMLPDU::PDU_PRIVATE_MESSAGE: {
+        CPrivateMessagePDU pdu;
+        if (!pdu.ParseXMLPDU(strText)) return 1;
+        ParseAndShowPrivateMessages(&pdu);
+        return 0;
+    }
+    case CChatXMLPDU::PDU_TRANSFER_MESSAGE: {
+        std::unique_ptr<CTransferMessagePDU> pPdu(new (std::nothrow) CTransferMessagePDU());
+        if (!pPdu || !pPdu->ParseXMLPDU(strText)) return 1;
+        ShowTransferMessage(CStringConverter::FromUtf8(pPdu->GetMessageText()), pPdu->GetSubType(), FALSE);
+        if (KeepsTransferForHistory(pPdu->GetSubType())) m_HistoryTransfers.push_back(std::move(pPdu));
+        return 0;
+    }
+    default: return 0;
+    }
+}

@@ -1,0 +1,54 @@
+#include "engine/RecoveryList.h"
+
+#include <algorithm>
+
+void CRecoveryList::Expect(DWORD dwCacheHandle) {
+    ++m_awaited[dwCacheHandle];
+}
+
+bool CRecoveryList::Answered(DWORD dwCacheHandle) {
+    auto it = m_awaited.find(dwCacheHandle);
+    if (it == m_awaited.end()) return false;
+    if (--it->second <= 0) m_awaited.erase(it);
+    return true;
+}
+
+int CRecoveryList::Outstanding() const {
+    int n = 0;
+    for (const auto& entry : m_awaited)
+        n += entry.second;
+    return n;
+}
+
+bool CRecoveryList::Add(Item item) {
+    const Key key(item.dwCacheHandle, item.dwCacheId);
+    if (!item.pPdu || m_shown.count(key) || !m_collected.insert(key).second) return false;
+    auto at = std::upper_bound(m_items.begin(), m_items.end(), item.dwCacheId,
+                               [](DWORD id, const Item& other) { return id < other.dwCacheId; });
+    m_items.insert(at, std::move(item));
+    return true;
+}
+
+bool CRecoveryList::MarkShown(DWORD dwCacheHandle, DWORD dwCacheId) {
+    return m_shown.insert(Key(dwCacheHandle, dwCacheId)).second;
+}
+
+bool CRecoveryList::IsShown(DWORD dwCacheHandle, DWORD dwCacheId) const {
+    return m_shown.count(Key(dwCacheHandle, dwCacheId)) != 0;
+}
+
+std::vector<CRecoveryList::Item> CRecoveryList::TakeAll() {
+    std::vector<Item> items;
+    items.swap(m_items);
+    for (const Item& item : items)
+        m_shown.insert(Key(item.dwCacheHandle, item.dwCacheId));
+    m_collected.clear();
+    return items;
+}
+
+void CRecoveryList::Reset() {
+    m_awaited.clear();
+    m_items.clear();
+    m_collected.clear();
+    m_shown.clear();
+}

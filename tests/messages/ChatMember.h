@@ -1,0 +1,89 @@
+// Chat instances for the end-to-end message tests: each in its own host window (also its
+// service window), driven through the exports, all on one embedded conference. The helpers read
+// what the user would see: the message list's items and the input box.
+#pragma once
+
+#include "window/MainChatDlg.h"
+
+#include "../interface/WindowTestUtil.h"
+#include "qxchat.h"
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace msgtest {
+
+struct MemberConfig {
+    MemberConfig(const wchar_t* lpszName, DWORD dwFeatureBits = 0)
+        : strName(lpszName), dwFeature(dwFeatureBits) {}
+    MemberConfig& Groups(std::vector<int> ids) {
+        extraGroups = std::move(ids);
+        return *this;
+    }
+    MemberConfig& Typing(LONG lLimit) {
+        lTypingLimit = lLimit;
+        return *this;
+    }
+    MemberConfig& Roles(DWORD dwRoleBits) {
+        dwRoles = dwRoleBits;
+        return *this;
+    }
+
+    std::wstring strName;
+    DWORD dwFeature;
+    LONG lTypingLimit = 0; // lParam2 of ChSelectFeature
+    DWORD dwRoles = ROLE_ATTENDEE;
+    DWORD dwPrivilege = 0x1FF;
+    // Groups added before the start: the everyone group always, these besides.
+    std::vector<int> extraGroups;
+};
+
+class ChatMember {
+public:
+    // Configures the instance; Start connects it.
+    explicit ChatMember(const MemberConfig& config);
+    ~ChatMember();
+    ChatMember(const ChatMember&) = delete;
+    ChatMember& operator=(const ChatMember&) = delete;
+
+    void Start();
+    void Delete();
+
+    QXHCOMPONENT H() const { return m_h; }
+    CMainChatDlg* Dlg() const;
+    HWND Input() const { return Dlg()->Controls().m_hInput; }
+    HWND Dialog() const { return Dlg()->GetHwnd(); }
+    TestHostWindow& Host() { return m_host; }
+    DWORD UserId() const { return Dlg()->OwnUser().m_dwOwnUserId; }
+    DWORD NodeId() const { return Dlg()->OwnUser().m_dwOwnNodeId; }
+    const std::wstring& Name() const { return m_config.strName; }
+
+    // Caches named, the everyone group's cache subscribed, no recovery open, input enabled.
+    bool IsReady() const;
+    // The message texts (kind 2 items) and header lines (kind 1) in list order.
+    std::vector<std::wstring> Texts() const;
+    std::vector<std::wstring> Headers() const;
+    int ItemCount() const;
+
+    // Choosing the recipient as the host does.
+    void ToGroup(int nGroupId);
+    void ToUser(const ChatMember& other);
+    // Types the text into the input box and clicks "Send".
+    void Say(const std::wstring& strText);
+    std::wstring InputText() const { return WindowText(Input()); }
+
+private:
+    MemberConfig m_config;
+    TestHostWindow m_host;
+    QXHCOMPONENT m_h = 0;
+};
+
+// Pumps until every member is ready.
+bool PumpUntilReady(std::initializer_list<const ChatMember*> members, DWORD timeoutMs = 5000);
+// Pumps until the member's texts are exactly these.
+bool PumpUntilTexts(const ChatMember& member, const std::vector<std::wstring>& texts, DWORD timeoutMs = 5000);
+// Pumps until the embedded conference has delivered everything it posted.
+void PumpUntilQuiet(DWORD timeoutMs = 5000);
+
+} // namespace msgtest
