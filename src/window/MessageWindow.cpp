@@ -258,11 +258,10 @@ void CMessageWindow::OnTimer(UINT_PTR nId) {
     Refresh();
 }
 
+// Items are measured when added; the ones a width change left unmeasured are measured by the
+// painting that reaches them, so a refresh costs only the visible items.
 void CMessageWindow::Refresh() {
     ++m_nRefreshCount;
-    if (m_pFonts && m_nWidth > 0)
-        for (auto& pItem : m_items)
-            if (pItem->needsLayout) LayoutItem(*pItem, m_pFonts->hMeasure);
     InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 

@@ -72,7 +72,8 @@ private:
                 reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
         auto* self = reinterpret_cast<TestHostWindow*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
         if (self) {
-            if (uMsg == WM_SIZE || uMsg >= WM_USER) self->messages.push_back({uMsg, wParam, lParam});
+            if (uMsg == WM_SIZE || uMsg == WM_COMMAND || uMsg >= WM_USER)
+                self->messages.push_back({uMsg, wParam, lParam});
             if (uMsg == WM_CLOSE) {
                 ++self->closeRequests;
                 return 0;

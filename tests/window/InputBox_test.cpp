@@ -12,48 +12,21 @@ using namespace windowtest;
 
 namespace {
 
-// The dialog's stand-in: records the commands and the edit-state refresh requests it receives.
-class RecordingParent {
-public:
-    RecordingParent() {
-        static const wchar_t kClass[] = L"QxTestInputParent";
-        WNDCLASSEXW wc = {};
-        if (!GetClassInfoExW(GetModuleHandleW(nullptr), kClass, &wc)) {
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = Proc;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.lpszClassName = kClass;
-            RegisterClassExW(&wc);
-        }
-        m_hWnd = CreateWindowExW(0, kClass, L"parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), this);
-    }
-    ~RecordingParent() { DestroyWindow(m_hWnd); }
-    RecordingParent(const RecordingParent&) = delete;
-    RecordingParent& operator=(const RecordingParent&) = delete;
-    HWND Get() const { return m_hWnd; }
-
-    int sendClicks = 0;
-    int otherCommands = 0;
-    int stateRefreshes = 0;
+// The dialog's stand-in: the commands and edit-state refresh requests reaching it.
+struct RecordingParent : TestHostWindow {
+    RecordingParent() : TestHostWindow(300, 200) {}
+    int SendClicks() const { return Count(WM_COMMAND, MAKEWPARAM(102, BN_CLICKED), 0); }
+    // Commands that are no control's notification: a menu, an accelerator, IDCANCEL.
+    int OtherCommands() const { return Count(WM_COMMAND) - SendClicks() - Notifications(); }
+    int StateRefreshes() const { return Count(WM_USER + 4); }
 
 private:
-    static LRESULT CALLBACK Proc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-        if (uMsg == WM_NCCREATE)
-            SetWindowLongPtrW(
-                hWnd, GWLP_USERDATA,
-                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-        auto* self = reinterpret_cast<RecordingParent*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
-        if (self && uMsg == WM_COMMAND) {
-            if (wParam == MAKEWPARAM(102, BN_CLICKED))
-                ++self->sendClicks;
-            else if (lParam == 0) // not a control's notification: a menu, an accelerator, IDCANCEL
-                ++self->otherCommands;
-        }
-        if (self && uMsg == WM_USER + 4) ++self->stateRefreshes;
-        return DefWindowProcW(hWnd, uMsg, wParam, lParam);
+    int Notifications() const {
+        int n = 0;
+        for (const auto& m : messages)
+            n += m.uMsg == WM_COMMAND && m.lParam != 0;
+        return n;
     }
-    HWND m_hWnd = nullptr;
 };
 
 class InputBoxTest : public ::testing::Test {
@@ -98,11 +71,11 @@ std::wstring InputBoxTest::placeholder;
 
 TEST_F(InputBoxTest, EnterOnAnEmptyBoxClicksSendAndAddsNothing) {
     PressKey(hInput, VK_RETURN);
-    EXPECT_EQ(parent.sendClicks, 1);
+    EXPECT_EQ(parent.SendClicks(), 1);
     EXPECT_EQ(Text(), L"");
     Type(L"hi");
     PressKey(hInput, VK_RETURN);
-    EXPECT_EQ(parent.sendClicks, 2);
+    EXPECT_EQ(parent.SendClicks(), 2);
     EXPECT_EQ(Text(), L"hi"); // the box is emptied by the send, not by the key
 }
 
@@ -114,7 +87,7 @@ TEST_F(InputBoxTest, CtrlEnterBreaksTheLineWithoutSending) {
     }
     Type(L"c");
     EXPECT_EQ(Text(), L"ab\r\nc");
-    EXPECT_EQ(parent.sendClicks, 0);
+    EXPECT_EQ(parent.SendClicks(), 0);
     EXPECT_EQ(SendMessageW(hInput, EM_GETLINECOUNT, 0, 0), 2);
 }
 
@@ -122,8 +95,8 @@ TEST_F(InputBoxTest, EscIsIgnored) {
     Type(L"keep");
     PressKey(hInput, VK_ESCAPE);
     EXPECT_EQ(Text(), L"keep");
-    EXPECT_EQ(parent.sendClicks, 0);
-    EXPECT_EQ(parent.otherCommands, 0); // no cancel reaches the parent
+    EXPECT_EQ(parent.SendClicks(), 0);
+    EXPECT_EQ(parent.OtherCommands(), 0); // no cancel reaches the parent
 }
 
 TEST_F(InputBoxTest, CtrlASelectsEverything) {
@@ -168,10 +141,10 @@ TEST_F(InputBoxTest, OtherTextIsNotThePlaceholder) {
 
 TEST_F(InputBoxTest, KeyReleaseAndClickRefreshTheEditState) {
     PressKey(hInput, 'Q');
-    EXPECT_EQ(parent.stateRefreshes, 1);
+    EXPECT_EQ(parent.StateRefreshes(), 1);
     SendMessageW(hInput, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
     SendMessageW(hInput, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-    EXPECT_EQ(parent.stateRefreshes, 2);
+    EXPECT_EQ(parent.StateRefreshes(), 2);
 }
 
 TEST_F(InputBoxTest, TheSubclassIsInstalledOnceAndRemovedCleanly) {
@@ -182,7 +155,7 @@ TEST_F(InputBoxTest, TheSubclassIsInstalledOnceAndRemovedCleanly) {
     QxRemoveInputBoxSubclass(hInput); // a second removal does nothing
     // The plain edit is back: Enter no longer clicks Send.
     PressKey(hInput, VK_RETURN);
-    EXPECT_EQ(parent.sendClicks, 0);
+    EXPECT_EQ(parent.SendClicks(), 0);
     EXPECT_FALSE(QxSubclassInputBox(nullptr, parent.Get()));
 }
 

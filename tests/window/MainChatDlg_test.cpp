@@ -98,31 +98,25 @@ TEST_F(ChatDialogTest, ThePlaceholderIsClearedByTheFirstKey) {
     EXPECT_EQ(InputText(), L"z");
 }
 
-TEST_F(ChatDialogTest, CopyWithNothingSelectedInTheListEmptiesTheClipboard) {
+// The host's copy with the focus in the list: the selection, or an emptied clipboard.
+TEST_F(ChatDialogTest, CopyInTheListCopiesItsSelectionOrEmptiesTheClipboard) {
     Open();
     list->ShowMessage(L"Alice", L"Hello", L" says:", L"d", L"t");
-    ASSERT_TRUE(SetClipboardText(L"earlier"));
-    dlg.EditChat(QXCHAT_EDIT_FOCUS);
-    ASSERT_EQ(GetFocus(), list->GetHwnd());
-    host.messages.clear();
-    dlg.EditChat(QXCHAT_EDIT_COPY);
-    EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
-    EXPECT_EQ(LastState(WM_CHAT_EDIT_CAN_COPY), 0);
-    EXPECT_EQ(LastState(WM_CHAT_EDIT_CAN_PASTE), 0);
-    EXPECT_EQ(LastState(WM_CHAT_EDIT_CAN_CUT), 0);
-}
-
-TEST_F(ChatDialogTest, CopyInTheListCopiesItsSelection) {
-    Open();
-    list->ShowMessage(L"Alice", L"Hello", L" says:", L"d", L"t");
-    list->SelectAll();
-    dlg.EditChat(QXCHAT_EDIT_FOCUS);
-    host.messages.clear();
-    dlg.EditChat(QXCHAT_EDIT_COPY);
-    EXPECT_EQ(ClipboardText(), L"Alice says:\r\nHello");
-    EXPECT_EQ(LastState(WM_CHAT_EDIT_CAN_COPY), 1);
-    EXPECT_EQ(LastState(WM_CHAT_EDIT_CAN_PASTE), 1);
-    EXPECT_EQ(LastState(WM_CHAT_EDIT_CAN_CUT), 0);
+    for (bool bSelected : {false, true}) {
+        ASSERT_TRUE(SetClipboardText(L"earlier"));
+        if (bSelected) list->SelectAll();
+        dlg.EditChat(QXCHAT_EDIT_FOCUS);
+        ASSERT_EQ(GetFocus(), list->GetHwnd());
+        host.messages.clear();
+        dlg.EditChat(QXCHAT_EDIT_COPY);
+        if (bSelected)
+            EXPECT_EQ(ClipboardText(), L"Alice says:\r\nHello");
+        else
+            EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+        EXPECT_EQ(LastState(WM_CHAT_EDIT_CAN_COPY), bSelected ? 1 : 0);
+        EXPECT_EQ(LastState(WM_CHAT_EDIT_CAN_PASTE), bSelected ? 1 : 0);
+        EXPECT_EQ(LastState(WM_CHAT_EDIT_CAN_CUT), 0);
+    }
 }
 
 TEST_F(ChatDialogTest, CopyInTheInputBoxLeavesTheListAlone) {

@@ -158,15 +158,27 @@ TEST_F(MessageWindowTest, HeightsFollowTheKindAndTheWidth) {
     EXPECT_GT(nWide, nLine); // wrapped at 300 pixels
     EXPECT_EQ(list->GetItem(2).right, ClientRectOf(list->GetHwnd()).right);
 
-    // A narrower list re-measures: more lines for the long item, the short ones unchanged.
+    // A narrower list re-measures what it paints: more lines for the long item, the short ones unchanged.
     SetWindowPos(hContainer, nullptr, 0, 0, 150, 200, SWP_NOZORDER);
     EXPECT_TRUE(list->GetItem(2).needsLayout);
     list->Refresh();
+    UpdateWindow(list->GetHwnd());
+    EXPECT_FALSE(list->GetItem(2).needsLayout);
     EXPECT_GT(list->GetItem(2).height, nWide);
     EXPECT_EQ(list->GetItem(0).height, nLine);
     // A height change alone keeps the measurements.
     SetWindowPos(hContainer, nullptr, 0, 0, 150, 120, SWP_NOZORDER);
     EXPECT_FALSE(list->GetItem(2).needsLayout);
+}
+
+TEST_F(MessageWindowTest, AfterAWidthChangePaintingMeasuresOnlyTheVisibleItems) {
+    for (int i = 0; i < 500; ++i)
+        list->Append(Loaded(ITEM_TEXT, L"line " + std::to_wstring(i)), false);
+    SetWindowPos(hContainer, nullptr, 0, 0, 200, 200, SWP_NOZORDER);
+    list->Refresh();
+    UpdateWindow(list->GetHwnd());
+    EXPECT_FALSE(list->GetItem(499).needsLayout); // the newest, at the bottom
+    EXPECT_TRUE(list->GetItem(0).needsLayout);    // far above the window
 }
 
 TEST_F(MessageWindowTest, LineHeightsComeFromTheKindFonts) {
