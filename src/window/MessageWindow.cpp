@@ -101,14 +101,17 @@ CMessageWindow* CMessageWindow::Create(HWND hParent, const RECT& rc) {
         wc.lpszClassName = kClassName;
         if (!RegisterClassExW(&wc)) return nullptr;
     }
+    // The window owns the object only once it exists: a creation that fails part-way (a window
+    // destroyed inside CreateWindowEx) leaves it to this function, so it is freed exactly once.
     auto* self = new CMessageWindow();
     HWND hWnd =
         CreateWindowExW(0, kClassName, kMessageWindowName, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rc.left,
                         rc.top, rc.right - rc.left, rc.bottom - rc.top, hParent, nullptr, hInstance, self);
     if (!hWnd) {
-        delete self; // WM_NCCREATE never ran, or the window refused creation before owning it
+        delete self;
         return nullptr;
     }
+    self->m_bOwnedByWindow = true;
     return self;
 }
 
@@ -135,7 +138,8 @@ LRESULT CALLBACK CMessageWindow::WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LP
     const LRESULT result = self->HandleMessage(uMsg, wParam, lParam);
     if (uMsg == WM_NCDESTROY) {
         SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
-        delete self;
+        self->m_hWnd = nullptr;
+        if (self->m_bOwnedByWindow) delete self;
     }
     return result;
 }

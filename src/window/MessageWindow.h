@@ -85,4 +85,5 @@ private:
     size_t m_nTextSizeSum = 0;
     LONG m_lBrowserType = 0;
     HMENU m_hMenu = nullptr;
+    bool m_bOwnedByWindow = false; // set once creation has succeeded
 };

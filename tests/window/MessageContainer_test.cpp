@@ -2,6 +2,7 @@
 // hidden, and switched off for good.
 #include "window/MessageContainer.h"
 
+#include "TraceCapture.h"
 #include "WindowTestSupport.h"
 #include "window/ChatFonts.h"
 #include "window/MessageWindow.h"
@@ -161,6 +162,69 @@ TEST_F(MessageContainerTest, AfterSwitchOffTheStripNeverShowsAgain) {
 TEST_F(MessageContainerTest, TheContainerPassesTheFocusToTheList) {
     SetFocus(hContainer);
     EXPECT_EQ(GetFocus(), list->GetHwnd());
+}
+
+} // namespace
+
+namespace {
+
+// Refuses the creation of the windows with one title on this thread while it lives.
+class CreationRefusal {
+public:
+    explicit CreationRefusal(const wchar_t* lpszTitle) {
+        s_lpszTitle = lpszTitle;
+        m_hHook = SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId());
+    }
+    ~CreationRefusal() {
+        if (m_hHook) UnhookWindowsHookEx(m_hHook);
+    }
+    CreationRefusal(const CreationRefusal&) = delete;
+    CreationRefusal& operator=(const CreationRefusal&) = delete;
+    bool Installed() const { return m_hHook != nullptr; }
+
+private:
+    static LRESULT CALLBACK Hook(int nCode, WPARAM wParam, LPARAM lParam) {
+        if (nCode == HCBT_CREATEWND) {
+            const CREATESTRUCTW* cs = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
+            if (cs->lpszName && !IS_INTRESOURCE(cs->lpszName) && wcscmp(cs->lpszName, s_lpszTitle) == 0)
+                return 1;
+        }
+        return CallNextHookEx(nullptr, nCode, wParam, lParam);
+    }
+    static const wchar_t* s_lpszTitle;
+    HHOOK m_hHook = nullptr;
+};
+const wchar_t* CreationRefusal::s_lpszTitle = L"";
+
+TEST(MessageContainerFailure, AMissingChildIsTracedAndLeftOut) {
+    const struct {
+        const wchar_t* title;
+        const wchar_t* line;
+        bool bList, bStrip;
+    } cases[] = {{L"MessageWindow", L"Fail: CMessageContainerWnd::OnCreate, m_wndMessage", false, true},
+                 {L"IndicationWindow", L"Fail: CMessageContainerWnd::OnCreate, m_wndIndicator", true, false}};
+    TestHostWindow host;
+    for (const auto& c : cases) {
+        TraceCapture capture;
+        HWND hContainer = nullptr;
+        {
+            CreationRefusal refusal(c.title);
+            ASSERT_TRUE(refusal.Installed());
+            hContainer = QxCreateMessageContainer(host.Get());
+        }
+        ASSERT_NE(hContainer, nullptr) << "the container itself stands";
+        EXPECT_TRUE(capture.Contains(c.line)) << capture.Dump();
+        EXPECT_EQ(QxMessageList(hContainer) != nullptr, c.bList);
+        EXPECT_EQ(QxIndicationWindow(hContainer) != nullptr, c.bStrip);
+        // Every later operation still works on what is there.
+        SetWindowPos(hContainer, nullptr, 0, 0, 200, 100, SWP_NOZORDER);
+        QxLayoutMessageContainer(hContainer, TRUE);
+        QxSetIndicationLine(hContainer, 7, L"typing");
+        if (CMessageWindow* list = QxMessageList(hContainer)) {
+            EXPECT_EQ(ChildRect(list->GetHwnd()).bottom, 100 - 2);
+        }
+        DestroyWindow(hContainer);
+    }
 }
 
 } // namespace
