@@ -83,6 +83,22 @@ TEST_F(ChatDialogTest, TheInputBoxIsSubclassedAndCtrlEnterShowsTheScrollBarAtThe
     EXPECT_TRUE(ScrollBarShown());
 }
 
+TEST_F(ChatDialogTest, TheInputBoxDrawsABlackFrameWithAWhiteOneInside) {
+    Open();
+    dlg.SetInputUIStatus(TRUE);
+    RedrawWindow(hInput, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT rc = {};
+    GetWindowRect(hInput, &rc);
+    HDC hScreen = GetDC(nullptr);
+    const int x = (rc.left + rc.right) / 2;
+    const COLORREF outer = GetPixel(hScreen, x, rc.top), inner = GetPixel(hScreen, x, rc.top + 1);
+    const COLORREF left = GetPixel(hScreen, rc.left, (rc.top + rc.bottom) / 2);
+    ReleaseDC(nullptr, hScreen);
+    EXPECT_EQ(outer, RGB(0, 0, 0));
+    EXPECT_EQ(left, RGB(0, 0, 0));
+    EXPECT_EQ(inner, RGB(0xFF, 0xFF, 0xFF));
+}
+
 TEST_F(ChatDialogTest, EnterInAnEmptyBoxSendsNothing) {
     Open();
     PressKey(hInput, VK_RETURN);
