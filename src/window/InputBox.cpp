@@ -136,9 +136,6 @@ LRESULT CALLBACK InputProc(HWND hInput, UINT uMsg, WPARAM wParam, LPARAM lParam)
         if (IsSwallowedChar(wParam)) return 0;
         break;
     case WM_PASTE: RemovePlaceholder(hInput, *s); break;
-    case EM_SETSEL:
-        if (wParam == 0 && static_cast<int>(lParam) == -1) RemovePlaceholder(hInput, *s);
-        break;
     case WM_KEYUP:
     case WM_LBUTTONUP: {
         const LRESULT result = CallWindowProcW(pfnOld, hInput, uMsg, wParam, lParam);

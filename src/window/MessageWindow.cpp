@@ -75,10 +75,13 @@ private:
 
 } // namespace
 
-// The list's drawing objects: one font per kind and a memory DC used for measuring.
+// The list's drawing objects: the kinds' normal and bold fonts and a memory DC for measuring.
 struct CMessageWindow::Fonts {
     GdiFont normal, bold;
     HDC hMeasure = CreateCompatibleDC(nullptr);
+    Fonts() = default;
+    Fonts(const Fonts&) = delete;
+    Fonts& operator=(const Fonts&) = delete;
     ~Fonts() {
         if (hMeasure) DeleteDC(hMeasure);
     }
@@ -208,7 +211,8 @@ void CMessageWindow::LayoutItem(MessageItem& item, HDC hdc) const {
     item.top = 0;
     RECT rc = {0, 0, std::max(1, m_nWidth - item.margin - kTextInsetLeft - kTextInsetRight), 0};
     HGDIOBJ hOld = SelectObject(hdc, m_pFonts->For(item.kind));
-    DrawTextW(hdc, DrawnText(item), -1, &rc, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+    DrawTextW(hdc, DrawnText(item), -1, &rc,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_EDITCONTROL | DT_NOPREFIX);
     SelectObject(hdc, hOld);
     item.height = (rc.bottom - rc.top) + (IsNotice(item.kind) ? kNoticePadding : 0);
     item.needsLayout = false;
@@ -309,7 +313,8 @@ void CMessageWindow::PaintItems(HDC hdc, const RECT& rc) const {
                        item.right - kTextInsetRight, bottom};
         HGDIOBJ hOld = SelectObject(hdc, m_pFonts->For(item.kind));
         SetTextColor(hdc, bSelected ? kSelectedText : style.text);
-        DrawTextW(hdc, DrawnText(item), -1, &rcText, DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+        DrawTextW(hdc, DrawnText(item), -1, &rcText,
+                  DT_WORDBREAK | DT_EXPANDTABS | DT_EDITCONTROL | DT_NOPREFIX);
         SelectObject(hdc, hOld);
         bottom = top;
     }

@@ -126,8 +126,14 @@ TEST_F(InputBoxTest, ThePlaceholderGoesAtPasteAndSelectAll) {
     SendMessageW(hInput, WM_PASTE, 0, 0);
     EXPECT_EQ(Text(), L"pasted");
 
+    // The user's select-all, not the selection the dialog makes when the box takes the focus.
     SetWindowTextW(hInput, placeholder.c_str());
     SendMessageW(hInput, EM_SETSEL, 0, -1);
+    EXPECT_EQ(Text(), placeholder);
+    {
+        CtrlHeld ctrl;
+        PressKey(hInput, 'A');
+    }
     EXPECT_EQ(Text(), L"");
 }
 
