@@ -149,7 +149,9 @@ LRESULT CALLBACK InputProc(HWND hInput, UINT uMsg, WPARAM wParam, LPARAM lParam)
         return result;
     }
     case WM_NCDESTROY:
-        QxRemoveInputBoxSubclass(hInput);
+        // The window goes: its state goes too, even when a later subclass sits on top of ours.
+        SetWindowLongPtrW(hInput, GWLP_USERDATA, 0);
+        delete s;
         return CallWindowProcW(pfnOld, hInput, uMsg, wParam, lParam);
     default: break;
     }
