@@ -79,8 +79,7 @@ double TimeRosterChange(HWND hHost, const enginetest::RosterList& list, int* pEn
         for (int i = 0; i < 7; ++i)
             ChAddGroup(h, i, 1, groups[i], L"Group", 1, i == 6, 0, nullptr, 0, 0);
         const double t0 = NowMs();
-        dlg->ApeRosterChanged(dlg->Status().m_apeHandle, 7, static_cast<WORD>(kParticipants), 0, 0,
-                              list.Get());
+        dlg->ApeRosterChanged(dlg->Status().m_apeHandle, 7, 1, 0, 0, list.Get());
         ms = NowMs() - t0;
         *pEntries = static_cast<int>(SendMessageW(dlg->Controls().m_hRecipient, CB_GETCOUNT, 0, 0));
     }

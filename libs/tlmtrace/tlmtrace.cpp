@@ -129,7 +129,9 @@ public:
             m_envFile.Append(bytes);
             m_dumpFile.Append(bytes);
         }
-        OutputDebugStringW((line + L"\n").c_str());
+        // The debugger channel only while a debugger listens: without one each call still costs
+        // an exception round trip, which a burst of lines pays on the UI thread.
+        if (IsDebuggerPresent()) OutputDebugStringW((line + L"\n").c_str());
     }
 
     bool AddSink(const LineSink& s) {

@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -48,7 +49,9 @@ int CMainChatDlg::ProcessAddEnrollInfo(int nCount, const QxRosterRecord* pRecord
     const DWORD dwFeature = m_features.m_dwFeature1;
     const BOOL bSupportMode = (dwFeature & QXCHAT_FEATURE_CUSTOMER_SUPPORT) != 0;
     BOOL bSeenSelf = FALSE;
-    int nAttendeeEntry = -1;
+    // Attendees that may become the selection, newest last. Their entries are looked up once
+    // the change is listed: an index taken at arrival would be moved by every later insertion.
+    std::vector<DWORD> attendeeCandidates;
     for (int r = 0; pRecords && r < nCount; ++r) {
         const QxRosterRecord& record = pRecords[r];
         if (record.chat_room_id != static_cast<DWORD>(m_conn.m_lChatRoomId)) continue;
@@ -84,10 +87,15 @@ int CMainChatDlg::ProcessAddEnrollInfo(int nCount, const QxRosterRecord* pRecord
             if (bReplacedSelected) ReevaluateSelection();
             if (!bSeenSelf && !RecipientBoxEnabled() && (m_own.m_dwPrivilege & PRIV_MEMBER_LIST) &&
                 !bSupportMode && IsAttendeeRoleSet(dwRoles)) {
-                const int nEntry = FindShownUserEntry(dwUserId);
-                if (nEntry >= 0) nAttendeeEntry = nEntry;
+                attendeeCandidates.push_back(dwUserId);
             }
         }
+    }
+    int nAttendeeEntry = -1;
+    if (!bSeenSelf) {
+        for (auto it = attendeeCandidates.rbegin(); it != attendeeCandidates.rend() && nAttendeeEntry < 0;
+             ++it)
+            nAttendeeEntry = FindShownUserEntry(*it);
     }
     if (bSeenSelf) {
         if (!bSupportMode)

@@ -128,16 +128,17 @@ DWORD CUserList::IsPanelist(DWORD dwNodeId, BOOL bPanelistOnly, CUserItem* pCopy
 DWORD CUserList::FindDuplicate(const CUserItem& newUser, BOOL bByCustomerId) const {
     // Customer id 0 means "no customer": matching on it would let every participant without
     // one replace the previous one.
-    const BOOL bCustomerRule = bByCustomerId && newUser.m_dwCustomerId != 0;
-    for (int i = 0; i < m_Users.GetCount(); ++i) {
-        const CUserItem* pUser = m_Users.GetAt(i);
-        if (!pUser) continue;
-        if (bCustomerRule
-                ? pUser->m_dwCustomerId == newUser.m_dwCustomerId
-                : pUser->m_dwNodeId == newUser.m_dwNodeId && pUser->m_dwUserId == newUser.m_dwUserId)
-            return pUser->m_dwNodeId;
+    if (bByCustomerId && newUser.m_dwCustomerId != 0) {
+        for (int i = 0; i < m_Users.GetCount(); ++i) {
+            const CUserItem* pUser = m_Users.GetAt(i);
+            if (pUser && pUser->m_dwCustomerId == newUser.m_dwCustomerId) return pUser->m_dwNodeId;
+        }
+        return 0;
     }
-    return 0;
+    // Node ids are unique in the list, so the index finds the only candidate: a walk of the
+    // whole list per arrival would make a large roster change quadratic.
+    const CUserItem* pUser = FindByNodeId(newUser.m_dwNodeId);
+    return (pUser && pUser->m_dwUserId == newUser.m_dwUserId) ? pUser->m_dwNodeId : 0;
 }
 
 int CUserList::CountSpeakers(BOOL bCountAll) const {

@@ -144,3 +144,14 @@ TEST(RecipientList, EachRoleGroupDecisionIsTracedWithTheRosterFlagsWhereTheyMatt
 }
 
 } // namespace
+
+// A participant without a selectable group gets its first chat partner from the arrivals: the
+// newest attendee, at the entry it holds once the whole change is listed (later arrivals
+// sorted in front of it move it down).
+TEST(RecipientList, WithoutAChoosableGroupTheNewestAttendeeOfAChangeIsSelected) {
+    Session s(0, PRIV_MEMBER_LIST, ROLE_ATTENDEE);
+    AddMemberGroup(s, CHAT_ATTENDEES_GROUP_NEW, L"Attendees");
+    s.Arrive({{2001, 40001, "Zed"}, {2002, 40002, "Amy"}, {2003, 40003, "Bea"}});
+    ASSERT_GE(s.Selected(), 0);
+    EXPECT_EQ(s.Entries()[s.Selected()].strText, L"Bea");
+}
