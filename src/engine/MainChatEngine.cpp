@@ -3,6 +3,7 @@
 #include "window/MainChatDlg.h"
 
 #include "engine/EventConfig.h"
+#include "engine/SoundPolicy.h"
 #include "qxchat.h"
 #include "trace/Trace.h"
 
@@ -117,18 +118,9 @@ void CMainChatDlg::SetSoundPreference(LONG lNeedPlaySound, const wchar_t* lpszSo
     m_sound.m_lOptionValue = lOptionValue;
     m_sound.m_lhWnd = lhWnd;
     m_sound.m_lCurTabIndex = lCurTabIndex;
-    std::wstring name = lpszSoundFileName ? lpszSoundFileName : L"";
-    bool isBeep =
-        !m_sound.m_strBeepName.empty() && lstrcmpiW(name.c_str(), m_sound.m_strBeepName.c_str()) == 0;
-    if (!name.empty() && name.find(L'\\') == std::wstring::npos && !isBeep) {
-        // A bare name is one of the system's sounds: the Windows folder's MEDIA folder.
-        wchar_t system[MAX_PATH] = {};
-        UINT n = GetSystemDirectoryW(system, MAX_PATH);
-        std::wstring windows(system, n < MAX_PATH ? n : 0);
-        size_t slash = windows.find_last_of(L'\\');
-        if (slash != std::wstring::npos) windows.resize(slash);
-        name = windows + L"\\MEDIA\\" + name;
-    }
-    if (name.size() > 255) name.resize(255);
-    m_sound.m_strSoundFile = name;
+    // No name means no sound file: nothing is made up from the MEDIA folder alone.
+    const bool bNamed = lpszSoundFileName && *lpszSoundFileName;
+    m_sound.m_strSoundFile =
+        bNamed ? QxResolveSoundPath(lpszSoundFileName, m_sound.m_strBeepName, QxWindowsDirectory())
+               : std::wstring();
 }

@@ -300,6 +300,76 @@ TEST_F(SendReceiveTest, TheIncomingSoundPlaysForOthersMessagesOnly) {
     EXPECT_TRUE(sound.beeps.empty());
 }
 
+TEST_F(SendReceiveTest, TheBeepNameBeepsAndTab100StaysSilent) {
+    StartBoth();
+    const std::wstring strBeep = b->Dlg()->Sound().m_strBeepName;
+    ASSERT_FALSE(strBeep.empty()) << "string 1408 from the resource library";
+    FakeSound sound;
+    IQxSoundOutput* pPrevious = QxSetSoundOutput(&sound);
+    ChSetSoundPreference(b->H(), 1, strBeep.c_str(), 2, 0, 1);
+    a->ToGroup(CHAT_ALL_USERS_ROLE_GROUP);
+    a->Say(L"beep");
+    ASSERT_TRUE(PumpUntilTexts(*b, {L"beep"}));
+    // Option 0 on tab 100: the host switched the sound off.
+    ChSetSoundPreference(b->H(), 1, L"ding.wav", 0, 0, 100);
+    a->Say(L"quiet");
+    ASSERT_TRUE(PumpUntilTexts(*b, {L"beep", L"quiet"}));
+    QxSetSoundOutput(pPrevious);
+    ASSERT_EQ(sound.beeps.size(), 1u);
+    EXPECT_EQ(sound.beeps[0], std::make_pair(DWORD(4095), DWORD(350)));
+    EXPECT_TRUE(sound.files.empty());
+}
+
+// The host frame above a chat's host window: it reads the message notification during the send,
+// while its block is valid.
+class HostFrame {
+public:
+    HostFrame() {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"QxTestHostFrame";
+        RegisterClassW(&wc);
+        m_hWnd = CreateWindowExW(0, wc.lpszClassName, L"frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 500,
+                                 400, nullptr, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~HostFrame() { DestroyWindow(m_hWnd); }
+    HWND Get() const { return m_hWnd; }
+    std::vector<std::pair<DWORD, std::wstring>> notices;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<HostFrame*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+        if (self && uMsg == WM_COMMAND && wParam == 2 && lParam) {
+            struct Notice {
+                DWORD dwNode;
+                const wchar_t* lpszText;
+            };
+            const Notice* p = reinterpret_cast<const Notice*>(lParam);
+            self->notices.push_back({p->dwNode, p->lpszText ? p->lpszText : L""});
+            return 0;
+        }
+        return DefWindowProcW(hWnd, uMsg, wParam, lParam);
+    }
+    HWND m_hWnd = nullptr;
+};
+
+TEST_F(SendReceiveTest, TheHostFrameHearsOfEveryShownMessage) {
+    StartBoth();
+    HostFrame frame;
+    HWND hHost = b->Host().Get();
+    SetWindowLongPtrW(hHost, GWL_STYLE, (GetWindowLongPtrW(hHost, GWL_STYLE) & ~WS_POPUP) | WS_CHILD);
+    SetParent(hHost, frame.Get());
+    a->ToGroup(CHAT_ALL_USERS_ROLE_GROUP);
+    a->Say(L"to the frame");
+    ASSERT_TRUE(PumpUntilTexts(*b, {L"to the frame"}));
+    ASSERT_EQ(frame.notices.size(), 1u);
+    EXPECT_EQ(frame.notices[0].first, a->NodeId());
+    EXPECT_EQ(frame.notices[0].second, L"to the frame");
+    SetParent(hHost, nullptr);
+}
+
 TEST_F(SendReceiveTest, EventRecordsGoToTheSupportParentWindow) {
     TestHostWindow smc;
     StartBoth(MemberConfig(L"Alice", QXCHAT_FEATURE_EVENT_LOG));

@@ -16,9 +16,9 @@ Session::Session(DWORD dwFeature, DWORD dwPrivilege, DWORD dwRoles) {
     ChSetRosters(m_h, static_cast<LONG>(dwRoles));
     EXPECT_EQ(ChChat1(m_h, L"conf.recipients", 7, static_cast<LONG>(kRoom), L"Me", 1, L""), 0);
     EXPECT_TRUE(PumpUntil([&] { return Dlg()->Status().m_bEnrolled != FALSE; }));
-    // The shared-cache steps that end the connection chain are not part of this build: take its
-    // last step, the subscriptions that make the dialog ready to send, and wait for the
-    // enrollment it repeats.
+    // The session adds its groups later, so there is no group cache to name and the chain stops
+    // before the chat status: take its last step, the subscriptions that make the dialog ready to
+    // send, and wait for the enrollment it repeats.
     TraceCapture capture;
     Dlg()->CallEnrollToSendMessages(0);
     EXPECT_TRUE(PumpUntil([&] { return capture.ContainsSubstring(L"ApeEnrollConfirm, end"); }));
