@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Runs the benchmarks under Wine inside a virtual display; further arguments go to the bench.
+# Runs the benchmarks under Wine inside a virtual display: the roster benchmark (further
+# arguments go to it: participants, repetitions, "notrace"), then the message benchmark
+# (arguments from MESSAGE_BENCH_ARGS: round trips, burst size, "notrace").
 set -euo pipefail
 source "$(dirname "$0")/wine-session.sh"
 shift || true
 cd "$build/bin"
 xvfb "$build/wine-run" "$build/bin/roster_bench.exe" "$@"
+# shellcheck disable=SC2086 # the arguments are words on purpose
+xvfb "$build/wine-run" "$build/bin/message_bench.exe" ${MESSAGE_BENCH_ARGS:-}
