@@ -224,8 +224,15 @@ void CMessageWindow::Append(std::unique_ptr<MessageItem> pItem, bool bFromEngine
     m_nTextSizeSum += 2 * pItem->text.size() + 8;
     m_items.push_back(std::move(pItem));
     m_bUnsaved = m_bUnsavedAutoSave = true;
-    if (bFromEngine && !m_bRefreshTimer)
+    if (!bFromEngine) return;
+    if (!m_bRefreshTimer) {
         m_bRefreshTimer = SetTimer(m_hWnd, kRefreshTimer, kRefreshDelayMs, nullptr) != 0;
+        m_dwRefreshDue = GetTickCount() + kRefreshDelayMs;
+    } else if (static_cast<LONG>(GetTickCount() - m_dwRefreshDue) >= 0) {
+        // Timer messages wait for an empty queue, and a burst keeps the queue full: refresh
+        // when the timer is due, so the burst still shows once per period.
+        OnTimer(kRefreshTimer);
+    }
 }
 
 void CMessageWindow::ShowMessage(const std::wstring& strSender, const std::wstring& strText,
@@ -271,6 +278,8 @@ void CMessageWindow::OnTimer(UINT_PTR nId) {
 void CMessageWindow::Refresh() {
     ++m_nRefreshCount;
     InvalidateRect(m_hWnd, nullptr, FALSE);
+    // Painting, like the timer, would wait for the burst to end.
+    UpdateWindow(m_hWnd);
 }
 
 void CMessageWindow::ClearUnsaved(bool bAutoSave) {

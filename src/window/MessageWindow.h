@@ -80,6 +80,7 @@ private:
     int m_nWidth = 0; // client width of the last layout
     int m_nAnchor = -1, m_nFocus = -1;
     bool m_bRefreshTimer = false;
+    DWORD m_dwRefreshDue = 0; // tick count when the pending refresh is due
     int m_nRefreshCount = 0;
     bool m_bUnsaved = false, m_bUnsavedAutoSave = false;
     size_t m_nTextSizeSum = 0;
