@@ -165,21 +165,11 @@ int CMainChatDlg::ParseAndShowGroupMessages(CGroupMessagePDU* pPdu, DWORD dwGrou
     }
     DWORD dwSenderNode = pPdu->GetSendNodeId();
     if (dwSenderNode == 0) dwSenderNode = m_users.GetNodeIdByUserId(dwSender);
-    if ((m_features.m_dwFeature1 & QXCHAT_FEATURE_TYPING) && dwSender != m_own.m_dwOwnUserId &&
-        m_typingList.Remove(dwSenderNode))
-        SendMessageToService(WM_CHAT_TYPING, dwSenderNode, 2);
-    PlayIncomingSound(dwSender);
     const std::wstring strText = CStringConverter::FromUtf8(strMessage);
-    RecordMessageToProvider(dwSender, strText);
+    AnnounceIncoming(dwSender, dwSenderNode, strText);
 
     QxGroupHeaderInput in;
-    in.strSenderName = CStringConverter::FromUtf8(pPdu->GetSenderName());
-    if (in.strSenderName.empty()) {
-        if (const wchar_t* lpszName = m_users.GetNameByUserId(dwSender))
-            in.strSenderName = lpszName;
-        else
-            GetHistoryUserName(dwSender, in.strSenderName);
-    }
+    in.strSenderName = ResolveUserName(pPdu->GetSenderName(), dwSender);
     in.nGroupId = static_cast<int>(dwGroup);
     in.pRoleGroup = m_users.Groups().FindGroup(CHAT_ROLE_GROUP, in.nGroupId, nullptr);
     in.lMeetingType = m_host.m_lMeetingType;
@@ -187,11 +177,7 @@ int CMainChatDlg::ParseAndShowGroupMessages(CGroupMessagePDU* pPdu, DWORD dwGrou
     in.dwRoles = m_own.m_dwRoles;
     QxHeaderParts parts;
     QxBuildGroupHeader(m_formats, in, parts);
-    ShowMessage(parts.strSender, strText, parts.strRest);
-
-    if ((m_features.m_dwFeature1 & kNewMessageFeature) && m_notify.m_hSCParentWnd)
-        PostMessageW(m_notify.m_hSCParentWnd, WM_CHAT_NEW_MESSAGE, 0, 0);
-    NotifyHostOfMessage(dwSenderNode, strText);
+    ShowAndNotify(parts, strText, dwSenderNode);
     CUserItem* pSender = m_users.FindByUserId(dwSender);
     if (pSender && dwSender != m_own.m_dwOwnUserId && m_ctl.m_hRecipient) {
         if (HostDrivenGroups()) {
@@ -218,37 +204,44 @@ int CMainChatDlg::ParseAndShowPrivateMessages(CPrivateMessagePDU* pPdu) {
         return 1;
     }
     const DWORD dwSenderNode = m_users.GetNodeIdByUserId(dwSender);
-    if ((m_features.m_dwFeature1 & QXCHAT_FEATURE_TYPING) && dwSender != m_own.m_dwOwnUserId &&
-        m_typingList.Remove(dwSenderNode))
-        SendMessageToService(WM_CHAT_TYPING, dwSenderNode, 2);
-    PlayIncomingSound(dwSender);
     const std::wstring strText = CStringConverter::FromUtf8(strMessage);
-    RecordMessageToProvider(dwSender, strText);
+    AnnounceIncoming(dwSender, dwSenderNode, strText);
 
-    auto resolve = [this](const std::string& strGiven, DWORD dwUserId) {
-        std::wstring strName = CStringConverter::FromUtf8(strGiven);
-        if (strName.empty()) {
-            if (const wchar_t* lpszName = m_users.GetNameByUserId(dwUserId))
-                strName = lpszName;
-            else
-                GetHistoryUserName(dwUserId, strName);
-        }
-        return strName;
-    };
     QxPrivateHeaderInput in;
-    in.strSenderName = resolve(pPdu->GetSenderName(), dwSender);
-    in.strReceiverName = resolve(pPdu->GetReceiverName(), dwReceiver);
+    in.strSenderName = ResolveUserName(pPdu->GetSenderName(), dwSender);
+    in.strReceiverName = ResolveUserName(pPdu->GetReceiverName(), dwReceiver);
     in.bOwn = dwSender == m_own.m_dwOwnUserId;
     in.lMeetingType = m_host.m_lMeetingType;
     in.bFeature40 = (m_features.m_dwFeature1 & QXCHAT_FEATURE_0x40) != 0;
     QxHeaderParts parts;
     QxBuildPrivateHeader(m_formats, in, parts);
-    ShowMessage(parts.strSender, strText, parts.strRest);
+    ShowAndNotify(parts, strText, dwSenderNode);
+    return 0;
+}
 
+void CMainChatDlg::AnnounceIncoming(DWORD dwSender, DWORD dwSenderNode, const std::wstring& strText) {
+    if ((m_features.m_dwFeature1 & QXCHAT_FEATURE_TYPING) && dwSender != m_own.m_dwOwnUserId &&
+        m_typingList.Remove(dwSenderNode))
+        SendMessageToService(WM_CHAT_TYPING, dwSenderNode, 2);
+    PlayIncomingSound(dwSender);
+    RecordMessageToProvider(dwSender, strText);
+}
+
+void CMainChatDlg::ShowAndNotify(const QxHeaderParts& parts, const std::wstring& strText,
+                                 DWORD dwSenderNode) {
+    ShowMessage(parts.strSender, strText, parts.strRest);
     if ((m_features.m_dwFeature1 & kNewMessageFeature) && m_notify.m_hSCParentWnd)
         PostMessageW(m_notify.m_hSCParentWnd, WM_CHAT_NEW_MESSAGE, 0, 0);
     NotifyHostOfMessage(dwSenderNode, strText);
-    return 0;
+}
+
+std::wstring CMainChatDlg::ResolveUserName(const std::string& strGiven, DWORD dwUserId) const {
+    // The message's own name first, then the participant list, then the names of those who left.
+    std::wstring strName = CStringConverter::FromUtf8(strGiven);
+    if (!strName.empty()) return strName;
+    if (const wchar_t* lpszName = m_users.GetNameByUserId(dwUserId)) return lpszName;
+    GetHistoryUserName(dwUserId, strName);
+    return strName;
 }
 
 void CMainChatDlg::NotifyHostOfMessage(DWORD dwNodeId, const std::wstring& strText) {

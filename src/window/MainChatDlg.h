@@ -151,8 +151,8 @@ public:
     BOOL SendPublicMessage(DWORD dwGroupId, const std::wstring& strMessage);
     BOOL SendPrivateMessage(DWORD ReceiverId, const std::wstring& strMessage);
     DWORD GetSendOption(DWORD id, BOOL bGroup, BOOL bGroupMessage, BOOL bRecordable, BOOL bRecordCopy) const;
-    int ApeDataIndication(DWORD ape_handle, DWORD sender_id, DWORD channel_id, DWORD priorty, const BYTE* data,
-                          DWORD data_length);
+    int ApeDataIndication(DWORD ape_handle, DWORD sender_id, DWORD channel_id, DWORD priorty,
+                          const BYTE* data, DWORD data_length);
     int HandleReceivedMessages(const char* lpszPDUContent, CChatXMLPDU* pChatXMLPDU, DWORD entity_id,
                                DWORD cache_id);
     int HandleGroupMessage(DWORD entity_id, const std::string& strText, DWORD cache_id);
@@ -266,6 +266,10 @@ private:
     void SendEventRecord(WPARAM wCode, LPARAM lRecord);
     void SendIdentityEvent(WPARAM wCode);
     int ParticipantCountForTyping() const;
+    // The steps every shown message takes before and after its header is built.
+    void AnnounceIncoming(DWORD dwSender, DWORD dwSenderNode, const std::wstring& strText);
+    void ShowAndNotify(const QxHeaderParts& parts, const std::wstring& strText, DWORD dwSenderNode);
+    std::wstring ResolveUserName(const std::string& strGiven, DWORD dwUserId) const;
     void StartExpireTimer();
     // Records the group for the caches (AddRoleGroup's first step).
     void RecordCacheGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupId, const wchar_t* pstrGroupName);

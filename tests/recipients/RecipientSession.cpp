@@ -48,8 +48,8 @@ void Session::Arrive(const std::vector<Person>& people) {
             {p.dwNodeId, p.dwUserId, enginetest::RosterText(p.strName, p.dwRoles, 1, p.dwUserType)});
     enginetest::RosterList list;
     list.Record(kRoom, entries);
-    Dlg()->ApeRosterChanged(Dlg()->Status().m_apeHandle, 7, static_cast<WORD>(people.size()), 0, 0,
-                            list.Get());
+    // One record holds them all: the counts are of records, not of entries.
+    Dlg()->ApeRosterChanged(Dlg()->Status().m_apeHandle, 7, 1, 0, 0, list.Get());
 }
 
 void Session::Leave(const std::vector<DWORD>& nodeIds) {
@@ -58,8 +58,7 @@ void Session::Leave(const std::vector<DWORD>& nodeIds) {
         entries.push_back({n, 0, std::string()});
     enginetest::RosterList list;
     list.Record(kRoom, entries);
-    Dlg()->ApeRosterChanged(Dlg()->Status().m_apeHandle, 7, 0, static_cast<WORD>(nodeIds.size()), 0,
-                            list.Get());
+    Dlg()->ApeRosterChanged(Dlg()->Status().m_apeHandle, 7, 0, 1, 0, list.Get());
 }
 
 std::vector<Entry> Session::Entries() const {
