@@ -30,7 +30,9 @@ ChatMember::ChatMember(const MemberConfig& config) : m_config(config) {
                      static_cast<LONG>(reinterpret_cast<LONG_PTR>(m_host.Get())), 0, nullptr);
     ChSetPrivilege(m_h, static_cast<LONG>(config.dwPrivilege));
     ChSetRosters(m_h, static_cast<LONG>(config.dwRoles));
-    ChAddGroup(m_h, 0, CHAT_ROLE_GROUP, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone", 1, 1, 0, nullptr, 0, 0);
+    // The host-driven model reads its flags from the fact-name word: bit 4 keeps the group shown.
+    const LONG lFlags = (config.dwFeature & QXCHAT_FEATURE_HOST_GROUPS) ? 0x10 : 0;
+    ChAddGroup(m_h, 0, CHAT_ROLE_GROUP, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone", 1, 1, lFlags, nullptr, 0, 0);
     int nAt = 1;
     for (int nGroup : config.extraGroups)
         ChAddGroup(m_h, nAt++, CHAT_ROLE_GROUP, nGroup, (L"Group " + std::to_wstring(nGroup)).c_str(), 0, 0,

@@ -130,6 +130,18 @@ TEST_F(SharedCachesTest, APrivilegeUpdateAfterTheStartKeepsTheInputEnabled) {
     EXPECT_FALSE(IsWindowEnabled(a->Input()));
 }
 
+TEST_F(SharedCachesTest, HostDrivenGroupsHaveCachesToo) {
+    a.reset(new ChatMember(MemberConfig(L"Alice", QXCHAT_FEATURE_HOST_GROUPS)));
+    a->Start();
+    ASSERT_TRUE(PumpUntilReady({a.get()}));
+    b.reset(new ChatMember(MemberConfig(L"Bob", QXCHAT_FEATURE_HOST_GROUPS)));
+    b->Start();
+    ASSERT_TRUE(PumpUntilReady({b.get()}));
+    a->ToGroup(CHAT_ALL_USERS_ROLE_GROUP);
+    a->Say(L"host-driven");
+    EXPECT_TRUE(PumpUntilTexts(*b, {L"host-driven"}));
+}
+
 TEST_F(SharedCachesTest, CallbacksForAnotherAttachmentAreIgnored) {
     a.reset(new ChatMember(MemberConfig(L"Alice")));
     a->Start();
