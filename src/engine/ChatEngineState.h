@@ -31,6 +31,8 @@ struct ChatEngineStatus {
     BOOL m_bEnrolled = FALSE; // set by each enroll confirmation, cleared by Cleanup
     BOOL m_bInputPromptShown = FALSE;
     BOOL m_bSendReady = FALSE;
+    BOOL m_bChatStatusKnown = FALSE;        // the chat status answered: group caches may be subscribed
+    BOOL m_bAwaitingChatStatus = FALSE;     // cache names asked for, the chat status not yet known
     IArmNodeController* m_pArmNC = nullptr; // one reference, released by Cleanup
     DWORD m_apeHandle = 0;                  // 0 while not attached
     DWORD m_dwCacheNumber = 0;              // N of the cache names, from the enroll confirmation

@@ -133,6 +133,12 @@ BOOL CMainChatDlg::SendPublicMessage(DWORD dwGroupId, const std::wstring& strMes
         Trace(L"/---- CMainChatDlg::OnSend Get Grouop Cache handle Failed ----/");
         return FALSE;
     }
+    // The handle comes before the chat status, and until that status is known no one, the
+    // sender included, is subscribed: the message would be stored but never shown.
+    if (!m_status.m_bChatStatusKnown) {
+        Trace(L"/---- CMainChatDlg::SendPublicMessage: the chat status is not known yet, nothing sent ----/");
+        return FALSE;
+    }
     CMemoryBlock block(strText.data(), static_cast<DWORD>(strText.size()));
     if (!block.Get()) return FALSE;
     CUsersGroup* pCacheGroup = FindCacheGroup(dwGroupId);

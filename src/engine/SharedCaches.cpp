@@ -69,6 +69,8 @@ void CMainChatDlg::RecordCacheGroup(LONG nInsertIndex, LONG nGroupType, LONG nGr
 }
 
 void CMainChatDlg::SetAllGroupsNeeded() {
+    m_status.m_bChatStatusKnown = TRUE;
+    m_status.m_bAwaitingChatStatus = FALSE;
     for (int i = 0; i < m_CacheGroups.GetCount(); ++i)
         if (CUsersGroup* pGroup = m_CacheGroups.GetAt(i)) pGroup->m_bNeeded = TRUE;
 }
@@ -108,6 +110,8 @@ BOOL CMainChatDlg::AllocAllCacheHandles() {
         QxCopyCacheName(m_caches.m_szCustomerName, QxCustomerCacheName(m_status.m_dwCustomerId));
         QxCopyCacheName(table[nAt++].name, QxCustomerCacheName(m_status.m_dwCustomerId));
     }
+    // Until the chat status answers, no group cache can be subscribed.
+    if (!m_status.m_bChatStatusKnown) m_status.m_bAwaitingChatStatus = TRUE;
     m_status.m_pArmNC->AllocNameHandles(m_status.m_apeHandle, static_cast<DWORD>(table.size()), table.data(),
                                         m_sinks.Name());
     Trace(
@@ -356,6 +360,9 @@ void CMainChatDlg::SubscribeNeededGroupCaches() {
             StartRecoveryTimer();
         }
     }
+    // While the chat status is asked for, no group cache can be subscribed yet, so a message
+    // sent now would reach no one, its sender included: the input waits for the subscriptions.
+    if (m_status.m_bAwaitingChatStatus) return;
     m_status.m_bSendReady = TRUE;
     const BOOL bCanChat = SelectedRecipientCanChat();
     if (m_host.m_lUserListPermission && bCanChat) {

@@ -157,3 +157,26 @@ TEST_F(SharedCachesTest, CallbacksForAnotherAttachmentAreIgnored) {
 }
 
 } // namespace
+
+// The first instance writes its user info and asks for the subscriptions before the chat status
+// is confirmed; the group caches can only be subscribed once it is. A message sent in between
+// would be written where no one listens, its sender included, and never be shown.
+TEST_F(SharedCachesTest, InputWaitsUntilTheGroupCachesCanBeSubscribed) {
+    a.reset(new ChatMember(MemberConfig(L"Alice")));
+    a->Start();
+    ASSERT_TRUE(PumpUntil([&] {
+        return capture.Contains(L"/==== CMainChatDlg::ApeCacheActionConfirmEx Exit >From Cache Set ====/");
+    }));
+    const CUsersGroup* pEveryone = a->Dlg()->CacheGroups().FindById(CHAT_ALL_USERS_ROLE_GROUP);
+    ASSERT_NE(pEveryone, nullptr);
+    EXPECT_FALSE(pEveryone->m_bSubscribed);
+    EXPECT_FALSE(IsWindowEnabled(a->Dlg()->Controls().m_hSend)) << "nothing could be delivered yet";
+    ASSERT_NE(a->Dlg()->GetGroupCacheHandle(CHAT_ALL_USERS_ROLE_GROUP), 0u);
+    EXPECT_FALSE(a->Dlg()->SendPublicMessage(CHAT_ALL_USERS_ROLE_GROUP, L"too early"));
+    EXPECT_TRUE(capture.Contains(
+        L"/---- CMainChatDlg::SendPublicMessage: the chat status is not known yet, nothing sent ----/"));
+    ASSERT_TRUE(PumpUntilReady({a.get()}));
+    a->ToGroup(CHAT_ALL_USERS_ROLE_GROUP);
+    a->Say(L"first words");
+    EXPECT_TRUE(PumpUntilTexts(*a, {L"first words"}));
+}
