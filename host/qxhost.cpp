@@ -1,8 +1,10 @@
-// qxhost: a demo meeting host. It opens a meeting window with one chat panel, binds qxchat.dll by
-// name as a real host does, creates an instance on the panel, configures it and starts the chat,
-// which enrolls on the conference embedded in qxnodectl.dll; the stage shows what the chat told
-// the host about its enrollment.
-//   --screenshot <path>  once the panel has painted, writes a PNG of the meeting window
+// qxhost: a demo meeting host. It opens a meeting window with two chat panels, one per
+// participant, binds qxchat.dll by name as a real host does, creates an instance on each panel,
+// configures it and starts the chat, which enrolls on the conference embedded in
+// qxnodectl.dll. Once both can send, the two participants hold a short conversation, typed into
+// their input boxes and sent with the Send button; the stage counts the messages the panels
+// told the host they showed.
+//   --screenshot <path>  once the conversation has been shown, writes a PNG of the meeting window
 //   --exit               quits after the screenshot (or at once without one)
 #include "MessagePump.h"
 #include "PngWriter.h"
@@ -14,25 +16,57 @@
 
 namespace {
 
-constexpr int kPanelWidth = 320;
+constexpr int kPanelWidth = 300;
+constexpr int kStageWidth = 240;
+constexpr int kPanels = 2;
 constexpr DWORD kPaintTimeoutMs = 10000;
 constexpr DWORD kEnrollTimeoutMs = 10000;
+constexpr DWORD kLineTimeoutMs = 5000;
+constexpr int kInputBox = 101;      // the chat dialog's input box
+constexpr int kSendButton = 102;    // and its Send button
+constexpr WPARAM kMessageShown = 2; // WM_COMMAND code a panel sends when it showed a message
+// The host's vocabulary for rights, roles and groups.
+constexpr LONG kAllRights = 0x1FF;
+constexpr LONG kRoleAttendee = 8;
+constexpr LONG kRoleGroup = 1;
+constexpr LONG kEveryone = 15;
 
-enum class ChatState { Starting, Enrolled, Failed };
+struct Panel {
+    const wchar_t* lpszName;
+    HWND hPanel = nullptr;
+    QXHCOMPONENT hChat = 0;
+};
+
+struct Line {
+    int nSpeaker;
+    const wchar_t* lpszText;
+};
+
+const Line kConversation[] = {
+    {0, L"Good morning, Ben. Can you see my slides?"},
+    {1, L"Morning, Ann. Yes, the quarterly figures are up."},
+    {0, L"Great. Let's start with the second page."},
+    {1, L"Ready when you are."},
+};
 
 struct HostState {
     QxChatApi api;
     HWND hMeeting = nullptr;
-    HWND hPanel = nullptr;
-    QXHCOMPONENT hChat = 0;
-    ChatState state = ChatState::Starting;
+    Panel panels[kPanels] = {{L"Ann"}, {L"Ben"}};
+    int nEnrolled = 0;
+    int nFailed = 0;
+    int nShown = 0;        // messages the panels reported as shown
+    int nCacheNotices = 0; // confirmed cache writes the panels reported
 };
 HostState g_host;
 
-void LayoutPanel(HWND hMeeting) {
+void LayoutPanels(HWND hMeeting) {
     RECT rc;
     GetClientRect(hMeeting, &rc);
-    if (g_host.hPanel) MoveWindow(g_host.hPanel, rc.right - kPanelWidth, 0, kPanelWidth, rc.bottom, TRUE);
+    for (int i = 0; i < kPanels; ++i)
+        if (g_host.panels[i].hPanel)
+            MoveWindow(g_host.panels[i].hPanel, kStageWidth + i * kPanelWidth, 0, kPanelWidth, rc.bottom,
+                       TRUE);
 }
 
 void PaintStage(HWND hWnd) {
@@ -40,36 +74,46 @@ void PaintStage(HWND hWnd) {
     HDC hdc = BeginPaint(hWnd, &ps);
     RECT rc;
     GetClientRect(hWnd, &rc);
-    rc.right -= kPanelWidth;
+    rc.right = kStageWidth;
     HBRUSH hBrush = CreateSolidBrush(RGB(0x2B, 0x3A, 0x4A));
     FillRect(hdc, &rc, hBrush);
     DeleteObject(hBrush);
     SetBkMode(hdc, TRANSPARENT);
     SetTextColor(hdc, RGB(0xFF, 0xFF, 0xFF));
     DrawTextW(hdc, L"Meeting stage", -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    const wchar_t* lpszState = g_host.state == ChatState::Enrolled ? L"Chat: enrolled in the conference"
-                               : g_host.state == ChatState::Failed ? L"Chat: enrollment failed"
-                                                                   : L"Chat: connecting...";
+    std::wstring state = g_host.nFailed ? L"Chat: enrollment failed"
+                         : g_host.nEnrolled < kPanels
+                             ? L"Chat: connecting..."
+                             : L"Chat: " + std::to_wstring(g_host.nShown) + L" messages shown";
     rc.top = rc.bottom - 40;
-    DrawTextW(hdc, lpszState, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextW(hdc, state.c_str(), -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     EndPaint(hWnd, &ps);
 }
 
 // The chat tells its service window when it has enrolled (lParam 0) or could not (-1).
 void OnChatNotify(HWND hWnd, WPARAM wParam, LPARAM lParam) {
     if (wParam != QXCHAT_NOTIFY_ENROLL) return;
-    g_host.state = lParam == 0 ? ChatState::Enrolled : ChatState::Failed;
+    ++(lParam == 0 ? g_host.nEnrolled : g_host.nFailed);
     InvalidateRect(hWnd, nullptr, TRUE);
 }
 
 LRESULT CALLBACK MeetingProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
-    case WM_SIZE: LayoutPanel(hWnd); return 0;
+    case WM_SIZE: LayoutPanels(hWnd); return 0;
     case WM_PAINT: PaintStage(hWnd); return 0;
     case WM_CHAT_NOTIFY_TO_SERVICE: OnChatNotify(hWnd, wParam, lParam); return 0;
+    case WM_CHAT_CACHE_NOTIFY: ++g_host.nCacheNotices; return 0;
+    case WM_COMMAND:
+        if (wParam == kMessageShown) {
+            ++g_host.nShown;
+            InvalidateRect(hWnd, nullptr, TRUE);
+        }
+        return 0;
     case WM_CLOSE:
-        if (g_host.hChat) g_host.api.QxDeleteInstance(g_host.hChat);
-        g_host.hChat = 0;
+        for (Panel& panel : g_host.panels) {
+            if (panel.hChat) g_host.api.QxDeleteInstance(panel.hChat);
+            panel.hChat = 0;
+        }
         DestroyWindow(hWnd);
         return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
@@ -92,37 +136,64 @@ bool RegisterClasses(HINSTANCE hInstance) {
     return RegisterClassExW(&wc) != 0;
 }
 
-// The chat dialog inside the panel: panel -> instance window -> dialog.
-HWND FindChatDialog() {
-    HWND hInstanceWnd = FindWindowExW(g_host.hPanel, nullptr, nullptr, nullptr);
+// The chat dialog inside a panel: panel -> instance window -> dialog.
+HWND FindChatDialog(const Panel& panel) {
+    HWND hInstanceWnd = FindWindowExW(panel.hPanel, nullptr, nullptr, nullptr);
     return hInstanceWnd ? FindWindowExW(hInstanceWnd, nullptr, L"#32770", nullptr) : nullptr;
 }
 
-// The panel has painted once the dialog fills it and nothing waits to be painted.
-bool PanelPainted() {
-    HWND hDlg = FindChatDialog();
-    if (!hDlg || !IsWindowVisible(hDlg)) return false;
-    RECT rcPanel, rcDlg;
-    GetClientRect(g_host.hPanel, &rcPanel);
-    GetClientRect(hDlg, &rcDlg);
-    if (rcPanel.right != rcDlg.right || rcPanel.bottom != rcDlg.bottom) return false;
-    return !GetUpdateRect(g_host.hMeeting, nullptr, FALSE) && !GetUpdateRect(hDlg, nullptr, FALSE);
+// Every panel has painted once its dialog fills it and nothing waits to be painted.
+bool PanelsPainted() {
+    if (GetUpdateRect(g_host.hMeeting, nullptr, FALSE)) return false;
+    for (const Panel& panel : g_host.panels) {
+        HWND hDlg = FindChatDialog(panel);
+        if (!hDlg || !IsWindowVisible(hDlg)) return false;
+        RECT rcPanel, rcDlg;
+        GetClientRect(panel.hPanel, &rcPanel);
+        GetClientRect(hDlg, &rcDlg);
+        if (rcPanel.right != rcDlg.right || rcPanel.bottom != rcDlg.bottom) return false;
+        if (GetUpdateRect(hDlg, nullptr, FALSE)) return false;
+    }
+    return true;
 }
 
-bool StartChat() {
-    if (!g_host.api.Bind(L"qxchat.dll")) return false;
+bool StartChat(Panel& panel) {
     QxChatApi& api = g_host.api;
-    g_host.hChat = api.QxNewInstance(g_host.hPanel);
-    if (!g_host.hChat) return false;
-    api.ChSetMeetingType(g_host.hChat, 1);
-    api.ChSelectFeature(g_host.hChat, QXCHAT_FEATURE_ENROLL_FEEDBACK, 0, 0, 0, 0, nullptr);
-    api.ChSetEventConfig(g_host.hChat, QXCHAT_EVT_SERVICE_WINDOW,
+    panel.hChat = api.QxNewInstance(panel.hPanel);
+    if (!panel.hChat) return false;
+    api.ChSetMeetingType(panel.hChat, 1);
+    api.ChSelectFeature(panel.hChat, QXCHAT_FEATURE_ENROLL_FEEDBACK, 0, 0, 0, 0, nullptr);
+    api.ChSetEventConfig(panel.hChat, QXCHAT_EVT_SERVICE_WINDOW,
                          static_cast<LONG>(reinterpret_cast<LONG_PTR>(g_host.hMeeting)), 0, nullptr);
-    api.ChSetRosterStatus(g_host.hChat, 1, 1, 0);
-    api.ChAllowUserInput(g_host.hChat, 1);
-    api.ChShowUserList(g_host.hChat, 1);
-    return api.ChChat1(g_host.hChat, L"127.0.0.1", 1, 1, L"Demo User", 1, L"demo host") == 0 &&
-           FindChatDialog() != nullptr;
+    api.ChSetPrivilege(panel.hChat, kAllRights);
+    api.ChSetRosters(panel.hChat, kRoleAttendee);
+    api.ChAddGroup(panel.hChat, 0, kRoleGroup, kEveryone, L"Everyone", 1, 1, 0, nullptr, 0, 0);
+    api.ChSetRosterStatus(panel.hChat, 1, 1, 0);
+    api.ChAllowUserInput(panel.hChat, 1);
+    api.ChShowUserList(panel.hChat, 1);
+    return api.ChChat1(panel.hChat, L"127.0.0.1", 1, 1, panel.lpszName, 1, L"demo host") == 0 &&
+           FindChatDialog(panel) != nullptr;
+}
+
+// Types the line into the speaker's input box and clicks Send to everyone. A send before the
+// chat's caches are ready leaves the text in the box: the host then tries again a little later.
+bool SayLine(const Line& line, int nShownBefore) {
+    const Panel& panel = g_host.panels[line.nSpeaker];
+    HWND hDlg = FindChatDialog(panel);
+    HWND hInput = GetDlgItem(hDlg, kInputBox), hSend = GetDlgItem(hDlg, kSendButton);
+    g_host.api.ChChatToGroup(panel.hChat, kRoleGroup, kEveryone);
+    const DWORD dwEnd = GetTickCount() + kLineTimeoutMs;
+    while (GetTickCount() < dwEnd) {
+        if (PumpUntil([&] { return IsWindowEnabled(hSend) != FALSE; }, kLineTimeoutMs)) {
+            SetWindowTextW(hInput, line.lpszText);
+            SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(kSendButton, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(hSend));
+            if (GetWindowTextLengthW(hInput) == 0) break;
+        }
+        PumpUntil([] { return false; }, 100);
+    }
+    // Both panels show a group message once it comes back from the conference.
+    return PumpUntil([&] { return g_host.nShown >= nShownBefore + kPanels; }, kLineTimeoutMs);
 }
 
 int Fail(const wchar_t* lpszWhat) {
@@ -145,21 +216,33 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int nCmdShow) {
     }
 
     if (!RegisterClasses(hInstance)) return Fail(L"cannot register the window classes");
-    g_host.hMeeting = CreateWindowExW(0, L"QxHostMeeting", L"Meeting - qxchat demo host", WS_OVERLAPPEDWINDOW,
-                                      40, 40, 800, 600, nullptr, nullptr, hInstance, nullptr);
+    g_host.hMeeting =
+        CreateWindowExW(0, L"QxHostMeeting", L"Meeting - qxchat demo host", WS_OVERLAPPEDWINDOW, 40, 40,
+                        kStageWidth + kPanels * kPanelWidth + 16, 600, nullptr, nullptr, hInstance, nullptr);
     if (!g_host.hMeeting) return Fail(L"cannot create the meeting window");
-    g_host.hPanel = CreateWindowExW(0, L"QxHostChatPanel", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                                    kPanelWidth, 100, g_host.hMeeting, nullptr, hInstance, nullptr);
-    LayoutPanel(g_host.hMeeting);
+    for (Panel& panel : g_host.panels)
+        panel.hPanel = CreateWindowExW(0, L"QxHostChatPanel", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
+                                       0, kPanelWidth, 100, g_host.hMeeting, nullptr, hInstance, nullptr);
+    LayoutPanels(g_host.hMeeting);
     ShowWindow(g_host.hMeeting, nCmdShow == SW_HIDE ? SW_SHOW : nCmdShow);
     UpdateWindow(g_host.hMeeting);
-    if (!StartChat()) return Fail(L"cannot start the chat panel (qxchat.dll missing or incomplete)");
-
+    if (!g_host.api.Bind(L"qxchat.dll")) return Fail(L"cannot bind qxchat.dll (missing or incomplete)");
+    // One after the other, as participants join a meeting: the first one sets the chat up. A
+    // participant has joined the chat once its own user information was written, which it does
+    // after asking for its subscriptions.
     int rc = 0;
+    for (Panel& panel : g_host.panels) {
+        const int nNoticesBefore = g_host.nCacheNotices;
+        if (!StartChat(panel)) return Fail(L"cannot start a chat panel");
+        if (!PumpUntil([&] { return g_host.nCacheNotices > nNoticesBefore || g_host.nFailed; },
+                       kEnrollTimeoutMs) ||
+            g_host.nFailed)
+            rc = Fail(L"the chat did not become ready in time");
+    }
+    for (const Line& line : kConversation)
+        if (rc == 0 && !SayLine(line, g_host.nShown)) rc = Fail(L"a line of the conversation was not shown");
     if (!shotPath.empty()) {
-        if (!PumpUntil([] { return g_host.state != ChatState::Starting; }, kEnrollTimeoutMs))
-            rc = Fail(L"the chat did not enroll in time");
-        if (!PumpUntil(PanelPainted, kPaintTimeoutMs)) rc = Fail(L"the chat panel did not paint in time");
+        if (!PumpUntil(PanelsPainted, kPaintTimeoutMs)) rc = Fail(L"the chat panels did not paint in time");
         RedrawWindow(g_host.hMeeting, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         const ScreenImage image = CaptureWindowArea(g_host.hMeeting);
         if (image.rgb.empty() || !WritePngFile(shotPath, image.width, image.height, image.rgb))
