@@ -2,6 +2,7 @@
 // to the receiver's showing of the message, against the conference's own bare round trip (data
 // an APE sends to itself, posted and dispatched back) measured in the same run; then a burst of
 // group messages, its throughput and the number of list refreshes it cost.
+#include "BenchClock.h"
 #include "interface/Cchat.h"
 #include "window/MainChatDlg.h"
 #include "window/MessageContainer.h"
@@ -26,18 +27,6 @@ constexpr char kServerUtf8[] = "conf.bench.messages";
 constexpr LONG kConference = 11;
 constexpr LONG kRoom = 4;
 constexpr UINT kSendButton = 102;
-
-double NowMs() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? -1 : v[v.size() / 2];
-}
 
 LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     return DefWindowProcW(h, m, w, l);

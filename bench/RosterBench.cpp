@@ -1,6 +1,7 @@
 // 5,000 participants arriving in one roster change with member lists on: the time of that roster
 // change against the time of parsing the same 5,000 roster PDUs alone, in the same run.
 // Prints one line per repetition and the medians with their ratio.
+#include "BenchClock.h"
 #include "interface/Cchat.h"
 #include "pdu/RosterInfoPDU.h"
 #include "window/MainChatDlg.h"
@@ -21,18 +22,6 @@ namespace {
 int kParticipants = 5000;
 int kRepetitions = 5;
 constexpr DWORD kRoom = 5;
-
-double NowMs() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     return DefWindowProcW(h, m, w, l);
