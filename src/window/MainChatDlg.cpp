@@ -65,7 +65,8 @@ bool FocusInContainer(HWND hContainer) {
 // then hears copy and paste both possible, or both impossible (cut never is).
 void CopyListSelection(HWND hContainer, HWND hOwner, HWND hHost) {
     CMessageWindow* pList = QxMessageList(hContainer);
-    const bool bCopied = pList && pList->HasSelection() && pList->CopyTextToClipBorad(pList->GetSelectedText());
+    const bool bCopied =
+        pList && pList->HasSelection() && pList->CopyTextToClipBorad(pList->GetSelectedText());
     if (!bCopied && OpenClipboard(hOwner)) {
         EmptyClipboard();
         CloseClipboard();
@@ -199,7 +200,8 @@ void CMainChatDlg::InitializeUI() {
         Trace(L"Fail: CMainChatDlg::InitializeUI, m_hMessageWnd == NULL");
         return;
     }
-    if (CMessageWindow* pList = QxMessageList(m_ctl.m_hMessageWnd)) pList->SetBrowserType(m_host.m_lBrowserType);
+    if (CMessageWindow* pList = QxMessageList(m_ctl.m_hMessageWnd))
+        pList->SetBrowserType(m_host.m_lBrowserType);
     m_ctl.m_hInput = GetDlgItem(m_hWnd, IDC_INPUT);
     SendMessageW(m_ctl.m_hInput, EM_LIMITTEXT, 1000, 0);
     QxSubclassInputBox(m_ctl.m_hInput, m_hWnd);
