@@ -4,6 +4,8 @@
 
 #include "engine/EventConfig.h"
 #include "engine/SoundPolicy.h"
+#include "pdu/CustomerIdPDU.h"
+#include "pdu/StringConverter.h"
 #include "qxchat.h"
 #include "trace/Trace.h"
 
@@ -66,18 +68,29 @@ void CMainChatDlg::MarkAllGroupsInfoPending() {
             if (CUsersGroup* pGroup = pGroups->GetAt(i)) pGroup->m_bSubscriptionPending = TRUE;
 }
 
-LONG CMainChatDlg::SetConfig(DWORD dwConfigType, const wchar_t* /*lpszConfig*/) {
+LONG CMainChatDlg::SetConfig(DWORD dwConfigType, const wchar_t* lpszConfig) {
     switch (dwConfigType) {
+    case 3: return HandleCustomIdConfig(lpszConfig);
     case 1:
     case 2:
-    case 3:
     case 4:
-        // FAQ content, FAQ macros, customer id and primary customer belong to the customer-support
-        // features, which this build does not carry yet: the text is not used.
+        // FAQ content, FAQ macros and the primary customer belong to the support-desk features,
+        // which this build does not carry yet: the text is not used.
         Trace(L"/---- CMainChatDlg::SetConfig: type %d not supported by this build ----/", dwConfigType);
         return 0;
     default: return 0;
     }
+}
+
+LONG CMainChatDlg::HandleCustomIdConfig(const wchar_t* lpszConfig) {
+    Trace(L"/**** CMainChatDlg::HandleCustomIdConfig Enter ****/");
+    CCustomerIdPDU pdu;
+    // The configuration text is parsed in the system code page; a text that does not parse
+    // leaves the previous id.
+    if (!lpszConfig || !pdu.ParseXMLPDU(CStringConverter(lpszConfig).GetAnsi())) return 0;
+    m_status.m_dwCustomerId = pdu.GetCustomerId();
+    Trace(L"/==== CMainChatDlg::HandleCustomIdConfig Exit: m_dwCustomerId=%d ====/", m_status.m_dwCustomerId);
+    return 1;
 }
 
 void CMainChatDlg::SetPrivilege(DWORD dwBit) {

@@ -167,6 +167,12 @@ int CMainChatDlg::HandleGetAllHistoryMessages(DWORD /*cache_id*/, DWORD /*entity
         if (!pdu.ParseXMLPDU(strText)) return 1;
         m_dwLastGroupCacheId = pdu.GetGroupCacheId();
         Trace(L"CMainChatDlg::HandleGetAllHistoryMessages: m_dwLastGroupCacheId=%d", m_dwLastGroupCacheId);
+        // Every participant of the conversation copies what it shows, so the history can hold
+        // one group message several times, and a recovery or a live item may have shown it
+        // already: the copy names its group cache item, which is shown once.
+        const DWORD dwHandle = GetGroupCacheHandle(pdu.GetGroupId());
+        if (dwHandle && m_dwLastGroupCacheId && !m_recovery.MarkShown(dwHandle, m_dwLastGroupCacheId))
+            return 0;
         ParseAndShowGroupMessages(&pdu, 0);
         return 0;
     }

@@ -203,7 +203,8 @@ int CMainChatDlg::HandleChatStatusCache(DWORD /*cache_id*/, QXMEMHANDLE mem_hand
             ProcessRecovery(FALSE);
             m_features.m_bNeedRecovery = FALSE;
         }
-        if (m_status.m_dwCustomerId) SetCustomerCache();
+        // The chat exists, and so does the customer's cache, whoever wrote it: writing the empty
+        // item now would replace the history that this joiner, and every later one, reads back.
         if (m_features.m_bCustomerHistory) {
             RequestHistoryUserRoster();
             RequestCustomerHistory();

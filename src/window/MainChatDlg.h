@@ -195,6 +195,8 @@ public:
     LONG SelectFeature(DWORD dwFeature1, LONG lParam2);
     void SetNBRStatus(DWORD dwStatus, DWORD dwOption);
     LONG SetConfig(DWORD dwConfigType, const wchar_t* lpszConfig);
+    // ChSetConfig type 3: the customer id of a support conversation. 1 stored, 0 not parsed.
+    LONG HandleCustomIdConfig(const wchar_t* lpszConfig);
     void SetPrivilege(DWORD dwBit);
     void SetRosterStatus(LONG lNeedRosterInfo, LONG lBroadcastRosterInfo);
     void SetUserType(LONG nUserType);
