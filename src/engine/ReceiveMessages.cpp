@@ -6,6 +6,7 @@
 #include "engine/SoundPolicy.h"
 #include "interface/Cchat.h"
 #include "interface/ModuleState.h"
+#include "pdu/Decimal.h"
 #include "pdu/GroupMessagePDU.h"
 #include "pdu/PrivateMessagePDU.h"
 #include "pdu/StringConverter.h"
@@ -87,7 +88,8 @@ int CMainChatDlg::HandleReceivedMessages(const char* lpszPDUContent, CChatXMLPDU
         CChatXMLPDU probe;
         nType = probe.GetPDUType(strText);
     } else {
-        nType = atoi(pChatXMLPDU->GetMessageType().c_str());
+        // The project's saturating reader: an out-of-range type must not wrap to a known one.
+        nType = static_cast<int>(DwordFromDecimal(pChatXMLPDU->GetMessageType()));
         strText = pChatXMLPDU->GetXMLText();
     }
     switch (nType) {
