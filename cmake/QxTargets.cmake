@@ -5,12 +5,24 @@
 # target NAME_import.
 function(qx_add_dll name)
   cmake_parse_arguments(D "" "DEF" "SOURCES" ${ARGN})
-  add_library(${name} SHARED ${D_SOURCES} ${D_DEF})
+  set(_def ${D_DEF})
+  set(_keep_at -k)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    # 64-bit names carry no argument size: the same table with the "@N" decorations dropped.
+    get_filename_component(_def_name ${D_DEF} NAME)
+    set(_def ${CMAKE_CURRENT_BINARY_DIR}/${_def_name})
+    file(READ ${D_DEF} _def_text)
+    string(REGEX REPLACE "([A-Za-z_][A-Za-z0-9_]*)@[0-9]+" "\\1" _def_text "${_def_text}")
+    file(WRITE ${_def} "${_def_text}")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${D_DEF})
+    set(_keep_at "")
+  endif()
+  add_library(${name} SHARED ${D_SOURCES} ${_def})
   set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
   target_link_options(${name} PRIVATE -Wl,--kill-at)
   set(_implib ${CMAKE_BINARY_DIR}/lib/lib${name}_stdcall.a)
   add_custom_command(TARGET ${name} POST_BUILD
-    COMMAND ${CMAKE_DLLTOOL} -d ${D_DEF} -D ${name}.dll -k -l ${_implib}
+    COMMAND ${CMAKE_DLLTOOL} -d ${_def} -D ${name}.dll ${_keep_at} -l ${_implib}
     BYPRODUCTS ${_implib} VERBATIM)
   add_library(${name}_import INTERFACE)
   target_link_libraries(${name}_import INTERFACE ${_implib})

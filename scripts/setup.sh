@@ -18,8 +18,8 @@ else
   updated=1
 fi
 
-for p in g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build make googletest dpkg-dev \
-         wine wine32:i386 xvfb xauth procps fonts-wine fonts-liberation imagemagick; do
+for p in g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 cmake ninja-build make googletest dpkg-dev \
+         wine wine32:i386 wine64 xvfb xauth procps fonts-wine fonts-liberation imagemagick; do
   have "$p" || need_pkgs+=("$p")
 done
 
