@@ -36,12 +36,15 @@ string(REPLACE ";" "|" kit_docs "${QX_KIT_DOCS}")
 string(REPLACE ";" "|" kit_samples "${QX_KIT_SAMPLES}")
 set(kit_lib "${QX_KIT_IMPLIB_MINGW}|${QX_KIT_IMPLIB_MS}|${QX_KIT_DEF}")
 
+# The screenshot of the docs comes from the demo (make demo writes build/demo.png) when the
+# source tree has none of its own.
+set(kit_stage ${CMAKE_COMMAND} -DDIST=${QX_DIST_DIR} "-DBIN=${kit_bin}"
+    -DHEADER=${PROJECT_SOURCE_DIR}/include/qxchat.h "-DCONTRACTS=${kit_contracts}"
+    "-DLIB=${kit_lib}" "-DDOCS=${kit_docs}" "-DSAMPLES=${kit_samples}"
+    -DREADME=${PROJECT_SOURCE_DIR}/docs/kit-readme.txt -DVERSION=${PROJECT_VERSION}
+    -DDEMO_SHOT=${CMAKE_BINARY_DIR}/demo.png -P ${PROJECT_SOURCE_DIR}/cmake/QxStageKit.cmake)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/kit.stamp
-  COMMAND ${CMAKE_COMMAND} -DDIST=${QX_DIST_DIR} "-DBIN=${kit_bin}"
-          -DHEADER=${PROJECT_SOURCE_DIR}/include/qxchat.h "-DCONTRACTS=${kit_contracts}"
-          "-DLIB=${kit_lib}" "-DDOCS=${kit_docs}" "-DSAMPLES=${kit_samples}"
-          -DREADME=${PROJECT_SOURCE_DIR}/docs/kit-readme.txt -DVERSION=${PROJECT_VERSION}
-          -P ${PROJECT_SOURCE_DIR}/cmake/QxStageKit.cmake
+  COMMAND ${kit_stage}
   COMMAND ${CMAKE_COMMAND} -E touch ${CMAKE_BINARY_DIR}/kit.stamp
   DEPENDS ${kit_files} ${PROJECT_SOURCE_DIR}/include/qxchat.h ${QX_KIT_CONTRACTS} ${QX_KIT_DOCS}
           ${QX_KIT_SAMPLES} ${QX_KIT_IMPLIB_MINGW} ${QX_KIT_IMPLIB_MS} ${QX_KIT_DEF}
@@ -51,6 +54,7 @@ add_custom_target(kit ALL DEPENDS ${CMAKE_BINARY_DIR}/kit.stamp)
 add_dependencies(kit ${QX_KIT_DLLS} qxhost)
 
 add_custom_target(dist
+  COMMAND ${kit_stage}
   COMMAND ${CMAKE_COMMAND} -E rm -f ${QX_DIST_ZIP}
   COMMAND ${CMAKE_COMMAND} -E tar cf ${QX_DIST_ZIP} --format=zip README.txt bin include lib docs samples
   WORKING_DIRECTORY ${QX_DIST_DIR}

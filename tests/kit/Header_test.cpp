@@ -11,9 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -24,32 +22,32 @@ template <typename R, typename... A> struct ArgBytes<R(__stdcall*)(A...)> {
     static constexpr int value = (0 + ... + static_cast<int>((sizeof(A) + 3) / 4 * 4));
 };
 
+// Every export of the module-definition file: checked against the header when this compiles,
+// and listed in table order for the test below.
+#define QX_DEF_ENTRY(name, bytes, ordinal)                                                                   \
+    static_assert(ArgBytes<decltype(&::name)>::value == bytes, #name ": prototype and export differ");
+#include "kit_def_entries.h"
+#undef QX_DEF_ENTRY
+
 struct DefEntry {
-    int bytes = -1;
-    int ordinal = -1;
+    const char* name;
+    int bytes;
+    int ordinal;
 };
 
-// "Name@N @ordinal" lines of the module-definition file.
-std::map<std::string, DefEntry> ReadDef(const char* path) {
-    std::map<std::string, DefEntry> entries;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream words(line);
-        std::string decorated, ordinal;
-        if (!(words >> decorated >> ordinal) || ordinal.size() < 2 || ordinal[0] != '@') continue;
-        const size_t at = decorated.rfind('@');
-        if (at == std::string::npos || at == 0) continue;
-        DefEntry& e = entries[decorated.substr(0, at)];
-        e.bytes = std::stoi(decorated.substr(at + 1));
-        e.ordinal = std::stoi(ordinal.substr(1));
-    }
-    return entries;
-}
+const DefEntry kDef[] = {
+#define QX_DEF_ENTRY(name, bytes, ordinal) {#name, bytes, ordinal},
+#include "kit_def_entries.h"
+#undef QX_DEF_ENTRY
+};
 
+// The header declares the 47 entries in the order of the export table, which the binding helper
+// of the hosts follows too.
 TEST(PublicHeader, EveryPrototypeMatchesItsExportDecorationAndOrdinal) {
-    const std::map<std::string, DefEntry> def = ReadDef(QX_DEF_FILE);
-    ASSERT_EQ(47u, def.size()) << "cannot read " << QX_DEF_FILE;
+    std::map<std::string, DefEntry> def;
+    for (const DefEntry& e : kDef)
+        def[e.name] = e;
+    ASSERT_EQ(47u, def.size());
     int position = 0;
 #define QX_CHECK_EXPORT(name)                                                                                \
     {                                                                                                        \
@@ -66,51 +64,59 @@ TEST(PublicHeader, EveryPrototypeMatchesItsExportDecorationAndOrdinal) {
 
 // The header's names for ids the module keeps in its own headers: a host that uses one must
 // mean what the module means.
+struct SameValue {
+    const char* name;
+    long published, module;
+};
+constexpr SameValue kSameValues[] = {
+    {"role host", QXCHAT_ROLE_HOST, ROLE_HOST},
+    {"role presenter", QXCHAT_ROLE_PRESENTER, ROLE_PRESENTER},
+    {"role panelist", QXCHAT_ROLE_PANELIST, ROLE_PANELIST},
+    {"role attendee", QXCHAT_ROLE_ATTENDEE, ROLE_ATTENDEE},
+    {"role unknown", QXCHAT_ROLE_UNKNOWN, ROLE_UNKNOWN},
+    {"group hosts", QXCHAT_GROUP_HOSTS, CHAT_HOST_ROLE_GROUP},
+    {"group presenters", QXCHAT_GROUP_PRESENTERS, CHAT_PRESENTER_ROLE_GROUP},
+    {"group hosts+presenters", QXCHAT_GROUP_HOSTS_PRESENTERS, CHAT_ALL_HOST_PRESENTER_ROLE_GROUP},
+    {"group panelists", QXCHAT_GROUP_PANELISTS, CHAT_PANELIST_ROLE_GROUP},
+    {"group speakers", QXCHAT_GROUP_HOSTS_PRESENTERS_PANELISTS, CHAT_ALL_HOST_PRESENTER_PANELIST_ROLE_GROUP},
+    {"group attendees", QXCHAT_GROUP_ATTENDEES, CHAT_ATTENDEES_GROUP_NEW},
+    {"group everyone", QXCHAT_GROUP_EVERYONE, CHAT_ALL_USERS_ROLE_GROUP},
+    {"group separator", QXCHAT_GROUP_SEPARATOR, CHAT_SEPARATE_ROLE_GROUP},
+    {"group private chat", QXCHAT_GROUP_PRIVATE_CHAT, CHAT_PRIVATE_CHAT_GROUP},
+    {"host-managed first", QXCHAT_GROUP_HOST_MANAGED_FIRST, CHAT_HOST_MANAGED_FIRST},
+    {"host-managed last", QXCHAT_GROUP_HOST_MANAGED_LAST, CHAT_HOST_MANAGED_LAST},
+    {"type role", QXCHAT_GROUP_TYPE_ROLE, CHAT_ROLE_GROUP},
+    {"type heading", QXCHAT_GROUP_TYPE_HEADING, CHAT_HEADING_GROUP},
+    {"type label", QXCHAT_GROUP_TYPE_LABEL, CHAT_UNSENDABLE_GROUP},
+    {"type private", QXCHAT_GROUP_TYPE_PRIVATE, CHAT_PRIVATE_GROUP},
+    {"priv attendees", QXCHAT_PRIV_ATTENDEES, PRIV_ATTENDEES},
+    {"priv host", QXCHAT_PRIV_CHAT_HOST, PRIV_CHAT_HOST},
+    {"priv presenter", QXCHAT_PRIV_CHAT_PRESENTER, PRIV_CHAT_PRESENTER},
+    {"priv member list", QXCHAT_PRIV_MEMBER_LIST, PRIV_MEMBER_LIST},
+    {"priv full a", QXCHAT_PRIV_FULL_A, PRIV_FULL_A},
+    {"priv full b", QXCHAT_PRIV_FULL_B, PRIV_FULL_B},
+    {"priv panelist", QXCHAT_PRIV_CHAT_PANELIST, PRIV_CHAT_PANELIST},
+    {"priv elevated", QXCHAT_PRIV_ELEVATED, PRIV_ELEVATED},
+    {"priv send", QXCHAT_PRIV_SEND, PRIV_SEND},
+    {"user type supporter a", QXCHAT_USER_TYPE_SUPPORTER_A, USER_TYPE_SUPPORTER_A},
+    {"user type supporter b", QXCHAT_USER_TYPE_SUPPORTER_B, USER_TYPE_SUPPORTER_B},
+    {"user type customer a", QXCHAT_USER_TYPE_CUSTOMER_A, USER_TYPE_CUSTOMER_A},
+    {"user type customer b", QXCHAT_USER_TYPE_CUSTOMER_B, USER_TYPE_CUSTOMER_B},
+    {"priv all", QXCHAT_PRIV_ALL,
+     PRIV_ATTENDEES | PRIV_CHAT_HOST | PRIV_CHAT_PRESENTER | PRIV_MEMBER_LIST | PRIV_FULL_A | PRIV_FULL_B |
+         PRIV_CHAT_PANELIST | PRIV_ELEVATED | PRIV_SEND},
+};
+
+constexpr bool AllAgree() {
+    for (const SameValue& c : kSameValues)
+        if (c.published != c.module) return false;
+    return true;
+}
+static_assert(AllAgree(), "a published constant differs from the module's");
+
 TEST(PublicHeader, ConstantsAgreeWithTheModule) {
-    const struct {
-        const char* name;
-        long published, module;
-    } cases[] = {
-        {"role host", QXCHAT_ROLE_HOST, ROLE_HOST},
-        {"role presenter", QXCHAT_ROLE_PRESENTER, ROLE_PRESENTER},
-        {"role panelist", QXCHAT_ROLE_PANELIST, ROLE_PANELIST},
-        {"role attendee", QXCHAT_ROLE_ATTENDEE, ROLE_ATTENDEE},
-        {"role unknown", QXCHAT_ROLE_UNKNOWN, ROLE_UNKNOWN},
-        {"group hosts", QXCHAT_GROUP_HOSTS, CHAT_HOST_ROLE_GROUP},
-        {"group presenters", QXCHAT_GROUP_PRESENTERS, CHAT_PRESENTER_ROLE_GROUP},
-        {"group hosts+presenters", QXCHAT_GROUP_HOSTS_PRESENTERS, CHAT_ALL_HOST_PRESENTER_ROLE_GROUP},
-        {"group panelists", QXCHAT_GROUP_PANELISTS, CHAT_PANELIST_ROLE_GROUP},
-        {"group speakers", QXCHAT_GROUP_HOSTS_PRESENTERS_PANELISTS,
-         CHAT_ALL_HOST_PRESENTER_PANELIST_ROLE_GROUP},
-        {"group attendees", QXCHAT_GROUP_ATTENDEES, CHAT_ATTENDEES_GROUP_NEW},
-        {"group everyone", QXCHAT_GROUP_EVERYONE, CHAT_ALL_USERS_ROLE_GROUP},
-        {"group separator", QXCHAT_GROUP_SEPARATOR, CHAT_SEPARATE_ROLE_GROUP},
-        {"group private chat", QXCHAT_GROUP_PRIVATE_CHAT, CHAT_PRIVATE_CHAT_GROUP},
-        {"host-managed first", QXCHAT_GROUP_HOST_MANAGED_FIRST, CHAT_HOST_MANAGED_FIRST},
-        {"host-managed last", QXCHAT_GROUP_HOST_MANAGED_LAST, CHAT_HOST_MANAGED_LAST},
-        {"type role", QXCHAT_GROUP_TYPE_ROLE, CHAT_ROLE_GROUP},
-        {"type heading", QXCHAT_GROUP_TYPE_HEADING, CHAT_HEADING_GROUP},
-        {"type label", QXCHAT_GROUP_TYPE_LABEL, CHAT_UNSENDABLE_GROUP},
-        {"type private", QXCHAT_GROUP_TYPE_PRIVATE, CHAT_PRIVATE_GROUP},
-        {"priv attendees", QXCHAT_PRIV_ATTENDEES, PRIV_ATTENDEES},
-        {"priv host", QXCHAT_PRIV_CHAT_HOST, PRIV_CHAT_HOST},
-        {"priv presenter", QXCHAT_PRIV_CHAT_PRESENTER, PRIV_CHAT_PRESENTER},
-        {"priv member list", QXCHAT_PRIV_MEMBER_LIST, PRIV_MEMBER_LIST},
-        {"priv full a", QXCHAT_PRIV_FULL_A, PRIV_FULL_A},
-        {"priv full b", QXCHAT_PRIV_FULL_B, PRIV_FULL_B},
-        {"priv panelist", QXCHAT_PRIV_CHAT_PANELIST, PRIV_CHAT_PANELIST},
-        {"priv elevated", QXCHAT_PRIV_ELEVATED, PRIV_ELEVATED},
-        {"priv send", QXCHAT_PRIV_SEND, PRIV_SEND},
-        {"user type supporter a", QXCHAT_USER_TYPE_SUPPORTER_A, USER_TYPE_SUPPORTER_A},
-        {"user type supporter b", QXCHAT_USER_TYPE_SUPPORTER_B, USER_TYPE_SUPPORTER_B},
-        {"user type customer a", QXCHAT_USER_TYPE_CUSTOMER_A, USER_TYPE_CUSTOMER_A},
-        {"user type customer b", QXCHAT_USER_TYPE_CUSTOMER_B, USER_TYPE_CUSTOMER_B},
-    };
-    for (const auto& c : cases)
+    for (const SameValue& c : kSameValues)
         EXPECT_EQ(c.module, c.published) << c.name;
-    EXPECT_EQ(static_cast<long>(PRIV_ATTENDEES | PRIV_CHAT_HOST | PRIV_CHAT_PRESENTER | PRIV_MEMBER_LIST |
-                                PRIV_FULL_A | PRIV_FULL_B | PRIV_CHAT_PANELIST | PRIV_ELEVATED | PRIV_SEND),
-              QXCHAT_PRIV_ALL);
 }
 
 TEST(PublicHeader, CAndCppSeeTheSameRecords) {
