@@ -56,7 +56,9 @@ add_dependencies(kit ${QX_KIT_DLLS} qxhost)
 add_custom_target(dist
   COMMAND ${kit_stage}
   COMMAND ${CMAKE_COMMAND} -E rm -f ${QX_DIST_ZIP}
-  COMMAND ${CMAKE_COMMAND} -E tar cf ${QX_DIST_ZIP} --format=zip README.txt bin include lib docs samples
-  WORKING_DIRECTORY ${QX_DIST_DIR}
+  # In the freshly staged folder (staging replaced the one a working directory would name).
+  COMMAND ${CMAKE_COMMAND} -E chdir ${QX_DIST_DIR}
+          ${CMAKE_COMMAND} -E tar cf ${QX_DIST_ZIP} --format=zip README.txt bin include lib docs samples
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   COMMENT "Zipping the host kit into ${QX_DIST_ZIP}" VERBATIM)
 add_dependencies(dist kit)

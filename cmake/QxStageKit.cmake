@@ -1,5 +1,6 @@
 # Stages the host kit (run by QxKit.cmake with -P). Lists arrive joined with "|". The folder is
 # made afresh, so that nothing stale from an earlier layout stays in the kit.
+cmake_minimum_required(VERSION 3.20)
 foreach(v BIN CONTRACTS LIB DOCS SAMPLES)
   string(REPLACE "|" ";" ${v} "${${v}}")
 endforeach()

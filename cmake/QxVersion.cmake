@@ -1,6 +1,7 @@
 # qx_add_version_resource(TARGET): gives the DLL TARGET a version resource from version.rc.in,
-# with the project's version and the description from the table below. qx_add_dll and
-# qx_add_resource_dll call it for every DLL the build makes.
+# with the project's version and the description from the table below (a test library's is its
+# name). qx_add_dll and qx_add_resource_dll call it; a DLL made otherwise calls it itself, since a
+# test checks every DLL of the build folder for one.
 set(QX_DESCRIPTION_qxchat "Chat panel of the meeting client")
 set(QX_DESCRIPTION_tlmtrace "Trace store")
 set(QX_DESCRIPTION_qxres "String resources")
