@@ -53,7 +53,7 @@ typedef LONG_PTR QXHCOMPONENT;
  * on no reply. */
 #define WM_CHAT_NEW_MESSAGE (WM_USER + 255)        /* 1279, posted to the ChSetHandleForSmc window */
 #define WM_CHAT_TYPING (WM_USER + 256)             /* 1280: wParam node id, lParam 1 typing, 2 stopped */
-#define WM_CHAT_CACHE_NOTIFY (WM_USER + 257)       /* 1281: a cache request was confirmed */
+#define WM_CHAT_CACHE_NOTIFY (WM_USER + 257)       /* 1281: a cache write was confirmed */
 #define WM_CHAT_NOTIFY_TO_SERVICE (WM_USER + 1000) /* 2024: wParam 200, lParam 0 enrolled, -1 failed */
 #define WM_CHAT_EVENT_LOG 3002                     /* sent to the ChSetHandleForSmc window */
 #define QXCHAT_NOTIFY_ENROLL 200                   /* wParam of WM_CHAT_NOTIFY_TO_SERVICE */
@@ -62,8 +62,10 @@ typedef LONG_PTR QXHCOMPONENT;
  * WM_CHAT_TYPING: wParam the typing participant's node id; lParam below. Only with
  * QXCHAT_FEATURE_TYPING. Indications are checked every 5 s: a participant whose indications
  * stopped without a message is reported stopped at the next check.
- * WM_CHAT_CACHE_NOTIFY: wParam 0, lParam 0; the conference confirmed a request on one of the chat's
- * group caches. The first one after ChChat1 means the chat has joined its groups and can send.
+ * WM_CHAT_CACHE_NOTIFY: wParam 0, lParam 0; the conference confirmed a write of the chat to one of
+ * its caches (not the chat-status cache). The first one after ChChat1 comes when the chat has
+ * announced its user and asked for its group subscriptions; a group send before those are in
+ * place keeps its text in the input box.
  * WM_CHAT_NOTIFY_TO_SERVICE: wParam QXCHAT_NOTIFY_ENROLL; lParam 0 when the chat has enrolled in
  * the conference, -1 when it could not. Only with QXCHAT_FEATURE_ENROLL_FEEDBACK. */
 #define QXCHAT_TYPING_STARTED 1 /* lParam of WM_CHAT_TYPING: typing, or still typing */
