@@ -1,7 +1,7 @@
-# The two commands of the README. Each does its own set-up first.
+# The commands of the README. Each does its own set-up first.
 BUILD ?= build
 
-.PHONY: demo test setup build bench
+.PHONY: demo test setup build bench dist
 
 setup:
 	bash scripts/setup.sh
@@ -17,3 +17,7 @@ test: build
 
 bench: build
 	bash scripts/bench.sh $(BUILD)
+
+# The host kit: $(BUILD)/dist/ (bin, include, lib, docs, samples) and a zip of it.
+dist: build
+	cmake --build $(BUILD) --target dist

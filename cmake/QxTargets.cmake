@@ -1,3 +1,5 @@
+include(${CMAKE_CURRENT_LIST_DIR}/QxVersion.cmake)
+
 # qx_add_dll(NAME DEF file SOURCES ...): a DLL whose __stdcall entries are exported by their
 # undecorated names (or by ordinal) from a module-definition file with decorated names, plus
 # an import library that __stdcall callers can link against (ld's own import library carries
@@ -27,6 +29,7 @@ function(qx_add_dll name)
   add_library(${name}_import INTERFACE)
   target_link_libraries(${name}_import INTERFACE ${_implib})
   add_dependencies(${name}_import ${name})
+  qx_add_version_resource(${name})
 endfunction()
 
 # qx_add_resource_dll(NAME RC file): a DLL holding only resources, without entry point.
@@ -34,4 +37,5 @@ function(qx_add_resource_dll name rc)
   add_library(${name} SHARED ${rc})
   set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name} LINKER_LANGUAGE C)
   target_link_options(${name} PRIVATE -nostdlib -Wl,-e,0)
+  qx_add_version_resource(${name})
 endfunction()
