@@ -71,7 +71,7 @@ FittedLine FitLineAtWord(const std::wstring& strText, const std::vector<int>& ex
 }
 
 RECT PlaceTooltip(POINT ptAt, SIZE textSize, const RECT& rcScreen) {
-    const int cx = textSize.cx + 2 * kTooltipInsetX, cy = textSize.cy + 2 * kTooltipInsetY;
+    const int cx = textSize.cx + kTooltipExtraWidth, cy = textSize.cy + kTooltipExtraHeight;
     RECT rc = {ptAt.x, ptAt.y, ptAt.x + cx, ptAt.y + cy};
     if (rc.bottom > rcScreen.bottom) OffsetRect(&rc, 0, rcScreen.bottom - rc.bottom);
     if (rc.right > rcScreen.right) OffsetRect(&rc, rcScreen.right - kTooltipRightMargin - rc.right, 0);
