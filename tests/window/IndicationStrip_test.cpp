@@ -158,7 +158,7 @@ TEST_F(IndicationStripTest, ALineTooLongEndsInAnEllipsisAtAWord) {
     EXPECT_EQ(Marks(shot, Width() - 8, 0, Width(), shot.height - 1), 0);
 
     // A wider strip shows it whole; a narrower one cuts it again.
-    SetWindowPos(hContainer, nullptr, 0, 0, 450, 200, SWP_NOZORDER);
+    SetWindowPos(hContainer, nullptr, 0, 0, 700, 200, SWP_NOZORDER);
     PumpPending();
     EXPECT_FALSE(strip->GetShownLine(7).bCut);
     EXPECT_EQ(strip->GetShownLine(7).text, kLong);
