@@ -1,31 +1,26 @@
-// CMessageContainerWnd: holds the message list and the indication strip and places them. The
-// strip's lines are kept here; its painting belongs to the strip itself.
+// CMessageContainerWnd: holds the message list and the indication strip and places them; the
+// strip keeps and draws its own lines.
 #include "window/MessageContainer.h"
 
 #include "interface/ModuleState.h"
 #include "trace/Trace.h"
-#include "window/ChatFonts.h"
+#include "window/IndicationStrip.h"
 #include "window/MessageWindow.h"
 
 #include <cstring>
 
 const wchar_t kMessageContainerName[] = L"MessageContainerWnd";
-const wchar_t kIndicationWindowName[] = L"IndicationWindow";
 
 namespace {
 
 const wchar_t kClassName[] = L"QxChatMessageContainer";
-constexpr DWORD kLineCodes[] = {1, 7, 9};
-constexpr int kStripLineGap = 2, kStripPadding = 6; // between lines; 3 above the first, 3 below the last
 
 struct ContainerState {
     HWND hWnd = nullptr;
-    HWND hList = nullptr;      // the CMessageWindow's window
-    HWND hIndicator = nullptr; // the strip
+    HWND hList = nullptr;                // the CMessageWindow's window
+    CIndicationWindow* pStrip = nullptr; // owned by its window
     bool bShowIndication = false;
     bool bSwitchedOff = false; // set once, never cleared
-    std::wstring lines[3];     // by kLineCodes
-    GdiFont font;              // the strip's text font, for its line height
 };
 
 ContainerState* StateOf(HWND hWnd) {
@@ -36,42 +31,17 @@ ContainerState* StateOf(HWND hWnd) {
     return reinterpret_cast<ContainerState*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
 }
 
-int LineIndex(DWORD dwCode) {
-    for (int i = 0; i < 3; ++i)
-        if (kLineCodes[i] == dwCode) return i;
-    return -1;
-}
-
-int StripHeight(const ContainerState& s) {
-    if (!s.hIndicator) return 0;
-    HDC hdc = GetDC(s.hIndicator);
-    HGDIOBJ hOld =
-        SelectObject(hdc, s.font ? static_cast<HGDIOBJ>(s.font.Get()) : GetStockObject(DEFAULT_GUI_FONT));
-    TEXTMETRICW tm = {};
-    GetTextMetricsW(hdc, &tm);
-    SelectObject(hdc, hOld);
-    ReleaseDC(s.hIndicator, hdc);
-    int nHeight = 0, nLines = 0;
-    for (const auto& line : s.lines) {
-        if (line.empty()) continue;
-        nHeight += tm.tmHeight;
-        ++nLines;
-    }
-    if (nLines == 0) return 0;
-    return nHeight + kStripLineGap * (nLines - 1) + kStripPadding;
-}
-
 void Layout(ContainerState& s) {
     RECT rc = {};
     GetClientRect(s.hWnd, &rc);
-    const bool bStrip = s.bShowIndication && !s.bSwitchedOff && s.hIndicator;
-    const int nStrip = bStrip ? StripHeight(s) : 0;
-    if (s.hIndicator) {
+    const bool bStrip = s.bShowIndication && !s.bSwitchedOff && s.pStrip;
+    const int nStrip = bStrip ? s.pStrip->GetHeight() : 0;
+    if (s.pStrip) {
         if (bStrip)
-            SetWindowPos(s.hIndicator, nullptr, 0, 0, rc.right, nStrip,
+            SetWindowPos(s.pStrip->GetHwnd(), nullptr, 0, 0, rc.right, nStrip,
                          SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
         else
-            ShowWindow(s.hIndicator, SW_HIDE);
+            ShowWindow(s.pStrip->GetHwnd(), SW_HIDE);
     }
     if (s.hList)
         SetWindowPos(s.hList, nullptr, 0, nStrip, rc.right, rc.bottom - nStrip,
@@ -82,16 +52,14 @@ bool OnCreate(HWND hWnd) {
     auto* s = new ContainerState();
     s->hWnd = hWnd;
     SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(s));
-    s->font = QxCreateChatFont(FW_NORMAL, false);
     RECT rc = {};
     GetClientRect(hWnd, &rc);
     if (CMessageWindow* pList = CMessageWindow::Create(hWnd, rc))
         s->hList = pList->GetHwnd();
     else
         Trace(L"Fail: CMessageContainerWnd::OnCreate, m_wndMessage");
-    s->hIndicator = CreateWindowExW(0, L"STATIC", kIndicationWindowName, WS_CHILD | SS_NOTIFY, 0, 0, rc.right,
-                                    0, hWnd, nullptr, QxThisModule(), nullptr);
-    if (!s->hIndicator) Trace(L"Fail: CMessageContainerWnd::OnCreate, m_wndIndicator");
+    s->pStrip = CIndicationWindow::Create(hWnd);
+    if (!s->pStrip) Trace(L"Fail: CMessageContainerWnd::OnCreate, m_wndIndicator");
     return true;
 }
 
@@ -144,7 +112,7 @@ CMessageWindow* QxMessageList(HWND hContainer) {
 
 HWND QxIndicationWindow(HWND hContainer) {
     ContainerState* s = StateOf(hContainer);
-    return s ? s->hIndicator : nullptr;
+    return s && s->pStrip ? s->pStrip->GetHwnd() : nullptr;
 }
 
 void QxLayoutMessageContainer(HWND hContainer, BOOL bShowIndication) {
@@ -163,27 +131,23 @@ void QxSwitchOffIndication(HWND hContainer) {
 
 void QxSetIndicationLine(HWND hContainer, DWORD dwCode, const std::wstring& strText) {
     ContainerState* s = StateOf(hContainer);
-    const int i = LineIndex(dwCode);
-    if (!s || i < 0) return;
-    s->lines[i] = strText;
-    if (!s->hIndicator) return;
+    if (!s || !s->pStrip || !s->pStrip->SetLine(dwCode, strText)) return;
     s->bShowIndication = true;
     Layout(*s);
-    InvalidateRect(s->hIndicator, nullptr, TRUE);
 }
 
 std::wstring QxGetIndicationLine(HWND hContainer, DWORD dwCode) {
     ContainerState* s = StateOf(hContainer);
-    const int i = LineIndex(dwCode);
-    return s && i >= 0 ? s->lines[i] : std::wstring();
+    return s && s->pStrip ? s->pStrip->GetLine(dwCode) : std::wstring();
 }
 
 int QxIndicationHeight(HWND hContainer) {
     ContainerState* s = StateOf(hContainer);
-    return s ? StripHeight(*s) : 0;
+    return s && s->pStrip ? s->pStrip->GetHeight() : 0;
 }
 
 void QxUnregisterMessageContainerClass() {
     UnregisterClassW(kClassName, QxThisModule());
     CMessageWindow::UnregisterWindowClass();
+    CIndicationWindow::UnregisterWindowClass();
 }

@@ -2,6 +2,8 @@
 // ("MessageWindow") and the typing-indication strip ("IndicationWindow", created hidden).
 #pragma once
 
+#include "window/IndicationStrip.h"
+
 #include <windows.h>
 #include <string>
 
@@ -9,7 +11,6 @@ class CMessageWindow;
 
 // Window title of the container.
 extern const wchar_t kMessageContainerName[];
-extern const wchar_t kIndicationWindowName[];
 
 // Creates the container as a visible, bordered child of hParent at 10,10 - 100,100 (the
 // dialog lays it out afterwards). Null on failure.
