@@ -88,5 +88,7 @@
 #define IDS_ERR_NOT_TRANSCRIPT 1438     /* load: not a transcript file */
 #define IDS_ERR_WRITE_OPEN 1439         /* save: file cannot be opened for writing */
 #define IDS_ERR_WRITE_SHORT 1440        /* save: a write came out short */
+#define IDS_CHAT_UNAVAILABLE 1450       /* notice: the chat of this meeting could not be set up */
+#define IDS_SEND_FAILED 1451            /* notice: a message could not be sent, its text stays */
 
 #endif

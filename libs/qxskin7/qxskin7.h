@@ -15,8 +15,9 @@ extern "C" {
 #define QXSKIN_ORD_INSTANCE_DETACH 3075
 #define QXSKIN_ORD_GET_DIAGNOSTICS 9000
 
-/* Module that holds the texts, menus, bitmaps and templates the skins load by id. The last
- * call wins; NULL means none. The library does not free it. */
+/* Module that holds the texts, menus, bitmaps and templates the skins load by id. The library
+ * keeps the handle it is given, as it is, until the next call: it neither takes a reference nor
+ * frees it, so a client that frees the module first gives NULL (none). The last call wins. */
 void __stdcall SkinSetResourceModule(HMODULE hResourceModule);
 
 /* A client instance starts using the skins. The first attach registers the standard control

@@ -4,6 +4,7 @@
 // items are messages, shown live or collected by a recovery.
 #include "window/MainChatDlg.h"
 
+#include "pdu/PDUInputGuard.h"
 #include "qxchat.h"
 #include "trace/Trace.h"
 
@@ -11,11 +12,17 @@
 
 namespace {
 
-// The item's bytes as NUL-terminated text; empty without a block.
-bool ReadItem(QXMEMHANDLE mem_handle, std::string& strText) {
+// The item's bytes as NUL-terminated text; empty without a block. An item larger than any PDU
+// is not copied: it is traced and routed as empty, so that a last item still ends its answer.
+bool ReadItem(QXMEMHANDLE mem_handle, DWORD cache_id, std::string& strText) {
     strText.clear();
     DWORD dwSize = 0;
     if (!mem_handle || QxMemoryGetSize(mem_handle, &dwSize) != QXMEM_OK || dwSize == 0) return true;
+    if (dwSize > MAX_PDU_SIZE) {
+        Trace(L"Fail: CMainChatDlg::SharedDataReceivedEx: item %u of %u bytes exceeds %u, not read", cache_id,
+              dwSize, static_cast<unsigned>(MAX_PDU_SIZE));
+        return true;
+    }
     try {
         strText.assign(dwSize, '\0');
     } catch (...) {
@@ -26,6 +33,11 @@ bool ReadItem(QXMEMHANDLE mem_handle, std::string& strText) {
     // The text ends at its first NUL, as the zero-filled buffer it is read into would.
     strText.resize(strnlen(strText.c_str(), dwRead));
     return true;
+}
+
+bool IsStoredItem(DWORD cache_action) {
+    return cache_action == QXNC_CACHE_ITEM_FIRST || cache_action == QXNC_CACHE_ITEM_MORE ||
+           cache_action == QXNC_CACHE_ITEM_LAST;
 }
 
 } // namespace
@@ -39,6 +51,13 @@ int CMainChatDlg::ApeCacheActionConfirmEx(DWORD ape_handle, DWORD entity_id, DWO
             L"/**** CMainChatDlg::ApeCacheActionConfirmEx: !ape_handle || (entity_id == 0) || (ape_handle != "
             L"m_apeHandle");
         return 1;
+    }
+    if (cache_action == QXNC_CACHE_REPLACE && result != ARM_OK &&
+        (entity_id == m_status.m_dwUserInfoCacheHandle || entity_id == m_caches.m_dwStatusHandle)) {
+        // The first instance's set-up went wrong: without it no group cache is ever subscribed.
+        FailChatStatus(L"the set-up write of cache " + std::to_wstring(entity_id) + L" failed: " +
+                       std::to_wstring(result));
+        return 0;
     }
     if (entity_id == m_status.m_dwUserInfoCacheHandle && cache_action == QXNC_CACHE_REPLACE &&
         result == ARM_OK) {
@@ -74,7 +93,7 @@ int CMainChatDlg::SharedDataReceivedEx(DWORD ape_handle, DWORD cache_id, DWORD e
         return nRet;
     }
     std::string strText;
-    if (!ReadItem(mem_handle, strText)) return 0;
+    if (!ReadItem(mem_handle, cache_id, strText)) return 0;
 
     if (entity_id && entity_id == m_caches.m_CustomerCacheHandle) {
         if (!mem_handle || result == ARM_CACHE_NOTHING) {
@@ -113,8 +132,11 @@ int CMainChatDlg::SharedDataReceivedEx(DWORD ape_handle, DWORD cache_id, DWORD e
         return 0;
     }
     int nRet = 0;
+    // Stored items of a read that a recovery stopped waiting for are still shown as they come.
+    const bool bLateItem = IsStoredItem(cache_action) && m_recovery.IsLate(entity_id);
+    if (bLateItem && cache_action == QXNC_CACHE_ITEM_LAST) m_recovery.LateAnswered(entity_id);
     // A live item is shown once: a read of the same cache may have shown it already.
-    if (cache_action == QXNC_CACHE_APPEND && m_recovery.MarkShown(entity_id, cache_id))
+    if ((cache_action == QXNC_CACHE_APPEND || bLateItem) && m_recovery.MarkShown(entity_id, cache_id))
         nRet = HandleReceivedMessages(strText.c_str(), nullptr, entity_id, cache_id);
     Trace(L"/**** CMainChatDlg::SharedDataReceivedEx: end,  nRet = %d ****/", nRet);
     return nRet;

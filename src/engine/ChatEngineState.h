@@ -25,6 +25,10 @@ struct ChatConnectionParams {
     Cchat* m_pChatCtrl = nullptr; // back-pointer to the owning instance
 };
 
+// The dialog timer that bounds the wait for the chat status (and the first instance's set-up of
+// the caches): without an answer in time the chat is reported unavailable.
+enum { CHAT_STATUS_TIMER = 1203, CHAT_STATUS_TIMEOUT_MS = 20000 };
+
 // Where the engine stands in its connection.
 struct ChatEngineStatus {
     BOOL m_bStarted = FALSE;  // set by Initialize, never cleared
@@ -33,6 +37,7 @@ struct ChatEngineStatus {
     BOOL m_bSendReady = FALSE;
     BOOL m_bChatStatusKnown = FALSE;        // the chat status answered: group caches may be subscribed
     BOOL m_bAwaitingChatStatus = FALSE;     // cache names asked for, the chat status not yet known
+    BOOL m_bChatStatusFailed = FALSE;       // the chat status could not be had: reported, not retried
     IArmNodeController* m_pArmNC = nullptr; // one reference, released by Cleanup
     DWORD m_apeHandle = 0;                  // 0 while not attached
     DWORD m_dwCacheNumber = 0;              // N of the cache names, from the enroll confirmation

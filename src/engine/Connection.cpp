@@ -202,13 +202,45 @@ void CMainChatDlg::Cleanup() {
     m_HistoryRoster.clear();
     // The quick-phrase list comes with the customer-support features.
     StopEngineTimers();
-    m_status.m_bEnrolled = FALSE;
+    ResetAttachment();
     if (m_hNoticeWnd) {
         DestroyWindow(m_hNoticeWnd);
         m_hNoticeWnd = nullptr;
     }
-    m_res.m_fontNormal.Reset();
-    m_res.m_fontSemibold.Reset();
-    m_res.m_brushBackground.Reset();
+    // The fonts and the brush stay: the dialog's controls use them for as long as the window
+    // lives, and the window goes only with its own destruction.
     Trace(L"/==== CMainChatDlg::Cleanup() : end ====/");
+}
+
+void CMainChatDlg::ResetAttachment() {
+    // Everything the ended attachment learnt from the conference: a later start (a new window
+    // of this instance) asks for names, the chat status and the subscriptions afresh.
+    m_status.m_bEnrolled = FALSE;
+    m_status.m_bSendReady = FALSE;
+    m_status.m_bChatStatusKnown = FALSE;
+    m_status.m_bAwaitingChatStatus = FALSE;
+    m_status.m_bChatStatusFailed = FALSE;
+    m_status.m_apeHandle = 0;
+    m_status.m_dwCacheNumber = 0;
+    m_status.m_bAllCachesAllocated = FALSE;
+    m_status.m_bInRecovery = FALSE;
+    m_status.m_dwUserInfoCacheHandle = 0;
+    m_caches = ChatCacheState();
+    for (int i = 0; i < m_CacheGroups.GetCount(); ++i) {
+        if (CUsersGroup* pGroup = m_CacheGroups.GetAt(i)) {
+            pGroup->m_CacheEntity = ChatCacheEntity();
+            pGroup->m_bSubscribed = FALSE;
+            pGroup->m_lSubscribedAction = 0;
+            pGroup->m_bNeeded = FALSE;
+        }
+    }
+    // A recovery the close interrupted ends here, its items with it; a new window's list is
+    // empty, so the new attachment reads back what the feature word asks for.
+    m_recovery.Reset();
+    m_dwLastGroupCacheId = 0;
+    m_HistoryTransfers.clear();
+    const DWORD dwFeature = m_features.m_dwFeature1;
+    m_features.m_bNeedRecovery = (dwFeature & QXCHAT_FEATURE_RECOVERY) != 0;
+    m_features.m_bCustomerHistory = (dwFeature & QXCHAT_FEATURE_CUSTOMER_HISTORY) != 0;
+    m_features.m_bHoldTransfer = m_features.m_bCustomerHistory;
 }

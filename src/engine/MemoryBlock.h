@@ -15,6 +15,8 @@ public:
         DWORD dwCopied = dwSize;
         if (dwSize && QxMemoryWrite(m_hMem, 0, pData, &dwCopied) != QXMEM_OK) Release();
     }
+    // Takes over a block already allocated.
+    explicit CMemoryBlock(QXMEMHANDLE hMem) : m_hMem(hMem) {}
     ~CMemoryBlock() { Release(); }
     CMemoryBlock(const CMemoryBlock&) = delete;
     CMemoryBlock& operator=(const CMemoryBlock&) = delete;

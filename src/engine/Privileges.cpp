@@ -13,7 +13,6 @@ namespace {
 constexpr int kInputPromptScrollLines = 3;
 constexpr size_t kMaxRememberedUsers = 49;
 constexpr size_t kMaxRestoredUsers = 21;
-constexpr int kRecentUsersHeadingId = 33;
 
 } // namespace
 
@@ -50,9 +49,9 @@ void CMainChatDlg::HandlePrivilegeUpdate(BOOL bChanged) {
     ShowInputPromptOnce();
     if (bChanged && hBox) {
         if (m_event.m_lConferenceMode != 2) {
-            // Without the rights for them the recent users go.
+            // Without the rights for them the recent users go, with everything listed for them.
             if (!m_own.HasFullRights() && !m_own.IsElevated() && m_event.m_bMode2)
-                m_own.RemoveGroupMembers(hBox, RecentUsersGroup());
+                m_own.DeleteEntriesAfterSeparator(hBox);
         } else {
             BuildStandardGroups();
         }
@@ -182,7 +181,7 @@ void CMainChatDlg::RestoreRecentUsers(const std::vector<DWORD>& userIds) {
     }
     if (pSeparator->GetMemberCount() > 0) {
         const int nAfter = m_users.Groups().Find(pSeparator) + 1;
-        AddRoleGroup(nAfter, CHAT_HEADING_GROUP, kRecentUsersHeadingId, nullptr, nullptr, 0, 0, 0);
+        AddRoleGroup(nAfter, CHAT_HEADING_GROUP, CHAT_RECENT_USERS_HEADING, nullptr, nullptr, 0, 0, 0);
         m_own.RecomputePositions();
     }
     while (pSeparator->GetMemberCount() > 20) {

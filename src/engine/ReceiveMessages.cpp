@@ -7,6 +7,7 @@
 #include "interface/Cchat.h"
 #include "interface/ModuleState.h"
 #include "pdu/Decimal.h"
+#include "pdu/PDUInputGuard.h"
 #include "pdu/GroupMessagePDU.h"
 #include "pdu/PrivateMessagePDU.h"
 #include "pdu/StringConverter.h"
@@ -63,6 +64,12 @@ int CMainChatDlg::ApeDataIndication(DWORD ape_handle, DWORD sender_id, DWORD cha
         return 0;
     }
     if (!data || data_length == 0) return ARM_ERROR_INVALID_PARAMETER;
+    // Checked before anything is copied, whatever controller hands the data over.
+    if (data_length > MAX_PDU_SIZE) {
+        Trace(L"Fail: CMainChatDlg::ApeDataIndication: data_length %u exceeds %u, dropped", data_length,
+              static_cast<unsigned>(MAX_PDU_SIZE));
+        return -1;
+    }
     std::string strMessage;
     try {
         strMessage.assign(reinterpret_cast<const char*>(data), data_length);
@@ -210,8 +217,8 @@ int CMainChatDlg::ParseAndShowPrivateMessages(CPrivateMessagePDU* pPdu) {
     AnnounceIncoming(dwSender, dwSenderNode, strText);
 
     QxPrivateHeaderInput in;
-    in.strSenderName = ResolveUserName(pPdu->GetSenderName(), dwSender);
-    in.strReceiverName = ResolveUserName(pPdu->GetReceiverName(), dwReceiver);
+    in.strSenderName = ResolvePrivateName(pPdu->GetSenderName(), dwSender);
+    in.strReceiverName = ResolvePrivateName(pPdu->GetReceiverName(), dwReceiver);
     in.bOwn = dwSender == m_own.m_dwOwnUserId;
     in.lMeetingType = m_host.m_lMeetingType;
     in.bFeature40 = (m_features.m_dwFeature1 & QXCHAT_FEATURE_0x40) != 0;
@@ -244,6 +251,16 @@ std::wstring CMainChatDlg::ResolveUserName(const std::string& strGiven, DWORD dw
     if (const wchar_t* lpszName = m_users.GetNameByUserId(dwUserId)) return lpszName;
     GetHistoryUserName(dwUserId, strName);
     return strName;
+}
+
+std::wstring CMainChatDlg::ResolvePrivateName(const std::string& strGiven, DWORD dwUserId) const {
+    // A private header names people as this meeting knows them: the participant list, then the
+    // names of those who left, and only then the name the message carries.
+    const wchar_t* lpszName = m_users.GetNameByUserId(dwUserId);
+    if (lpszName && *lpszName) return lpszName;
+    std::wstring strName;
+    if (GetHistoryUserName(dwUserId, strName) && !strName.empty()) return strName;
+    return CStringConverter::FromUtf8(strGiven);
 }
 
 void CMainChatDlg::NotifyHostOfMessage(DWORD dwNodeId, const std::wstring& strText) {

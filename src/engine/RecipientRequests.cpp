@@ -5,12 +5,6 @@
 #include "participants/RecipientCombo.h"
 #include "window/RecipientBox.h"
 
-namespace {
-
-constexpr int kRecentUsersHeadingId = 33;
-
-} // namespace
-
 BOOL CMainChatDlg::SelectGroupEntry(int nType, int nId) {
     const CUsersGroupList& groups = m_users.Groups();
     for (int i = 0; i < groups.GetCount(); ++i) {
@@ -80,8 +74,8 @@ LONG CMainChatDlg::AddAUser(DWORD dwNodeId) {
         pGroup = groups.FindGroup(CHAT_ROLE_GROUP, CHAT_ATTENDEES_GROUP_NEW, nullptr);
     if (!pGroup) return -1;
     if (pGroup->GetMemberCount() == 0 && m_event.m_lConferenceMode == 2) {
-        AddRoleGroup(groups.Find(pGroup) + 1, CHAT_HEADING_GROUP, kRecentUsersHeadingId, nullptr, nullptr, 0,
-                     0, 0);
+        AddRoleGroup(groups.Find(pGroup) + 1, CHAT_HEADING_GROUP, CHAT_RECENT_USERS_HEADING, nullptr, nullptr,
+                     0, 0, 0);
         m_own.RecomputePositions();
     }
     const BOOL bWasSelected = IsSelectedRecipient(pUser);

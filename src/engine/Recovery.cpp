@@ -69,19 +69,25 @@ BOOL CMainChatDlg::RequestRecoveryRead(DWORD dwGroupID) {
 
 void CMainChatDlg::StartRecoveryTimer() {
     if (!HasWindow()) return;
-    // Restarted by every accepted read: the recovery waits this long after its last request.
+    // Restarted by every accepted read and every item received: the recovery waits this long
+    // after the last sign of life of its answers, however long a large cache takes to arrive.
     SetTimer(m_hWnd, RECOVERY_TIMEOUT_TIMER, m_uRecoveryTimeoutMs, nullptr);
     m_bRecoveryTimer = TRUE;
 }
 
-void CMainChatDlg::OnRecoveryTimeout() {
+void CMainChatDlg::StopRecoveryTimer() {
     if (m_bRecoveryTimer && HasWindow()) KillTimer(m_hWnd, RECOVERY_TIMEOUT_TIMER);
     m_bRecoveryTimer = FALSE;
+}
+
+void CMainChatDlg::OnRecoveryTimeout() {
+    StopRecoveryTimer();
     if (!m_status.m_bInRecovery) return;
     Trace(
         L"/---- CMainChatDlg::OnRecoveryTimeout: %d answers did not come within %d ms, showing the %d items "
         L"collected ----/",
         m_recovery.Outstanding(), m_uRecoveryTimeoutMs, static_cast<int>(m_recovery.Count()));
+    // Whatever those caches still send is shown as it comes (SharedDataReceivedEx).
     m_recovery.DropOutstanding();
     ParseAndShowRecoveryMessages();
 }
@@ -98,45 +104,60 @@ int CMainChatDlg::HandleRecovery(DWORD cache_id, DWORD entity_id, const std::str
         return 0;
     Trace(L"CMainChatDlg::HandleRecovery");
     if (cache_action == QXNC_CACHE_ITEM_LAST) m_recovery.Answered(entity_id);
-    if (cache_id <= m_dwLastGroupCacheId) return 1; // shown from the customer history
+    if (m_recovery.Outstanding() > 0) StartRecoveryTimer();
+    // Cache ids count per cache, so the customer history's mark says nothing about this item;
+    // what the history showed is recorded by cache and id.
     if (m_recovery.IsShown(entity_id, cache_id)) return 1;
-    std::unique_ptr<CGroupMessagePDU> pPdu(new (std::nothrow) CGroupMessagePDU());
-    const bool bRet = pPdu && pPdu->ParseXMLPDU(strText);
-    if (!bRet) {
-        Trace(L"CMainChatDlg::HandleRecovery: !bRet");
-        return 1;
+    {
+        // Parsed to refuse what is no group message; only the text is kept.
+        CGroupMessagePDU probe;
+        if (!probe.ParseXMLPDU(strText)) {
+            Trace(L"CMainChatDlg::HandleRecovery: !bRet");
+            return 1;
+        }
     }
-    pPdu->SetGroupCacheId(cache_id);
     CRecoveryList::Item item;
     item.dwCacheHandle = entity_id;
     item.dwCacheId = cache_id;
-    item.pPdu = std::move(pPdu);
+    item.strText = strText;
     m_recovery.Add(std::move(item));
+    if (m_recovery.IsFull()) {
+        Trace(L"/---- CMainChatDlg::HandleRecovery: %d items, %d bytes collected, showing them now ----/",
+              static_cast<int>(m_recovery.Count()), static_cast<int>(m_recovery.Bytes()));
+        ShowRecoveryItems();
+    }
     return 0;
 }
 
-void CMainChatDlg::ParseAndShowRecoveryMessages() {
-    Trace(L"/**** CMainChatDlg::ParseAndShowRecoveryMessages Enter ****/");
-    if (m_recovery.Outstanding() > 0) return;
+int CMainChatDlg::ShowRecoveryItems() {
     std::vector<CRecoveryList::Item> items = m_recovery.TakeAll();
     for (CRecoveryList::Item& item : items) {
-        ParseAndShowGroupMessages(item.pPdu.get(), 0);
+        CGroupMessagePDU pdu;
+        if (!pdu.ParseXMLPDU(item.strText)) continue;
+        pdu.SetGroupCacheId(item.dwCacheId);
+        ParseAndShowGroupMessages(&pdu, 0);
         if (!m_caches.m_CustomerCacheHandle) continue;
         CGroupMessagePDU copy;
-        copy.SetSendId(item.pPdu->GetSendId());
-        copy.SetGroupId(item.pPdu->GetGroupId());
+        copy.SetSendId(pdu.GetSendId());
+        copy.SetGroupId(pdu.GetGroupId());
         copy.SetGroupCacheId(item.dwCacheId);
-        copy.SetMessageText(item.pPdu->GetMessageText());
+        copy.SetMessageText(pdu.GetMessageText());
         if (copy.GenerateXMLPDU())
             SendCopyToCustomerCache(&copy);
         else
             Trace(L"CMainChatDlg::ParseAndShowRecoveryMessages: !bRet");
     }
+    return static_cast<int>(items.size());
+}
+
+void CMainChatDlg::ParseAndShowRecoveryMessages() {
+    Trace(L"/**** CMainChatDlg::ParseAndShowRecoveryMessages Enter ****/");
+    if (m_recovery.Outstanding() > 0) return;
+    const int nCount = ShowRecoveryItems();
     m_status.m_bInRecovery = FALSE;
-    if (m_bRecoveryTimer && HasWindow()) KillTimer(m_hWnd, RECOVERY_TIMEOUT_TIMER);
-    m_bRecoveryTimer = FALSE;
-    Trace(L"/==== CMainChatDlg::ParseAndShowRecoveryMessages Exit: dwCount=%d, dwEndTime=%d ====/",
-          static_cast<int>(items.size()), timeGetTime());
+    StopRecoveryTimer();
+    Trace(L"/==== CMainChatDlg::ParseAndShowRecoveryMessages Exit: dwCount=%d, dwEndTime=%d ====/", nCount,
+          timeGetTime());
 }
 
 void CMainChatDlg::RequestCustomerHistory() {

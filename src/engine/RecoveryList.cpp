@@ -4,6 +4,7 @@
 
 void CRecoveryList::Expect(DWORD dwCacheHandle) {
     ++m_awaited[dwCacheHandle];
+    m_late.erase(dwCacheHandle); // a new read answers for it
 }
 
 bool CRecoveryList::Answered(DWORD dwCacheHandle) {
@@ -20,11 +21,18 @@ int CRecoveryList::Outstanding() const {
     return n;
 }
 
+void CRecoveryList::DropOutstanding() {
+    for (const auto& entry : m_awaited)
+        m_late.insert(entry.first);
+    m_awaited.clear();
+}
+
 bool CRecoveryList::Add(Item item) {
     const Key key(item.dwCacheHandle, item.dwCacheId);
-    if (!item.pPdu || m_shown.count(key) || !m_collected.insert(key).second) return false;
+    if (item.strText.empty() || m_shown.count(key) || !m_collected.insert(key).second) return false;
     auto at = std::upper_bound(m_items.begin(), m_items.end(), item.dwCacheId,
                                [](DWORD id, const Item& other) { return id < other.dwCacheId; });
+    m_nBytes += item.strText.size();
     m_items.insert(at, std::move(item));
     return true;
 }
@@ -39,16 +47,21 @@ bool CRecoveryList::IsShown(DWORD dwCacheHandle, DWORD dwCacheId) const {
 
 std::vector<CRecoveryList::Item> CRecoveryList::TakeAll() {
     std::vector<Item> items;
-    items.swap(m_items);
-    for (const Item& item : items)
-        m_shown.insert(Key(item.dwCacheHandle, item.dwCacheId));
+    items.reserve(m_items.size());
+    // The customer history or a live path may have shown a collected item since it came.
+    for (Item& item : m_items)
+        if (m_shown.insert(Key(item.dwCacheHandle, item.dwCacheId)).second) items.push_back(std::move(item));
+    m_items.clear();
+    m_nBytes = 0;
     m_collected.clear();
     return items;
 }
 
 void CRecoveryList::Reset() {
     m_awaited.clear();
+    m_late.clear();
     m_items.clear();
+    m_nBytes = 0;
     m_collected.clear();
     m_shown.clear();
 }

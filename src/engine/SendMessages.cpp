@@ -14,10 +14,12 @@
 #include "pdu/StringConverter.h"
 #include "pdu/TypingIndicatorPDU.h"
 #include "qxchat.h"
+#include "resources/resource.h"
 #include "trace/Trace.h"
 
 #include <ctime>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -104,11 +106,18 @@ BOOL CMainChatDlg::SendPrivateMessage(DWORD ReceiverId, const std::wstring& strM
     if (!pPdu->GenerateXMLPDU()) return FALSE;
     const std::string strText = pPdu->GetXMLText();
     QxSendOption option = {m_status.m_apeHandle, GetSendOption(ReceiverId, FALSE, TRUE, TRUE, TRUE)};
+    int nRet = ARM_ERROR_INVALID_STATE;
     if (m_status.m_pArmNC) {
         m_status.m_pArmNC->SetSendOption(QXNC_OPTION_NEXT_SEND, &option);
-        m_status.m_pArmNC->SendData(m_status.m_apeHandle, ReceiverId, 1,
-                                    reinterpret_cast<const BYTE*>(strText.data()),
-                                    static_cast<DWORD>(strText.size()), 1, 1);
+        nRet = m_status.m_pArmNC->SendData(m_status.m_apeHandle, ReceiverId, 1,
+                                           reinterpret_cast<const BYTE*>(strText.data()),
+                                           static_cast<DWORD>(strText.size()), 1, 1);
+    }
+    if (nRet != ARM_OK) {
+        // Not delivered: not shown as if it were, and the text stays for another try.
+        Trace(L"Fail: CMainChatDlg::SendPrivateMessage: SendData to %d returned %d", ReceiverId, nRet);
+        ShowNoticeInList(QxLoadString(IDS_SEND_FAILED));
+        return FALSE;
     }
     if (m_caches.m_CustomerCacheHandle) SendCopyToCustomerCache(pPdu.get());
     ParseAndShowPrivateMessages(pPdu.get());
@@ -140,7 +149,12 @@ BOOL CMainChatDlg::SendPublicMessage(DWORD dwGroupId, const std::wstring& strMes
         return FALSE;
     }
     CMemoryBlock block(strText.data(), static_cast<DWORD>(strText.size()));
-    if (!block.Get()) return FALSE;
+    if (!block.Get()) {
+        Trace(L"Fail: CMainChatDlg::SendPublicMessage: no memory block for %d bytes",
+              static_cast<int>(strText.size()));
+        ShowNoticeInList(QxLoadString(IDS_SEND_FAILED));
+        return FALSE;
+    }
     CUsersGroup* pCacheGroup = FindCacheGroup(dwGroupId);
     if (pCacheGroup && pCacheGroup->m_bSubscriptionPending) {
         SendGroupInfoToCache(dwGroupId, CStringConverter::ToUtf8(pCacheGroup->m_strName));
@@ -154,6 +168,12 @@ BOOL CMainChatDlg::SendPublicMessage(DWORD dwGroupId, const std::wstring& strMes
     Trace(L"/---- CMainChatDlg::SendPublicMessage Exit: m_hWnd=%d, m_apeHandle=%d, dwSendOption=%d, nRet=%d "
           L"----/",
           static_cast<int>(reinterpret_cast<INT_PTR>(m_hWnd)), m_status.m_apeHandle, dwSendOption, nRet);
+    if (nRet != ARM_OK) {
+        // Nothing was written, so nothing will come back: the text stays for another try.
+        Trace(L"Fail: CMainChatDlg::SendPublicMessage: CacheSet to group %d returned %d", dwGroupId, nRet);
+        ShowNoticeInList(QxLoadString(IDS_SEND_FAILED));
+        return FALSE;
+    }
     return TRUE;
 }
 
@@ -237,10 +257,12 @@ void CMainChatDlg::StopEngineTimers() {
         if (m_typingSender.TimerRunning()) KillTimer(m_hWnd, TYPING_SEND_TIMER);
         if (m_bExpireTimer) KillTimer(m_hWnd, TYPING_EXPIRE_TIMER);
         if (m_bRecoveryTimer) KillTimer(m_hWnd, RECOVERY_TIMEOUT_TIMER);
+        if (m_bChatStatusTimer) KillTimer(m_hWnd, CHAT_STATUS_TIMER);
     }
     m_typingSender.Reset();
     m_bExpireTimer = FALSE;
     m_bRecoveryTimer = FALSE;
+    m_bChatStatusTimer = FALSE;
 }
 
 BOOL CMainChatDlg::OnEngineTimer(UINT_PTR nId) {
@@ -253,6 +275,10 @@ BOOL CMainChatDlg::OnEngineTimer(UINT_PTR nId) {
             SendMessageToService(WM_CHAT_TYPING, notice.dwNode, notice.lState);
         return TRUE;
     case RECOVERY_TIMEOUT_TIMER: OnRecoveryTimeout(); return TRUE;
+    case CHAT_STATUS_TIMER:
+        FailChatStatus(L"the chat status did not come within " + std::to_wstring(m_uChatStatusTimeoutMs) +
+                       L" ms");
+        return TRUE;
     default: return FALSE;
     }
 }

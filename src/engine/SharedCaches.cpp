@@ -13,6 +13,7 @@
 #include "trace/Trace.h"
 
 #include <new>
+#include <string>
 #include <vector>
 
 namespace {
@@ -71,6 +72,7 @@ void CMainChatDlg::RecordCacheGroup(LONG nInsertIndex, LONG nGroupType, LONG nGr
 void CMainChatDlg::SetAllGroupsNeeded() {
     m_status.m_bChatStatusKnown = TRUE;
     m_status.m_bAwaitingChatStatus = FALSE;
+    StopChatStatusTimer();
     for (int i = 0; i < m_CacheGroups.GetCount(); ++i)
         if (CUsersGroup* pGroup = m_CacheGroups.GetAt(i)) pGroup->m_bNeeded = TRUE;
 }
@@ -110,8 +112,11 @@ BOOL CMainChatDlg::AllocAllCacheHandles() {
         QxCopyCacheName(m_caches.m_szCustomerName, QxCustomerCacheName(m_status.m_dwCustomerId));
         QxCopyCacheName(table[nAt++].name, QxCustomerCacheName(m_status.m_dwCustomerId));
     }
-    // Until the chat status answers, no group cache can be subscribed.
-    if (!m_status.m_bChatStatusKnown) m_status.m_bAwaitingChatStatus = TRUE;
+    // Until the chat status answers, no group cache can be subscribed; the wait is bounded.
+    if (!m_status.m_bChatStatusKnown) {
+        m_status.m_bAwaitingChatStatus = TRUE;
+        StartChatStatusTimer();
+    }
     m_status.m_pArmNC->AllocNameHandles(m_status.m_apeHandle, static_cast<DWORD>(table.size()), table.data(),
                                         m_sinks.Name());
     Trace(
@@ -180,6 +185,8 @@ void CMainChatDlg::CheckChatStatus() {
         nRet = m_status.m_pArmNC->CacheAction(m_status.m_apeHandle, m_caches.m_dwStatusHandle, 0,
                                               QXNC_CACHE_READ, kCachePriority, m_sinks.SharedData());
     Trace(L"/==== CMainChatDlg::CheckChatStatus Exit : nRet = %d ====/", nRet);
+    // A refused read is never answered.
+    if (nRet != ARM_OK) FailChatStatus(L"the chat status read was refused: " + std::to_wstring(nRet));
 }
 
 int CMainChatDlg::HandleChatStatusCache(DWORD /*cache_id*/, QXMEMHANDLE mem_handle, short result,
@@ -211,6 +218,8 @@ int CMainChatDlg::HandleChatStatusCache(DWORD /*cache_id*/, QXMEMHANDLE mem_hand
         }
         SendOwnUserInfoToCache();
         SubscribeNeededGroupCaches();
+    } else {
+        FailChatStatus(L"the chat status answered " + std::to_wstring(result));
     }
     Trace(L"/==== CMainChatDlg::HandleChatStatusCache Exit ====/");
     return 0;
@@ -223,9 +232,18 @@ void CMainChatDlg::SetAllCaches() {
         Trace(L"/==== CMainChatDlg::SetAllCaches: !m_pArmNC ====/");
         return;
     }
-    CMemoryBlock block(kEmptyItem, sizeof(kEmptyItem));
-    if (!block.Get()) {
+    QXMEMHANDLE hBlock = nullptr;
+    if (QxMemoryAlloc(sizeof(kEmptyItem), &hBlock) != QXMEM_OK || !hBlock) {
         Trace(L"/==== CMainChatDlg::SetAllCaches: 0 == MemHandle_Set ====/");
+        FailChatStatus(L"no memory block for the empty item");
+        return;
+    }
+    CMemoryBlock block(hBlock);
+    DWORD dwCopied = sizeof(kEmptyItem);
+    if (QxMemoryWrite(hBlock, 0, kEmptyItem, &dwCopied) != QXMEM_OK) {
+        // The empty item did not reach its block.
+        Trace(L"/==== CMainChatDlg::SetAllCaches: !lpszEmptyString ====/");
+        FailChatStatus(L"the empty item could not be written into its block");
         return;
     }
     for (int i = 0; i < m_CacheGroups.GetCount(); ++i) {
@@ -241,6 +259,9 @@ void CMainChatDlg::SetAllCaches() {
     block.Release();
     Trace(L"/==== CMainChatDlg::SetAllCaches: Exit, m_apeHandle=%d, nRet=%d ====/", m_status.m_apeHandle,
           nRet);
+    // Only the confirmation of this write goes on with the set-up.
+    if (nRet != ARM_OK)
+        FailChatStatus(L"the reset of the user-info cache was refused: " + std::to_wstring(nRet));
 }
 
 void CMainChatDlg::SetCustomerCache() {

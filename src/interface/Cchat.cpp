@@ -15,12 +15,16 @@ Cchat::Cchat(HWND hWndParent) : m_hWndParent(hWndParent) {
     m_hResLibrary = LoadLibraryW((folder + L"qxres_lite.dll").c_str());
     if (!m_hResLibrary) m_hResLibrary = LoadLibraryW((folder + L"qxres.dll").c_str());
     QxSetResourceModule(m_hResLibrary ? m_hResLibrary : QxThisModule());
+    QxAddResourceUser();
     SkinSetResourceModule(QxResourceModule());
 }
 
 Cchat::~Cchat() {
     DestroyInstanceWindow();
     m_pDlg.reset();
+    // The last instance's library is about to be freed: neither this module nor the skins keep
+    // its handle (the skins keep whatever they are given).
+    if (QxReleaseResourceUser()) SkinSetResourceModule(nullptr);
     if (m_hResLibrary) FreeLibrary(m_hResLibrary);
 }
 

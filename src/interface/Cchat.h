@@ -81,6 +81,7 @@ private:
     };
 
     static LRESULT CALLBACK InstanceWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    static LRESULT DispatchInstanceMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK ParentHookProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR uId,
                                            DWORD_PTR dwRefData);
     LRESULT OnParentMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);

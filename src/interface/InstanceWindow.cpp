@@ -2,6 +2,7 @@
 // and the hook on the host's window that keeps the panel on the host's whole client area.
 #include "interface/Cchat.h"
 
+#include "interface/CallbackGuard.h"
 #include "interface/ModuleState.h"
 #include "qxchat.h"
 #include "qxkeyfocus.h"
@@ -28,11 +29,13 @@ const std::wstring& InstanceClassName() {
 }
 
 BOOL CALLBACK EndOwnedPopup(HWND hWnd, LPARAM lParam) {
-    const HWND hOwner = reinterpret_cast<HWND>(lParam);
-    if (GetWindow(hWnd, GW_OWNER) == hOwner && IsWindowVisible(hWnd) &&
-        (GetWindowLongW(hWnd, GWL_STYLE) & WS_POPUP))
-        EndDialog(hWnd, 0);
-    return TRUE;
+    return QxGuardCallback(L"Cchat::EndOwnedPopup", BOOL(TRUE), [&] {
+        const HWND hOwner = reinterpret_cast<HWND>(lParam);
+        if (GetWindow(hWnd, GW_OWNER) == hOwner && IsWindowVisible(hWnd) &&
+            (GetWindowLongW(hWnd, GWL_STYLE) & WS_POPUP))
+            EndDialog(hWnd, 0);
+        return BOOL(TRUE);
+    });
 }
 
 } // namespace
@@ -91,6 +94,11 @@ void Cchat::OnFinalMessage(HWND) {
 }
 
 LRESULT CALLBACK Cchat::InstanceWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    return QxGuardCallback(L"Cchat::InstanceWindowProc", LRESULT(0),
+                           [&] { return DispatchInstanceMessage(hWnd, uMsg, wParam, lParam); });
+}
+
+LRESULT Cchat::DispatchInstanceMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     Cchat* self = nullptr;
     if (uMsg == WM_NCCREATE) {
         self = static_cast<Cchat*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
@@ -206,7 +214,9 @@ void Cchat::RemoveParentHook() {
 
 LRESULT CALLBACK Cchat::ParentHookProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                        DWORD_PTR dwRefData) {
-    return reinterpret_cast<Cchat*>(dwRefData)->OnParentMessage(hWnd, uMsg, wParam, lParam);
+    return QxGuardCallback(L"Cchat::ParentHookProc", LRESULT(0), [&] {
+        return reinterpret_cast<Cchat*>(dwRefData)->OnParentMessage(hWnd, uMsg, wParam, lParam);
+    });
 }
 
 LRESULT Cchat::OnParentMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {

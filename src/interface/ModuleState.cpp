@@ -7,6 +7,7 @@
 namespace {
 
 HMODULE g_hResModule = nullptr;
+int g_nResourceUsers = 0; // instances alive, each holding a reference on the library
 
 // Registered at static initialisation, before the entry point's attach handling runs.
 const UINT g_uServiceNotifyMsg = RegisterWindowMessageW(QXCHAT_SERVICE_NOTIFY_MSG_NAME);
@@ -39,6 +40,17 @@ HMODULE QxResourceModule() {
 
 void QxSetResourceModule(HMODULE hModule) {
     g_hResModule = hModule;
+}
+
+void QxAddResourceUser() {
+    ++g_nResourceUsers;
+}
+
+bool QxReleaseResourceUser() {
+    if (g_nResourceUsers > 0) --g_nResourceUsers;
+    if (g_nResourceUsers > 0) return false;
+    g_hResModule = nullptr;
+    return true;
 }
 
 bool QxHasResourceLibrary() {

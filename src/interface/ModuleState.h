@@ -15,6 +15,10 @@ std::wstring QxModuleFolder();
 // instance construction; the last one wins.
 HMODULE QxResourceModule();
 void QxSetResourceModule(HMODULE hModule);
+// Instances that use the resource module. When the last one goes its library is freed, so the
+// handle is forgotten (the module itself serves again); true when that happened.
+void QxAddResourceUser();
+bool QxReleaseResourceUser();
 // True when the resource module is a loaded library rather than the module itself.
 bool QxHasResourceLibrary();
 

@@ -107,6 +107,9 @@ public:
     int InsertOrRefreshGroupEntry(HWND hCombo, CUsersGroup* pGroup, int nIndex);
     void UpdateGroupUserList(HWND hCombo, CUsersGroup* pGroup);
     void RemoveGroupMembers(HWND hCombo, CUsersGroup* pGroup);
+    // Deletes the entries that follow the separator entry (code 110), up to the first entry of
+    // the private-chat group (id 32): the recent users and what belongs to them.
+    void DeleteEntriesAfterSeparator(HWND hCombo);
     void ShowMemberList(HWND hCombo, CUsersGroup* pGroup, BOOL bShow);
     void DisappearGroup(HWND hCombo, CUsersGroup* pGroup);
     void AppearGroup(HWND hCombo, CUsersGroup* pGroup);

@@ -172,12 +172,8 @@ int COwnUserItem::MakeDataItem2(CUsersGroup* pGroup) {
 
 BOOL COwnUserItem::IsGroupAvailable(const CUsersGroup* pGroup) const {
     if (!pGroup) return FALSE;
+    // One test for both group models: the local user's rights decide in the host-driven one too.
     const RecipientListContext ctx = Context();
-    if (ctx.HostDriven()) {
-        // The host decides through the group flags: the entry's own shown word stands, and a
-        // group the host dimmed or removed never becomes available through local rights.
-        return pGroup->m_bVisible && !pGroup->m_bDim && pGroup->m_ItemData.IsShown();
-    }
     const BOOL bStrict = ctx.m_lStrictMode != 0, R = IsRosterShared();
     if (pGroup->m_nType == CHAT_PRIVATE_GROUP)
         return HasFullRights() || (IsElevated() && (m_dwPrivilege & PRIV_ATTENDEES));

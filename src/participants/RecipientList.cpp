@@ -9,6 +9,8 @@
 #include "trace/Trace.h"
 #include "window/MainChatDlg.h"
 
+#include <vector>
+
 namespace {
 
 constexpr int kRecentUserCap = 20;
@@ -148,13 +150,48 @@ void COwnUserItem::UpdateGroupUserList(HWND hCombo, CUsersGroup* pGroup) {
         if (!pUser || pUser->m_dwUserId == m_dwOwnUserId || !pUser->m_lVisible) continue;
         if (nId != CHAT_SEPARATE_ROLE_GROUP && !(MemberRole(*pUser) & static_cast<DWORD>(nId))) continue;
         if (pUser->m_nExcludedGroupId == nId) continue;
-        if (pUser->m_strName.empty()) break;
+        // A nameless participant has no entry to show; it must not cost the others theirs.
+        if (pUser->m_strName.empty()) continue;
         const int nPlace = FindMemberPlace(*pGroup, *pUser);
         if (nPlace < 0) continue;
         pUser->m_ItemData.InitUser(pUser->m_dwUserId);
         if (ComboInsert(hCombo, pGroup->m_nListPos + nPlace + 1, pUser->m_strName, &pUser->m_ItemData) < 0)
             break;
         pGroup->InsertMember(nPlace, pUser);
+    }
+    RecomputePositions();
+}
+
+void COwnUserItem::DeleteEntriesAfterSeparator(HWND hCombo) {
+    if (!IsWindow(hCombo) || !m_pGroupList) return;
+    int nSeparator = -1;
+    for (int i = 0, n = ComboCount(hCombo); i < n && nSeparator < 0; ++i) {
+        const ChatItemData* p = ComboData(hCombo, i);
+        if (p && p->Kind() != CHAT_KIND_USER && p->Code() == 110) nSeparator = i;
+    }
+    if (nSeparator < 0) return;
+    std::vector<CUsersGroup*> gone;
+    while (nSeparator + 1 < ComboCount(hCombo)) {
+        const ChatItemData* p = ComboData(hCombo, nSeparator + 1);
+        if (p && p->Kind() != CHAT_KIND_USER && p->GroupId() == CHAT_PRIVATE_CHAT_GROUP) break;
+        for (int g = 0; p && p->Kind() != CHAT_KIND_USER && g < m_pGroupList->GetCount(); ++g)
+            if (CUsersGroup* pGroup = m_pGroupList->GetAt(g); pGroup && &pGroup->m_ItemData == p)
+                gone.push_back(pGroup);
+        ComboDelete(hCombo, nSeparator + 1);
+    }
+    for (int g = 0; g < m_pGroupList->GetCount(); ++g) {
+        CUsersGroup* pGroup = m_pGroupList->GetAt(g);
+        if (pGroup && &pGroup->m_ItemData == ComboData(hCombo, nSeparator)) pGroup->RemoveAllMembers();
+    }
+    // A group whose entry went has no place in the list: the recent users' heading is the
+    // engine's own and goes with its entry; a host's group is hidden until the list is rebuilt.
+    for (CUsersGroup* pGroup : gone) {
+        if (pGroup->m_nType == CHAT_HEADING_GROUP && pGroup->m_nId == CHAT_RECENT_USERS_HEADING) {
+            m_pGroupList->RemoveGroup(CHAT_RECENT_USERS_HEADING);
+        } else {
+            pGroup->RemoveAllMembers();
+            pGroup->m_bVisible = FALSE;
+        }
     }
     RecomputePositions();
 }
@@ -294,9 +331,9 @@ int COwnUserItem::RemoveAUserIntoCombox(HWND hCombo, CUserItem* pUser) {
             // is never taken: its group would be left without one.
             RecomputePositions();
             CUsersGroup* pNext = m_pGroupList->GetAt(i + 1);
-            if (pNext && pNext->m_nId == 33 && EntryIsGroups(hCombo, *pNext)) {
+            if (pNext && pNext->m_nId == CHAT_RECENT_USERS_HEADING && EntryIsGroups(hCombo, *pNext)) {
                 ComboDelete(hCombo, pNext->m_nListPos);
-                m_pGroupList->RemoveGroup(33);
+                m_pGroupList->RemoveGroup(CHAT_RECENT_USERS_HEADING);
             }
             Trace(L"COwnUserItem::RemoveAUserIntoCombox: CHAT_SEPARATE_ROLE_GROUP");
         }

@@ -28,6 +28,8 @@ enum {
     CHAT_SEPARATE_ROLE_GROUP = 4096,
     // The type-4 group's entry carries this group id.
     CHAT_PRIVATE_CHAT_GROUP = 32,
+    // The heading the engine puts after the recent users of the separator.
+    CHAT_RECENT_USERS_HEADING = 33,
     // Ids of groups the host application manages itself.
     CHAT_HOST_MANAGED_FIRST = 200,
     CHAT_HOST_MANAGED_LAST = 10000

@@ -1,5 +1,6 @@
 #include "window/InputBox.h"
 
+#include "interface/CallbackGuard.h"
 #include "interface/ModuleState.h"
 #include "resources/resource.h"
 
@@ -121,7 +122,7 @@ void DrawFrame(HWND hInput) {
     ReleaseDC(hInput, hdc);
 }
 
-LRESULT CALLBACK InputProc(HWND hInput, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleInputMessage(HWND hInput, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     InputBoxState* s = StateOf(hInput);
     if (!s) return DefWindowProcW(hInput, uMsg, wParam, lParam);
     const WNDPROC pfnOld = s->pfnOld;
@@ -156,6 +157,11 @@ LRESULT CALLBACK InputProc(HWND hInput, UINT uMsg, WPARAM wParam, LPARAM lParam)
     default: break;
     }
     return CallWindowProcW(pfnOld, hInput, uMsg, wParam, lParam);
+}
+
+LRESULT CALLBACK InputProc(HWND hInput, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    return QxGuardCallback(L"InputBox::InputProc", LRESULT(0),
+                           [&] { return HandleInputMessage(hInput, uMsg, wParam, lParam); });
 }
 
 } // namespace

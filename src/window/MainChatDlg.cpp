@@ -2,6 +2,7 @@
 // fonts, the layout on resize, and the edit commands of the host.
 #include "window/MainChatDlg.h"
 
+#include "interface/CallbackGuard.h"
 #include "interface/ModuleState.h"
 #include "qxchat.h"
 #include "resources/resource.h"
@@ -108,6 +109,11 @@ void CMainChatDlg::DestroyWindowIfAny() {
 }
 
 INT_PTR CALLBACK CMainChatDlg::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    return QxGuardCallback(L"CMainChatDlg::DialogProc", INT_PTR(FALSE),
+                           [&] { return DispatchDialogMessage(hWnd, uMsg, wParam, lParam); });
+}
+
+INT_PTR CMainChatDlg::DispatchDialogMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     CMainChatDlg* self = nullptr;
     if (uMsg == WM_INITDIALOG) {
         self = reinterpret_cast<CMainChatDlg*>(lParam);
@@ -121,6 +127,10 @@ INT_PTR CALLBACK CMainChatDlg::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, L
     if (uMsg == WM_NCDESTROY) {
         SetWindowLongPtrW(hWnd, DWLP_USER, 0);
         self->m_hWnd = nullptr;
+        // Every control is gone now, so none still draws with these.
+        self->m_res.m_fontNormal.Reset();
+        self->m_res.m_fontSemibold.Reset();
+        self->m_res.m_brushBackground.Reset();
     }
     return result;
 }
@@ -348,7 +358,6 @@ void CMainChatDlg::OnDestroy() {
     }
     if (m_hNoticeWnd) DestroyWindow(m_hNoticeWnd);
     m_hNoticeWnd = nullptr;
-    m_res.m_brushBackground.Reset();
     m_ctl = ChatDialogControls();
     Trace(L"/==== CMainChatDlg::OnDestroy end ====/");
 }

@@ -134,11 +134,21 @@ public:
     void ParseAndShowRecoveryMessages();
     void RequestCustomerHistory();
     int HandleGetAllHistoryMessages(DWORD cache_id, DWORD entity_id, const std::string& strText);
+    // The chat cannot be used: traces the reason as a failure, shows the notice (a resource
+    // string) in the message list, and tells the host with the enrollment feedback (200, -1)
+    // when feature bit 0x1 is set, on which the host may delete and create the instance again.
+    void ReportChatUnavailable(const wchar_t* lpszReason, UINT uNoticeId = 0);
+    // Shows a notice line (kind 3) in the message list, stamped with the current time.
+    void ShowNoticeInList(const std::wstring& strText);
+    // How long the chat status may take before the chat is reported unavailable (tests shorten it).
+    void SetChatStatusTimeout(UINT uMilliseconds) { m_uChatStatusTimeoutMs = uMilliseconds; }
     // How long a recovery may wait for its answers before it shows what it has (tests shorten it).
     void SetRecoveryTimeout(UINT uMilliseconds) { m_uRecoveryTimeoutMs = uMilliseconds; }
     int RecoveryCount() const { return m_recovery.Outstanding(); }
     DWORD LastGroupCacheId() const { return m_dwLastGroupCacheId; }
     const ChatCacheState& Caches() const { return m_caches; }
+    // The sinks the controller calls back, as the controller sees them.
+    CChatEngineSinks& Sinks() { return m_sinks; }
     // The groups whose caches the engine follows (AddRoleGroup records them).
     CUsersGroupList& CacheGroups() { return m_CacheGroups; }
 
@@ -244,6 +254,7 @@ public:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    static INT_PTR DispatchDialogMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
     BOOL OnInitDialog();
     void InitializeUI();
@@ -253,6 +264,8 @@ private:
     void OnClose();
     void OnDestroy();
 
+    // Forgets the state of the attachment Cleanup ends (engine/Connection.cpp).
+    void ResetAttachment();
     // Engine helpers of the caches and messages.
     CUsersGroup* FindCacheGroup(DWORD dwGroupID) const;
     // -1 when no request could be made, else the controller's answer.
@@ -262,8 +275,15 @@ private:
     int WriteCache(DWORD dwCacheHandle, DWORD dwAction, DWORD dwSendOption, const void* pData, DWORD dwSize);
     // A read of a group cache made for the recovery; true when it will be answered.
     BOOL RequestRecoveryRead(DWORD dwGroupID);
+    // The chat status could not be had: reported once per attachment.
+    void FailChatStatus(const std::wstring& strReason);
+    void StartChatStatusTimer();
+    void StopChatStatusTimer();
     void StartRecoveryTimer();
+    void StopRecoveryTimer();
     void OnRecoveryTimeout();
+    // Shows the collected recovery items not shown meanwhile; their number.
+    int ShowRecoveryItems();
     void StopEngineTimers();
     void SendEventRecord(WPARAM wCode, LPARAM lRecord);
     void SendIdentityEvent(WPARAM wCode);
@@ -272,6 +292,7 @@ private:
     void AnnounceIncoming(DWORD dwSender, DWORD dwSenderNode, const std::wstring& strText);
     void ShowAndNotify(const QxHeaderParts& parts, const std::wstring& strText, DWORD dwSenderNode);
     std::wstring ResolveUserName(const std::string& strGiven, DWORD dwUserId) const;
+    std::wstring ResolvePrivateName(const std::string& strGiven, DWORD dwUserId) const;
     void StartExpireTimer();
     // Records the group for the caches (AddRoleGroup's first step).
     void RecordCacheGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupId, const wchar_t* pstrGroupName);
@@ -351,6 +372,8 @@ private:
     DWORD m_dwLastGroupCacheId = 0;
     UINT m_uRecoveryTimeoutMs = RECOVERY_TIMEOUT_MS;
     BOOL m_bRecoveryTimer = FALSE;
+    UINT m_uChatStatusTimeoutMs = CHAT_STATUS_TIMEOUT_MS;
+    BOOL m_bChatStatusTimer = FALSE;
     std::vector<std::unique_ptr<CTransferMessagePDU>> m_HistoryTransfers;
     QxHeaderFormats m_formats;
     CTypingList m_typingList;

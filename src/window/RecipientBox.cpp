@@ -1,5 +1,6 @@
 #include "window/RecipientBox.h"
 
+#include "interface/CallbackGuard.h"
 #include "participants/ChatItemData.h"
 #include "participants/RecipientCombo.h"
 #include "participants/RoleGroups.h"
@@ -40,7 +41,7 @@ BOOL OnArrowKey(HWND hBox, WPARAM vk) {
     return TRUE;
 }
 
-LRESULT CALLBACK BoxProc(HWND hBox, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleBoxMessage(HWND hBox, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     RecipientBoxState* pState = StateOf(hBox);
     if (!pState) return DefWindowProcW(hBox, uMsg, wParam, lParam);
     const WNDPROC pfnOld = pState->m_pfnOld;
@@ -62,6 +63,11 @@ LRESULT CALLBACK BoxProc(HWND hBox, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     default: break;
     }
     return CallWindowProcW(pfnOld, hBox, uMsg, wParam, lParam);
+}
+
+LRESULT CALLBACK BoxProc(HWND hBox, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    return QxGuardCallback(L"RecipientBox::BoxProc", LRESULT(0),
+                           [&] { return HandleBoxMessage(hBox, uMsg, wParam, lParam); });
 }
 
 int FindEntry(HWND hBox, const ChatItemData* pData) {

@@ -57,6 +57,8 @@ const ExpectedString kStrings[] = {
     {IDS_ERR_NOT_TRANSCRIPT, 0},
     {IDS_ERR_WRITE_OPEN, 0},
     {IDS_ERR_WRITE_SHORT, 0},
+    {IDS_CHAT_UNAVAILABLE, 0},
+    {IDS_SEND_FAILED, 0},
 };
 
 // Counts "%s"; -1 when the text holds any other conversion, which a formatter would misread.

@@ -73,6 +73,10 @@ std::vector<std::wstring> ChatMember::Headers() const {
     return ItemTexts(Dlg(), ITEM_HEADER);
 }
 
+std::vector<std::wstring> ChatMember::Notices() const {
+    return ItemTexts(Dlg(), ITEM_NOTICE);
+}
+
 int ChatMember::ItemCount() const {
     CMessageWindow* pList = QxMessageList(Dlg()->Controls().m_hMessageWnd);
     return pList ? pList->GetItemCount() : 0;

@@ -64,6 +64,8 @@ public:
     // The message texts (kind 2 items) and header lines (kind 1) in list order.
     std::vector<std::wstring> Texts() const;
     std::vector<std::wstring> Headers() const;
+    // The notice lines (kind 3) the engine showed.
+    std::vector<std::wstring> Notices() const;
     int ItemCount() const;
 
     // Choosing the recipient as the host does.

@@ -83,4 +83,19 @@ TEST_F(CustomerHistoryTest, AJoinerThatAlsoRecoversTheGroupCacheShowsEachMessage
     EXPECT_TRUE(PumpUntilTexts(*c, {L"one", L"two", L"three"}));
 }
 
+TEST_F(CustomerHistoryTest, AJoinerWithEveryReadBackShowsEachMessageOnce) {
+    // Recovery after enrollment, stored-item subscriptions and the customer history at once: the
+    // history shows what the group-cache reads are still collecting.
+    Converse();
+    c = Member(L"Supervisor",
+               QXCHAT_FEATURE_CUSTOMER_HISTORY | QXCHAT_FEATURE_RECOVERY | QXCHAT_FEATURE_SUBSCRIBE_STORED);
+    ASSERT_TRUE(PumpUntil([&] { return c->Texts().size() >= 2; })) << ::testing::PrintToString(c->Texts());
+    PumpUntilQuiet();
+    EXPECT_EQ(c->Texts(), (std::vector<std::wstring>{L"one", L"two"}));
+    a->Say(L"three");
+    EXPECT_TRUE(PumpUntilTexts(*c, {L"one", L"two", L"three"}));
+    PumpUntilQuiet();
+    EXPECT_EQ(c->Texts().size(), 3u);
+}
+
 } // namespace

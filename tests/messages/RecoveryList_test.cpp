@@ -8,8 +8,7 @@ CRecoveryList::Item MakeItem(DWORD dwHandle, DWORD dwId, const std::string& strT
     CRecoveryList::Item item;
     item.dwCacheHandle = dwHandle;
     item.dwCacheId = dwId;
-    item.pPdu.reset(new CGroupMessagePDU());
-    item.pPdu->SetMessageText(strText);
+    item.strText = strText;
     return item;
 }
 
@@ -29,7 +28,7 @@ TEST(RecoveryList, ItemsComeOutInCacheIdOrderEqualIdsInArrivalOrder) {
     const auto items = list.TakeAll();
     EXPECT_EQ(Ids(items), (std::vector<DWORD>{10, 20, 20, 30}));
     EXPECT_EQ(items[1].dwCacheHandle, 7u);
-    EXPECT_EQ(items[2].pPdu->GetMessageText(), "other cache");
+    EXPECT_EQ(items[2].strText, "other cache");
     EXPECT_EQ(list.Count(), 0u);
 }
 
@@ -44,12 +43,59 @@ TEST(RecoveryList, AnItemIsKeptOnceByCacheAndIdAndNeverAfterItWasShown) {
     EXPECT_FALSE(list.Add(MakeItem(7, 10))) << "shown by the recovery";
     EXPECT_FALSE(list.MarkShown(8, 10));
     EXPECT_TRUE(list.IsShown(8, 10));
-    CRecoveryList::Item empty;
-    empty.dwCacheHandle = 1;
-    empty.dwCacheId = 1;
-    EXPECT_FALSE(list.Add(std::move(empty))) << "nothing to show";
+    EXPECT_FALSE(list.Add(MakeItem(1, 1, ""))) << "nothing to show";
     list.Reset();
     EXPECT_FALSE(list.IsShown(8, 10));
+}
+
+TEST(RecoveryList, WhatWasShownWhileCollectingIsNotHandedOutAgain) {
+    CRecoveryList list;
+    EXPECT_TRUE(list.Add(MakeItem(7, 2)));
+    EXPECT_TRUE(list.Add(MakeItem(7, 3)));
+    EXPECT_TRUE(list.Add(MakeItem(7, 4)));
+    // The customer history shows 2 and 3 before the read is over.
+    EXPECT_TRUE(list.MarkShown(7, 2));
+    EXPECT_TRUE(list.MarkShown(7, 3));
+    EXPECT_EQ(Ids(list.TakeAll()), std::vector<DWORD>{4});
+    EXPECT_TRUE(list.IsShown(7, 4));
+}
+
+TEST(RecoveryList, ABatchIsFullAtItsItemOrByteBound) {
+    CRecoveryList list;
+    const std::string strBig(RECOVERY_MAX_BYTES / 4, 'x');
+    for (DWORD i = 1; i <= 3; ++i)
+        EXPECT_TRUE(list.Add(MakeItem(7, i, strBig)));
+    EXPECT_FALSE(list.IsFull());
+    EXPECT_TRUE(list.Add(MakeItem(7, 4, strBig)));
+    EXPECT_TRUE(list.IsFull()) << "the byte bound";
+    EXPECT_EQ(list.Bytes(), RECOVERY_MAX_BYTES);
+    EXPECT_EQ(list.TakeAll().size(), 4u);
+    EXPECT_EQ(list.Bytes(), 0u);
+    for (DWORD i = 1; i < RECOVERY_MAX_ITEMS; ++i)
+        list.Add(MakeItem(8, i));
+    EXPECT_FALSE(list.IsFull());
+    list.Add(MakeItem(8, RECOVERY_MAX_ITEMS));
+    EXPECT_TRUE(list.IsFull()) << "the item bound";
+    EXPECT_GE(RECOVERY_MAX_ITEMS, 65536u);
+}
+
+TEST(RecoveryList, ATimeoutLeavesTheAwaitedCachesLateUntilTheirLastItem) {
+    CRecoveryList list;
+    list.Expect(7);
+    list.Expect(9);
+    list.Answered(9);
+    list.DropOutstanding();
+    EXPECT_EQ(list.Outstanding(), 0);
+    EXPECT_TRUE(list.IsLate(7));
+    EXPECT_FALSE(list.IsLate(9)) << "its answer was complete";
+    list.LateAnswered(7);
+    EXPECT_FALSE(list.IsLate(7));
+    list.Expect(5);
+    list.DropOutstanding();
+    list.Expect(5);
+    EXPECT_FALSE(list.IsLate(5)) << "a new read answers for it";
+    list.Reset();
+    EXPECT_EQ(list.Outstanding(), 0);
 }
 
 TEST(RecoveryList, OnlyAwaitedAnswersCount) {

@@ -70,6 +70,33 @@ protected:
         QxMemoryRelease(hMem);
     }
 
+    // A joiner with recovery whose reads (of the history roster and of the everyone cache) are
+    // accepted and not answered by the conference; its recovery is open on return.
+    ChatMember& JoinUnanswered(UINT uTimeoutMs) {
+        ChatMember& late = Join(QXCHAT_FEATURE_RECOVERY, uTimeoutMs);
+        EXPECT_TRUE(PumpUntil([&] { return capture.ContainsSubstring(L"CheckChatStatus Exit"); }));
+        control->ScriptResult(QXNC_OP_CACHE_ACTION, 0, 2);
+        EXPECT_TRUE(PumpUntil([&] { return late.Dlg()->Status().m_bInRecovery != FALSE; }));
+        return late;
+    }
+
+    // A keeps writing: n lines, the conference getting a turn after each.
+    void KeepWriting(const std::wstring& strPrefix, int n, std::vector<std::wstring>& expected) {
+        for (int i = 0; i < n; ++i) {
+            const std::wstring line = strPrefix + std::to_wstring(i);
+            a->Say(line);
+            expected.push_back(line);
+            PumpPending();
+        }
+    }
+
+    // The member ends up showing exactly these, each once.
+    static void ExpectShownOnce(const ChatMember& m, const std::vector<std::wstring>& expected) {
+        ASSERT_TRUE(PumpUntil([&] { return m.Texts().size() >= expected.size(); }));
+        PumpUntilQuiet();
+        EXPECT_EQ(m.Texts(), expected);
+    }
+
     IQxNodeControlTest* control;
     TraceCapture capture;
     std::unique_ptr<ChatMember> a, c;
@@ -143,22 +170,51 @@ TEST_F(RecoveryTest, ItemsArrivingOutOfOrderAreShownInCacheIdOrder) {
     EXPECT_EQ(late.Texts(), (std::vector<std::wstring>{L"one", L"ten", L"twenty", L"thirty"}));
 }
 
-TEST_F(RecoveryTest, ItemsUpToTheCustomerHistoryMarkAreNotShownAgain) {
+// A group message as the customer history holds it: a participant's copy naming its cache item.
+std::string HistoryCopy(DWORD dwSender, int nGroupId, DWORD dwCacheId, const char* lpszText) {
+    CGroupMessagePDU copy;
+    copy.SetSendId(dwSender);
+    copy.SetGroupId(static_cast<DWORD>(nGroupId));
+    copy.SetGroupCacheId(dwCacheId);
+    copy.SetMessageText(lpszText);
+    copy.GenerateXMLPDU();
+    return copy.GetXMLText();
+}
+
+TEST_F(RecoveryTest, WhatTheCustomerHistoryShowedIsNotShownAgain) {
     Converse();
     ChatMember& late = Join(QXCHAT_FEATURE_RECOVERY);
     ASSERT_TRUE(PumpUntil([&] { return late.Dlg()->Status().m_bInRecovery != FALSE; }));
-    // The customer history showed the everyone cache's items up to id 3.
-    CGroupMessagePDU history;
-    history.SetSendId(a->UserId());
-    history.SetGroupId(CHAT_ALL_USERS_ROLE_GROUP);
-    history.SetGroupCacheId(3);
-    history.SetMessageText("two");
-    history.GenerateXMLPDU();
-    EXPECT_EQ(late.Dlg()->HandleGetAllHistoryMessages(1, 1, history.GetXMLText()), 0);
-    EXPECT_EQ(late.Dlg()->LastGroupCacheId(), 3u);
+    // Item 1 is the reset's empty item, 2 to 4 are "one" to "three"; the history held 2 and 3.
+    CMainChatDlg* pDlg = late.Dlg();
+    EXPECT_EQ(pDlg->HandleGetAllHistoryMessages(1, 1, HistoryCopy(a->UserId(), 15, 2, "one")), 0);
+    EXPECT_EQ(pDlg->HandleGetAllHistoryMessages(2, 1, HistoryCopy(a->UserId(), 15, 3, "two")), 0);
+    EXPECT_EQ(pDlg->LastGroupCacheId(), 3u);
     ASSERT_TRUE(PumpUntilReady({&late}));
-    // Item 1 is the reset's empty item, 2 and 3 are "one" and "two", 4 is "three".
-    EXPECT_EQ(late.Texts(), (std::vector<std::wstring>{L"two", L"three"}));
+    PumpUntilQuiet();
+    EXPECT_EQ(late.Texts(), kEarlier);
+}
+
+TEST_F(RecoveryTest, AHistoryMarkOfAnotherCacheHidesNothingOfThisOne) {
+    // A support meeting: the history's last message came through the hosts-and-presenters cache
+    // with a far greater id than anything in the everyone cache.
+    Converse();
+    capture.Clear();
+    c.reset(new ChatMember(MemberConfig(L"Carol", QXCHAT_FEATURE_RECOVERY)));
+    ChSetMeetingType(c->H(), 3);
+    c->Start();
+    ChatMember& late = *c;
+    ASSERT_TRUE(PumpUntil([&] { return late.Dlg()->Status().m_bInRecovery != FALSE; }));
+    EXPECT_EQ(late.Dlg()->HandleGetAllHistoryMessages(
+                  1, 1, HistoryCopy(a->UserId(), CHAT_ALL_HOST_PRESENTER_ROLE_GROUP, 50, "earlier support")),
+              0);
+    EXPECT_EQ(late.Dlg()->LastGroupCacheId(), 50u);
+    // Live during the recovery, with an id below the mark too.
+    Deliver(5, L"live", QXNC_CACHE_APPEND);
+    ASSERT_TRUE(PumpUntilReady({&late}));
+    PumpUntilQuiet();
+    EXPECT_EQ(late.Texts(),
+              (std::vector<std::wstring>{L"earlier support", L"one", L"two", L"three", L"live"}));
 }
 
 TEST_F(RecoveryTest, LiveMessagesDuringARecoveryAreCollectedWithIt) {
@@ -178,25 +234,15 @@ TEST_F(RecoveryTest, ASenderThatKeepsWritingLosesNothingForTheJoiner) {
     Converse();
     ChatMember& late = Join(QXCHAT_FEATURE_RECOVERY | QXCHAT_FEATURE_SUBSCRIBE_STORED);
     std::vector<std::wstring> expected = kEarlier;
-    for (int i = 0; i < 20; ++i) {
-        const std::wstring line = L"burst " + std::to_wstring(i);
-        a->Say(line);
-        expected.push_back(line);
-        PumpPending();
-    }
+    KeepWriting(L"burst ", 20, expected);
     ASSERT_TRUE(PumpUntilReady({&late}));
-    ASSERT_TRUE(PumpUntil([&] { return late.Texts().size() >= expected.size(); }));
-    PumpUntilQuiet();
-    EXPECT_EQ(late.Texts(), expected);
+    ExpectShownOnce(late, expected);
 }
 
 TEST_F(RecoveryTest, ARecoveryWhoseAnswerNeverComesClosesAfterItsTimeout) {
     Converse();
-    ChatMember& late = Join(QXCHAT_FEATURE_RECOVERY, 300);
-    ASSERT_TRUE(PumpUntil([&] { return capture.ContainsSubstring(L"CheckChatStatus Exit"); }));
-    // The reads of the history roster and of the everyone cache are accepted and never answered.
-    control->ScriptResult(QXNC_OP_CACHE_ACTION, 0, 2);
-    ASSERT_TRUE(PumpUntil([&] { return late.Dlg()->Status().m_bInRecovery != FALSE; }));
+    ChatMember& late = JoinUnanswered(300);
+    ASSERT_TRUE(late.Dlg()->Status().m_bInRecovery);
     EXPECT_EQ(late.Dlg()->RecoveryCount(), 1);
     Deliver(50, L"collected", QXNC_CACHE_APPEND);
     EXPECT_TRUE(late.Texts().empty());
@@ -207,6 +253,83 @@ TEST_F(RecoveryTest, ARecoveryWhoseAnswerNeverComesClosesAfterItsTimeout) {
     EXPECT_EQ(late.Texts(), std::vector<std::wstring>{L"collected"});
     a->Say(L"after");
     EXPECT_TRUE(PumpUntilTexts(late, {L"collected", L"after"})) << "live messages flow again";
+}
+
+TEST_F(RecoveryTest, StoredItemsThatComeAfterTheTimeoutAreStillShownOnce) {
+    Converse();
+    ChatMember& late = JoinUnanswered(300); // answered only below, too late
+    ASSERT_TRUE(PumpUntil([&] { return !late.Dlg()->Status().m_bInRecovery; }, 3000));
+    EXPECT_TRUE(late.Texts().empty());
+    // The slow answer arrives at last, one item twice.
+    Deliver(2, L"one", QXNC_CACHE_ITEM_FIRST);
+    Deliver(3, L"two", QXNC_CACHE_ITEM_MORE);
+    Deliver(3, L"two", QXNC_CACHE_ITEM_MORE);
+    Deliver(4, L"three", QXNC_CACHE_ITEM_LAST);
+    EXPECT_EQ(late.Texts(), kEarlier);
+    // The answer is over: stored items of that cache are no longer taken.
+    Deliver(9, L"stale", QXNC_CACHE_ITEM_MORE);
+    EXPECT_EQ(late.Texts(), kEarlier);
+    a->Say(L"after");
+    std::vector<std::wstring> all = kEarlier;
+    all.push_back(L"after");
+    EXPECT_TRUE(PumpUntilTexts(late, all));
+}
+
+TEST_F(RecoveryTest, TheTimeoutRunsFromTheLastItemReceived) {
+    Converse();
+    ChatMember& late = JoinUnanswered(1500);
+    ASSERT_TRUE(late.Dlg()->Status().m_bInRecovery);
+    // Items keep coming, each well within the timeout of the one before, for longer than the
+    // timeout in all: the recovery waits for its last item.
+    const DWORD dwStart = GetTickCount();
+    DWORD dwId = 2;
+    while (GetTickCount() - dwStart < 2000) {
+        Deliver(dwId++, L"item", QXNC_CACHE_ITEM_MORE);
+        ASSERT_TRUE(late.Dlg()->Status().m_bInRecovery)
+            << "closed after " << GetTickCount() - dwStart << " ms";
+        const DWORD dwStep = GetTickCount();
+        PumpUntil([&] { return GetTickCount() - dwStep >= 100; }, 1000);
+    }
+    EXPECT_TRUE(late.Texts().empty());
+    Deliver(dwId, L"last", QXNC_CACHE_ITEM_LAST);
+    EXPECT_FALSE(late.Dlg()->Status().m_bInRecovery);
+    EXPECT_EQ(late.Texts().back(), L"last");
+    EXPECT_FALSE(capture.ContainsSubstring(L"OnRecoveryTimeout"));
+}
+
+TEST_F(RecoveryTest, CloseAndStartAgainFollowsASenderThatKeepsWriting) {
+    Converse({L"one"});
+    ChatMember& late = Join(QXCHAT_FEATURE_RECOVERY | QXCHAT_FEATURE_SUBSCRIBE_STORED);
+    ASSERT_TRUE(PumpUntilReady({&late}));
+    ASSERT_TRUE(PumpUntilTexts(late, {L"one"}));
+    // A re-enrollment reads back again; its read is accepted and not answered before the window
+    // closes, with an item on its way too.
+    late.Dlg()->SetRecoveryTimeout(60000);
+    ChSelectFeature(late.H(), QXCHAT_FEATURE_RECOVERY | QXCHAT_FEATURE_SUBSCRIBE_STORED, 0, 0, 0, 0, nullptr);
+    capture.Clear();
+    ChSetRosters(late.H(), ROLE_PRESENTER);
+    control->ScriptResult(QXNC_OP_CACHE_ACTION, 0, 2);
+    ASSERT_TRUE(PumpUntil([&] { return capture.ContainsSubstring(L"ProcessRecovery Start"); }));
+    ASSERT_TRUE(late.Dlg()->Status().m_bInRecovery);
+    a->Say(L"two");
+    SendMessageW(late.Dialog(), WM_CLOSE, 0, 0);
+    ASSERT_EQ(late.Dlg()->GetHwnd(), nullptr);
+    EXPECT_FALSE(late.Dlg()->Status().m_bInRecovery);
+    EXPECT_EQ(late.Dlg()->RecoveryCount(), 0);
+    a->Say(L"three");
+    PumpPending();
+    late.Start();
+    std::vector<std::wstring> expected = {L"one", L"two", L"three"};
+    KeepWriting(L"again ", 10, expected);
+    ASSERT_TRUE(PumpUntilReady({&late}));
+    ExpectShownOnce(late, expected);
+    late.ToGroup(CHAT_ALL_USERS_ROLE_GROUP);
+    late.Say(L"back");
+    EXPECT_TRUE(PumpUntil([&] {
+        const std::vector<std::wstring> seen = a->Texts();
+        return !seen.empty() && seen.back() == L"back";
+    })) << "the started-again instance sends too";
+    EXPECT_EQ(late.InputText(), L"");
 }
 
 TEST_F(RecoveryTest, ARefusedReadIsNotWaitedFor) {

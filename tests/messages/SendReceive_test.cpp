@@ -6,9 +6,11 @@
 #include "../engine/EngineTestSupport.h"
 #include "TraceCapture.h"
 #include "engine/SoundPolicy.h"
+#include "interface/ModuleState.h"
 #include "pdu/GroupMessagePDU.h"
 #include "pdu/PrivateMessagePDU.h"
 #include "qxmem.h"
+#include "resources/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -141,6 +143,74 @@ TEST_F(SendReceiveTest, APrivateMessageIsShownByTheSenderAtOnceByTheReceiverOnAr
     EXPECT_EQ(options[0].args[0], static_cast<DWORD>(QXNC_OPTION_NEXT_SEND));
     ASSERT_EQ(a->Headers().size(), 1u);
     EXPECT_NE(a->Headers()[0].find(L"Bob"), std::wstring::npos);
+}
+
+// A send the conference refuses: the text stays in the box, nothing is shown as sent, the user
+// reads why, and the same text goes out with the next try.
+struct RefusedSend {
+    const char* label;
+    DWORD dwOp;
+    bool bPrivate;
+    const wchar_t* lpszTrace;
+};
+
+class RefusedSendTest : public SendReceiveTest, public testing::WithParamInterface<RefusedSend> {};
+
+TEST_P(RefusedSendTest, KeepsTheTextAndTellsTheUser) {
+    StartBoth();
+    if (GetParam().bPrivate)
+        a->ToUser(*b);
+    else
+        a->ToGroup(CHAT_ALL_USERS_ROLE_GROUP);
+    control->ScriptResult(GetParam().dwOp, ARM_ERROR_INVALID_STATE, 1);
+    a->Say(L"do not lose me");
+    EXPECT_EQ(a->InputText(), L"do not lose me");
+    EXPECT_TRUE(capture.ContainsSubstring(GetParam().lpszTrace)) << capture.Dump();
+    const std::wstring strNotice = QxLoadString(IDS_SEND_FAILED);
+    ASSERT_FALSE(strNotice.empty());
+    EXPECT_EQ(a->Notices(), std::vector<std::wstring>{strNotice});
+    PumpUntilQuiet();
+    EXPECT_TRUE(a->Texts().empty()) << "not shown as if sent";
+    EXPECT_TRUE(b->Texts().empty());
+
+    a->Say(a->InputText());
+    EXPECT_EQ(a->InputText(), L"");
+    EXPECT_TRUE(PumpUntilTexts(*a, {L"do not lose me"}));
+    EXPECT_TRUE(PumpUntilTexts(*b, {L"do not lose me"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Controller, RefusedSendTest,
+    testing::Values(RefusedSend{"CacheSet", QXNC_OP_CACHE_SET, false,
+                                L"Fail: CMainChatDlg::SendPublicMessage: CacheSet to group 15 returned"},
+                    RefusedSend{"SendData", QXNC_OP_SEND_DATA, true,
+                                L"Fail: CMainChatDlg::SendPrivateMessage: SendData to "}),
+    [](const testing::TestParamInfo<RefusedSend>& info) { return std::string(info.param.label); });
+
+TEST_F(SendReceiveTest, APrivateHeaderNamesPeopleAsTheParticipantListKnowsThem) {
+    StartBoth();
+    // The PDU's own names say otherwise; the participant list holds both of them.
+    auto deliver = [&](DWORD dwSender) {
+        CPrivateMessagePDU pdu;
+        pdu.SetSendId(dwSender);
+        pdu.SetRecId(b->UserId());
+        pdu.SetSenderName("Mallory");
+        pdu.SetReceiverName("Trudy");
+        pdu.SetMessageText("hello Bob");
+        EXPECT_TRUE(pdu.GenerateXMLPDU());
+        const std::string strText = pdu.GetXMLText();
+        return b->Dlg()->Sinks().Ape()->ApeDataIndication(b->Dlg()->Status().m_apeHandle, dwSender, 1, 1,
+                                                          reinterpret_cast<const BYTE*>(strText.data()),
+                                                          static_cast<DWORD>(strText.size()));
+    };
+    EXPECT_EQ(deliver(a->UserId()), 0);
+    ASSERT_EQ(b->Headers().size(), 1u);
+    EXPECT_NE(b->Headers()[0].find(L"Alice"), std::wstring::npos) << b->Headers()[0];
+    EXPECT_EQ(b->Headers()[0].find(L"Mallory"), std::wstring::npos) << b->Headers()[0];
+    // A sender nobody knows keeps the name the message gives.
+    EXPECT_EQ(deliver(777777), 0);
+    ASSERT_EQ(b->Headers().size(), 2u);
+    EXPECT_NE(b->Headers()[1].find(L"Mallory"), std::wstring::npos) << b->Headers()[1];
 }
 
 TEST_F(SendReceiveTest, TheSendOptionFollowsTheRecordingStatus) {

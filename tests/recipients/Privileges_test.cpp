@@ -86,6 +86,24 @@ TEST(HostDrivenGroups, ShowMemberListByModifyGroupListsAndRemovesMembersSorted) 
     EXPECT_EQ(s.Texts(), (Names{L"All", L"Hosts"}));
 }
 
+TEST(HostDrivenGroups, TheLocalRightsDecideAvailabilityAsInTheRightsBasedModel) {
+    // The host shows both groups; the local user may chat with neither hosts nor everyone, and
+    // the rights refresh after each addition says so in this model too.
+    Session s(kHostGroups, PRIV_ATTENDEES | PRIV_MEMBER_LIST);
+    ChAddGroup(s.H(), 0, CHAT_ROLE_GROUP, CHAT_HOST_ROLE_GROUP, L"Hosts", 0, 0, kVisible, nullptr, 0, 0);
+    ChAddGroup(s.H(), 1, CHAT_ROLE_GROUP, CHAT_ALL_USERS_ROLE_GROUP, L"All", 0, 1, kVisible, nullptr, 0, 0);
+    ASSERT_EQ(s.Texts(), (Names{L"Hosts", L"All"}));
+    auto shown = [&](int nId) { return s.Entries()[s.GroupEntry(nId)].pData->IsShown() != FALSE; };
+    EXPECT_FALSE(shown(CHAT_HOST_ROLE_GROUP));
+    EXPECT_FALSE(shown(CHAT_ALL_USERS_ROLE_GROUP));
+    ChSetPrivilege(s.H(), 0x1FF);
+    EXPECT_TRUE(shown(CHAT_HOST_ROLE_GROUP));
+    EXPECT_TRUE(shown(CHAT_ALL_USERS_ROLE_GROUP));
+    ChSetPrivilege(s.H(), static_cast<LONG>(0x1FF & ~PRIV_CHAT_HOST));
+    EXPECT_FALSE(shown(CHAT_HOST_ROLE_GROUP));
+    EXPECT_FALSE(shown(CHAT_ALL_USERS_ROLE_GROUP)) << "everyone needs the host right too";
+}
+
 TEST(GroupConfiguration, AddingTheSameGroupTwiceUpdatesItButHeadingsAlwaysAdd) {
     Session s;
     EXPECT_EQ(ChAddGroup(s.H(), 0, CHAT_ROLE_GROUP, CHAT_HOST_ROLE_GROUP, L"Hosts", 0, 0, 0, nullptr, 0, 0),
@@ -181,6 +199,26 @@ TEST(ConferenceMode2, TheRecentUsersHeadingGoesWithTheLastRecentUser) {
     s.Leave({3001});
     EXPECT_EQ(GroupIds(s), (std::vector<int>{1, 2, 3, 0, 8, 4, 0, 15, 4096, 32}));
     EXPECT_EQ(s.Dlg()->Users().Groups().FindById(33), nullptr);
+}
+
+TEST(RecentUsers, LosingTheRightsOutsideConferenceMode2DeletesEverythingUpToThePrivateChatEntry) {
+    Session s;
+    ChSetEventConfig(s.H(), QXCHAT_EVT_CONF_MODE, 2, 0, nullptr);
+    s.Arrive({{3001, 50001, "Olga"}, {3002, 50002, "Pete"}});
+    ChAddAUser(s.H(), 3001, 0, 0, nullptr, nullptr, 0, 0);
+    ChAddAUser(s.H(), 3002, 0, 0, nullptr, nullptr, 0, 0);
+    ASSERT_EQ(GroupIds(s), (std::vector<int>{1, 2, 3, 0, 8, 4, 0, 15, 4096, 33, 32}));
+    ASSERT_EQ(s.MembersUnder(CHAT_SEPARATE_ROLE_GROUP), (Names{L"Pete", L"Olga"}));
+    // Another conference mode keeps the mode-2 flag; then the rights go.
+    ChSetEventConfig(s.H(), QXCHAT_EVT_CONF_MODE, 3, 0, nullptr);
+    ChSetPrivilege(s.H(), static_cast<LONG>(PRIV_ATTENDEES | PRIV_CHAT_HOST | PRIV_CHAT_PRESENTER |
+                                            PRIV_MEMBER_LIST | PRIV_CHAT_PANELIST));
+    EXPECT_TRUE(s.MembersUnder(CHAT_SEPARATE_ROLE_GROUP).empty());
+    EXPECT_EQ(GroupIds(s), (std::vector<int>{1, 2, 3, 0, 8, 4, 0, 15, 4096, 32}))
+        << "the recent users' heading went with them";
+    const int nSeparator = s.GroupEntry(CHAT_SEPARATE_ROLE_GROUP);
+    ASSERT_GE(nSeparator, 0);
+    EXPECT_EQ(s.Entries()[nSeparator + 1].pData->GroupId(), CHAT_PRIVATE_CHAT_GROUP);
 }
 
 } // namespace

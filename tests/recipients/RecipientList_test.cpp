@@ -70,6 +70,20 @@ TEST(RecipientList, TheLocalUserInvisibleAndExcludedParticipantsAreNeverListed) 
     EXPECT_EQ(s.MembersUnder(CHAT_ALL_USERS_ROLE_GROUP), Names{L"Visible"});
 }
 
+TEST(RecipientList, ANamelessParticipantCostsNobodyElseTheirEntry) {
+    Session s;
+    AddMemberGroup(s, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone", 1);
+    TraceCapture capture;
+    s.Arrive({{2001, 40001, "Anna"}, {2002, 40002, ""}, {2003, 40003, "Zed"}});
+    EXPECT_EQ(s.MembersUnder(CHAT_ALL_USERS_ROLE_GROUP), (Names{L"Anna", L"Zed"}));
+    // Every rights refresh lists the members again, the nameless one still first of the two.
+    ChSetPrivilege(s.H(), 0x1F7);
+    EXPECT_TRUE(s.MembersUnder(CHAT_ALL_USERS_ROLE_GROUP).empty());
+    ChSetPrivilege(s.H(), 0x1FF);
+    EXPECT_EQ(s.MembersUnder(CHAT_ALL_USERS_ROLE_GROUP), (Names{L"Anna", L"Zed"}));
+    EXPECT_NE(s.Dlg()->Users().FindByNodeId(2002), nullptr) << "listed as a participant all the same";
+}
+
 TEST(RecipientList, ARenamedParticipantMovesToItsNewPlace) {
     Session s;
     AddMemberGroup(s, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone");

@@ -36,7 +36,19 @@ TraceCapture::~TraceCapture() {
     FreeLibrary(static_cast<HMODULE>(m_hLibrary));
 }
 
+namespace {
+thread_local int t_nStoring = 0;
+} // namespace
+
+bool TraceCapture::Storing() {
+    return t_nStoring > 0;
+}
+
 void __stdcall TraceCapture::OnLine(void* ctx, const wchar_t* line) {
+    struct StoringMark {
+        StoringMark() { ++t_nStoring; }
+        ~StoringMark() { --t_nStoring; }
+    } mark;
     // Called from inside the trace library: nothing may be thrown back into it.
     try {
         auto* self = static_cast<TraceCapture*>(ctx);

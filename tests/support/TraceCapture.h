@@ -24,6 +24,9 @@ public:
     // False when tlmtrace.dll or its sink entries could not be found (a test failure is also
     // reported then).
     bool Attached() const { return m_bAttached; }
+    // True while a capture stores a line on this thread: a test that makes allocations fail
+    // on purpose leaves the capture's own alone.
+    static bool Storing();
 
 private:
     static void __stdcall OnLine(void* ctx, const wchar_t* line);
