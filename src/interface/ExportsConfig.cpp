@@ -10,8 +10,10 @@
 
 namespace {
 
-// Ends the first top-level window titled with one of the module's file-dialog titles.
-LONG DestroyModalDialog() {
+// Ends the instance's read-only question, then the first top-level window titled with one of
+// the module's file-dialog titles.
+LONG DestroyModalDialog(Cchat* pChat) {
+    LONG lResult = pChat->Transcript().EndReadOnlyQuestion() ? 1 : 0;
     for (UINT id : {IDS_SAVE_TITLE, IDS_OPEN_TITLE}) {
         const std::wstring title = QxLoadString(id);
         if (title.empty()) continue; // an empty title would match untitled windows
@@ -20,7 +22,7 @@ LONG DestroyModalDialog() {
             return 1;
         }
     }
-    return 0;
+    return lResult;
 }
 
 // The caller's buffer as the enter line shows it: at most its capacity, never past it.
@@ -49,7 +51,7 @@ LONG __stdcall ChSaveChatNameAndPath(QXHCOMPONENT hComponent, const wchar_t* lps
                 lResult = 1;
             else {
                 const std::wstring full = QxJoinSavePath(lpszPath, lpszName);
-                lResult = full.empty() ? 3 : pChat->SaveChatTo(full.c_str());
+                lResult = full.empty() ? 3 : pChat->Transcript().SaveCopyTo(full);
             }
         }
         Trace(L"/#### ChSaveChatNameAndPath exit: return = %d ####/", lResult);
@@ -111,7 +113,7 @@ LONG __stdcall ChChatToAttendee(QXHCOMPONENT hComponent, DWORD dwNodeId) {
 LONG __stdcall ChDestroyModalDialog(QXHCOMPONENT hComponent) {
     return QxGuarded(L"ChDestroyModalDialog", 0L, [&] {
         Trace(L"/@@@@ ChDestroyModalDialog enter: hComponent=%d @@@@/", QxHv(hComponent));
-        LONG lResult = hComponent ? DestroyModalDialog() : 0;
+        LONG lResult = hComponent ? DestroyModalDialog(QxChatOf(hComponent)) : 0;
         Trace(L"/#### ChDestroyModalDialog exit: return= %X ####/", lResult);
         return lResult;
     });
