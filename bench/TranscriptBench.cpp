@@ -5,6 +5,7 @@
 //
 // transcript_bench.exe [messages] [repetitions]
 #include "BenchClock.h"
+#include "interface/ModuleState.h"
 #include "transcript/Transcript.h"
 #include "window/MessageContainer.h"
 #include "window/MessageWindow.h"
@@ -90,23 +91,16 @@ size_t RawReadAndSplit(const std::wstring& path) {
     return records.size();
 }
 
-// The loader without the list: mapped, checked, every record read into its two items.
+// The loader without the list: mapped, checked, and every record read into its fields.
 size_t LoadWithoutList(const std::wstring& path) {
     QxMappedFile file;
     if (!file.Open(path)) return 0;
-    std::vector<std::unique_ptr<MessageItem>> items;
+    size_t nMessages = 0;
     QxReadTranscriptBytes(file.Data(), file.Size(), [&](const QxTranscriptRecord& r) {
-        if (!QxRecordIsMessage(r)) return true;
-        items.push_back(NewItem(ITEM_HEADER, r.senderPart + r.restPart));
-        auto text = NewItem(ITEM_TEXT, r.text);
-        text->date = r.date;
-        text->time = r.time;
-        text->senderPart = r.senderPart;
-        text->restPart = r.restPart;
-        items.push_back(std::move(text));
+        nMessages += QxRecordIsMessage(r);
         return true;
     });
-    return items.size() / 2;
+    return nMessages;
 }
 
 template <typename F> double MedianMs(int nRuns, F f) {
@@ -119,11 +113,28 @@ template <typename F> double MedianMs(int nRuns, F f) {
     return Median(times);
 }
 
+// Runs the measured work and its baseline by turns, so that a busy machine slows both alike.
+template <typename F, typename G> void MedianPairMs(int nRuns, F f, G g, double& fMs, double& gMs) {
+    std::vector<double> a, b;
+    for (int i = 0; i < nRuns; ++i) {
+        double t0 = NowMs();
+        f();
+        a.push_back(NowMs() - t0);
+        t0 = NowMs();
+        g();
+        b.push_back(NowMs() - t0);
+    }
+    fMs = Median(a);
+    gMs = Median(b);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const int nMessages = argc > 1 ? atoi(argv[1]) : 100000;
-    const int nRuns = argc > 2 ? atoi(argv[2]) : 5;
+    const int nRuns = argc > 2 ? atoi(argv[2]) : 9;
+    // The texts and menus come from the resource library, as an instance loads it.
+    if (HMODULE hRes = LoadLibraryW((QxModuleFolder() + L"qxres.dll").c_str())) QxSetResourceModule(hRes);
     const HWND hHost = MakeHost();
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
@@ -140,13 +151,16 @@ int main(int argc, char** argv) {
     CTranscript transcript(
         {[pList] { return pList; }, [] { return 0UL; }, [] { return 0L; }, [hHost] { return hHost; }});
 
-    const double saveMs = MedianMs(nRuns, [&] { transcript.SaveTranscript(saved, SAVE_USER); });
+    transcript.SaveTranscript(saved, SAVE_USER);
     const std::vector<char> bytes = ReadWhole(saved);
-    const double rawWriteMs = MedianMs(nRuns, [&] { RawWrite(raw, bytes); });
-
+    double saveMs = 0, rawWriteMs = 0, loadMs = 0, rawReadMs = 0;
+    MedianPairMs(
+        nRuns, [&] { transcript.SaveTranscript(saved, SAVE_USER); }, [&] { RawWrite(raw, bytes); }, saveMs,
+        rawWriteMs);
     size_t nLoaded = 0, nSplit = 0;
-    const double loadMs = MedianMs(nRuns, [&] { nLoaded = LoadWithoutList(saved); });
-    const double rawReadMs = MedianMs(nRuns, [&] { nSplit = RawReadAndSplit(saved); });
+    MedianPairMs(
+        nRuns, [&] { nLoaded = LoadWithoutList(saved); }, [&] { nSplit = RawReadAndSplit(saved); }, loadMs,
+        rawReadMs);
 
     // The whole load into a fresh list: the difference is the list's append and layout.
     HWND hOther = QxCreateMessageContainer(hHost);

@@ -59,13 +59,9 @@ MessageItem Item(DWORD kind, const std::wstring& sender, const std::wstring& res
 std::vector<Bytes> Seeds() {
     std::vector<Bytes> seeds;
     std::wstring current;
-    const wchar_t* texts[] = {L"hello",
-                              L"two\r\nlines",
-                              L"tab\tinside",
-                              L"\xD83D\xDE00 smile",
-                              L"www.example.com ok",
-                              L"a",
-                              std::wstring(600, L'x').c_str()};
+    const std::wstring texts[] = {
+        L"hello", L"two\r\nlines",        L"tab\tinside", L"\xD83D\xDE00 smile", L"www.example.com ok",
+        L"a",     std::wstring(600, L'x')};
     for (int i = 0; i < 7; ++i) {
         QxAppendRecord(Item(ITEM_TEXT, L"Ann", L" to Everyone:", texts[i]), current);
         if (i % 3 == 0) QxAppendRecord(Item(ITEM_NOTICE, L"", L"", L"Bob joined the chat"), current);

@@ -50,7 +50,7 @@ public:
     explicit RecordProducer(const CMessageWindow& list) : m_list(list) {}
     bool operator()(std::wstring& out) {
         const int nCount = m_list.GetItemCount();
-        for (int nBatch = 0; m_nNext < nCount && nBatch < 64; ++m_nNext, ++nBatch) {
+        for (int nBatch = 0; m_nNext < nCount && nBatch < 256; ++m_nNext, ++nBatch) {
             const MessageItem& item = m_list.GetItem(m_nNext);
             if (!QxIsRecordKind(item.kind)) continue;
             if (!m_bMarked) out.push_back(kByteOrderMark), m_bMarked = true;

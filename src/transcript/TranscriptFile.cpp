@@ -5,7 +5,7 @@ namespace {
 QxTranscriptFileCalls g_calls;
 
 // Text is written whenever this many characters are waiting.
-constexpr size_t kFlushChars = 64 * 1024;
+constexpr size_t kFlushChars = 128 * 1024;
 
 // A handle closed through the replaceable close call unless released first.
 class FileHandle {
@@ -55,6 +55,11 @@ std::wstring NewFileBeside(const std::wstring& strPath) {
     return std::wstring();
 }
 
+bool IsReadOnly(const std::wstring& strPath) {
+    const DWORD dwAttributes = GetFileAttributesW(strPath.c_str());
+    return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY);
+}
+
 } // namespace
 
 QxTranscriptFileCalls QxSetTranscriptFileCalls(const QxTranscriptFileCalls& calls) {
@@ -78,7 +83,7 @@ QxWriteResult QxWriteTranscriptFile(const std::wstring& strPath,
 
     QxWriteResult result = QxWriteResult::Ok;
     std::wstring buffer;
-    buffer.reserve(kFlushChars * 2);
+    buffer.reserve(kFlushChars + kFlushChars / 4);
     bool bMore = true;
     while (bMore) {
         bMore = producer(buffer);
@@ -91,8 +96,10 @@ QxWriteResult QxWriteTranscriptFile(const std::wstring& strPath,
         }
     }
     if (!file.Close() && result == QxWriteResult::Ok) result = QxWriteResult::CloseFailed;
+    // A read-only file is never replaced (whatever the file system's move would do with it): the
+    // caller decides whether to lift that first.
     if (result == QxWriteResult::Ok &&
-        !MoveFileExW(strNew.c_str(), strPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        (IsReadOnly(strPath) || !MoveFileExW(strNew.c_str(), strPath.c_str(), MOVEFILE_REPLACE_EXISTING)))
         result = QxWriteResult::ReplaceFailed;
     if (result != QxWriteResult::Ok) DeleteFileW(strNew.c_str());
     return result;

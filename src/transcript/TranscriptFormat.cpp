@@ -76,10 +76,21 @@ bool TwoSpacesAt(const wchar_t* p, size_t n, size_t i) {
     return i + 2 <= n && p[i] == L' ' && p[i + 1] == L' ';
 }
 
+// The cut length of a field of nLength characters (see QxCutField).
+size_t CutLength(const wchar_t* pText, size_t nLength, size_t nMax) {
+    if (nLength <= nMax) return nLength;
+    return nMax > 0 && IsHighSurrogate(pText[nMax - 1]) ? nMax - 1 : nMax;
+}
+
+// Fields are assigned into the record's strings, whose room is reused from record to record.
+void AssignCut(std::wstring& out, const wchar_t* pText, size_t nLength, size_t nMax) {
+    out.assign(pText, CutLength(pText, nLength, nMax));
+}
+
 // The text of [nBegin, nEnd) without one trailing tab.
-std::wstring FieldBeforeRun(const wchar_t* p, size_t nBegin, size_t nEnd, size_t nMax) {
+void AssignBeforeRun(std::wstring& out, const wchar_t* p, size_t nBegin, size_t nEnd) {
     if (nEnd > nBegin && p[nEnd - 1] == L'\t') --nEnd;
-    return QxCutField(p + nBegin, nEnd - nBegin, nMax);
+    AssignCut(out, p + nBegin, nEnd - nBegin, kTranscriptFieldMax);
 }
 
 } // namespace
@@ -97,10 +108,7 @@ void QxAppendRecord(const MessageItem& item, std::wstring& out) {
 }
 
 std::wstring QxCutField(const wchar_t* pText, size_t nLength, size_t nMax) {
-    if (nLength <= nMax) return std::wstring(pText, nLength);
-    size_t n = nMax;
-    if (n > 0 && IsHighSurrogate(pText[n - 1])) --n;
-    return std::wstring(pText, n);
+    return std::wstring(pText, CutLength(pText, nLength, nMax));
 }
 
 bool QxCheckTranscriptLayout(const wchar_t* p, size_t n) {
@@ -140,8 +148,8 @@ size_t QxReadTranscriptRecords(const wchar_t* p, size_t n,
         const size_t tab2 = tabs.Find(tab1 + 1);
         record.bCurrentLayout = TwoSpacesAt(p, n, tab1 + 1) && tab2 != npos && TwoSpacesAt(p, n, tab2 + 1);
         if (record.bCurrentLayout) {
-            record.date = FieldBeforeRun(p, pos, run1, kTranscriptFieldMax);
-            record.time = FieldBeforeRun(p, run1 + nRun, run2, kTranscriptFieldMax);
+            AssignBeforeRun(record.date, p, pos, run1);
+            AssignBeforeRun(record.time, p, run1 + nRun, run2);
         } else {
             record.date.clear();
             record.time.clear();
@@ -152,8 +160,8 @@ size_t QxReadTranscriptRecords(const wchar_t* p, size_t n,
         const wchar_t* pMark = wmemchr(p + headerStart, kSenderMark, headerTab - headerStart);
         if (pMark) {
             const size_t mark = static_cast<size_t>(pMark - p);
-            record.senderPart = QxCutField(p + headerStart, mark - headerStart, kTranscriptFieldMax);
-            record.restPart = QxCutField(pMark + 1, headerTab - mark - 1, kTranscriptFieldMax);
+            AssignCut(record.senderPart, p + headerStart, mark - headerStart, kTranscriptFieldMax);
+            AssignCut(record.restPart, pMark + 1, headerTab - mark - 1, kTranscriptFieldMax);
         } else {
             record.senderPart.clear();
             record.restPart.clear();
@@ -163,7 +171,7 @@ size_t QxReadTranscriptRecords(const wchar_t* p, size_t n,
         if (end == npos) end = crlf.Find(textStart), nEndLength = 2;
         if (end == npos) end = lf.Find(textStart), nEndLength = 1;
         if (end == npos) break;
-        record.text = QxCutField(p + textStart, end - textStart, kTranscriptTextMax);
+        AssignCut(record.text, p + textStart, end - textStart, kTranscriptTextMax);
         ++nRecords;
         if (!sink(record)) break;
         pos = end + nEndLength;

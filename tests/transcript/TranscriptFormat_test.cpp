@@ -40,7 +40,7 @@ TEST(TranscriptRecord, LongRecordsAreWrittenWhole) {
     const std::wstring sender(400, L's'), rest(400, L'r'), text = std::wstring(999, L'x') + L"!";
     const std::wstring record = Encode({Message(sender, rest, text, std::wstring(200, L'd'), L"t")});
     EXPECT_GT(record.size(), 1499u);
-    EXPECT_EQ(record.substr(record.size() - 4), L"x!\r\n\n");
+    EXPECT_EQ(record.substr(record.size() - 5), L"x!\r\n\n");
     EXPECT_NE(record.find(sender + L"\v" + rest + L"\t" + text), std::wstring::npos);
 }
 

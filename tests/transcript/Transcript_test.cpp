@@ -200,8 +200,8 @@ TEST_F(TranscriptTest, FailedSavesKeepThePreviousFileItsAttributesAndTheFlag) {
     for (const FailureCase& c : cases) {
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         ASSERT_TRUE(WriteBytes(path, previous));
-        const DWORD attributes = c.readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_ARCHIVE;
-        SetFileAttributesW(path.c_str(), attributes);
+        SetFileAttributesW(path.c_str(), c.readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_ARCHIVE);
+        const DWORD attributes = GetFileAttributesW(path.c_str());
         std::vector<DialogAnswerer::Step> steps;
         if (c.readOnly) steps.push_back({Str(IDS_TITLE), DialogAnswerer::Press(IDYES)});
         if (c.boxText) steps.push_back({Str(IDS_TITLE), DialogAnswerer::Press(IDOK)});
