@@ -91,5 +91,10 @@ private:
 // 2000 ms. True when such a window was found.
 bool QxNotifyHostOfFileDialog();
 
+// ChDestroyModalDialog: ends the instance's read-only question when it is open, then the first
+// top-level window of this process titled as the save dialog or, without one, as the open dialog,
+// as its Cancel button would. 1 when something was ended.
+LONG QxDestroyModalDialog(CTranscript& transcript);
+
 // The user's documents folder, empty when the platform has none.
 std::wstring QxDocumentsFolder();

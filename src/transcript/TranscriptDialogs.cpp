@@ -93,6 +93,23 @@ bool QxNotifyHostOfFileDialog() {
     return true;
 }
 
+LONG QxDestroyModalDialog(CTranscript& transcript) {
+    const LONG lResult = transcript.EndReadOnlyQuestion() ? 1 : 0;
+    for (UINT id : {IDS_SAVE_TITLE, IDS_OPEN_TITLE}) {
+        const std::wstring title = QxLoadString(id);
+        if (title.empty()) continue; // an empty title would match untitled windows
+        HWND hDlg = FindWindowW(nullptr, title.c_str());
+        DWORD dwProcess = 0;
+        if (hDlg) GetWindowThreadProcessId(hDlg, &dwProcess);
+        if (!hDlg || dwProcess != GetCurrentProcessId()) continue;
+        // The file dialogs read any end code other than 0 as OK and would save or load what their
+        // file box holds: they are cancelled through their own Cancel button instead.
+        SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return 1;
+    }
+    return lResult;
+}
+
 std::wstring CTranscript::InitialFolder() const {
     const std::wstring folder =
         QxInitialFolder(m_strLastFolder, QxDocumentsFolder(), QxLoadString(IDS_FALLBACK_FOLDER));

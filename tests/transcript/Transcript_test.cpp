@@ -490,14 +490,38 @@ TEST_F(TranscriptTest, TheReadOnlyQuestionCanBeEndedFromOutside) {
     const std::wstring path = folder / L"ro.txt";
     ASSERT_TRUE(WriteBytes(path, Bytes(L"old", true)));
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
-    bool bEnded = false;
-    CallWindow call([&] { bEnded = transcript->EndReadOnlyQuestion(); });
+    LONG lEnded = -1;
+    CallWindow call([&] { lEnded = QxDestroyModalDialog(*transcript); });
     const HWND hCall = call.Get();
     DialogAnswerer answerer({{Str(IDS_TITLE), [hCall](HWND) { PostMessageW(hCall, WM_APP, 0, 0); }}});
     EXPECT_EQ(transcript->SaveTo(path.c_str()), 1) << "ended means no";
-    EXPECT_TRUE(bEnded);
+    EXPECT_EQ(lEnded, 1);
     EXPECT_FALSE(transcript->EndReadOnlyQuestion()) << "nothing open any more";
+    EXPECT_EQ(QxDestroyModalDialog(*transcript), 0);
     EXPECT_EQ(FileBytes(path), Bytes(L"old", true));
+}
+
+TEST_F(TranscriptTest, DestroyModalDialogEndsTheSaveAndOpenDialogs) {
+    AddMessage(L"Ann", L"hello");
+    LONG lEnded = -1;
+    CallWindow call([&] { lEnded = QxDestroyModalDialog(*transcript); });
+    const HWND hCall = call.Get();
+    const auto endFromTheHost = [hCall](HWND) { PostMessageW(hCall, WM_APP, 0, 0); };
+    {
+        DialogAnswerer answerer({{Str(IDS_SAVE_TITLE), endFromTheHost}});
+        EXPECT_EQ(transcript->SaveAs(), 1);
+        EXPECT_EQ(lEnded, 1);
+        EXPECT_TRUE(answerer.Unexpected().empty());
+    }
+    lEnded = -1;
+    {
+        DialogAnswerer answerer({{Str(IDS_OPEN_TITLE), endFromTheHost}});
+        transcript->Load();
+        EXPECT_EQ(lEnded, 1);
+        EXPECT_TRUE(answerer.Unexpected().empty());
+    }
+    EXPECT_EQ(list->GetItemCount(), 2) << "nothing was loaded";
+    EXPECT_TRUE(list->IsUnsaved()) << "nothing was saved";
 }
 
 TEST(TranscriptErrors, CodesChooseTheirTexts) {
