@@ -167,10 +167,13 @@ size_t QxReadTranscriptRecords(const wchar_t* p, size_t n,
             record.restPart.clear();
         }
         const size_t textStart = headerTab + 1;
-        size_t end = crlflf.Find(textStart), nEndLength = 3;
-        if (end == npos) end = crlf.Find(textStart), nEndLength = 2;
-        if (end == npos) end = lf.Find(textStart), nEndLength = 1;
+        // Every end holds an LF: without one nothing else needs looking for.
+        size_t end = lf.Find(textStart), nEndLength = 1;
         if (end == npos) break;
+        if (const size_t full = crlflf.Find(textStart); full != npos)
+            end = full, nEndLength = 3;
+        else if (const size_t pair = crlf.Find(textStart); pair != npos)
+            end = pair, nEndLength = 2;
         AssignCut(record.text, p + textStart, end - textStart, kTranscriptTextMax);
         ++nRecords;
         if (!sink(record)) break;
