@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the benchmarks under Wine inside a virtual display: the roster benchmark (further
 # arguments go to it: participants, repetitions, "notrace"), then the message benchmark
-# (arguments from MESSAGE_BENCH_ARGS: round trips, burst size, "notrace").
+# (arguments from MESSAGE_BENCH_ARGS: round trips, burst size, "notrace"), then the transcript
+# benchmark.
 set -euo pipefail
 source "$(dirname "$0")/wine-session.sh"
 shift || true
@@ -9,3 +10,6 @@ cd "$build/bin"
 xvfb "$build/wine-run" "$build/bin/roster_bench.exe" "$@"
 # shellcheck disable=SC2086 # the arguments are words on purpose
 xvfb "$build/wine-run" "$build/bin/message_bench.exe" ${MESSAGE_BENCH_ARGS:-}
+# The transcript benchmark (arguments from TRANSCRIPT_BENCH_ARGS: messages, repetitions).
+# shellcheck disable=SC2086
+xvfb "$build/wine-run" "$build/bin/transcript_bench.exe" ${TRANSCRIPT_BENCH_ARGS:-}

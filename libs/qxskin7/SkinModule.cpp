@@ -60,3 +60,26 @@ extern "C" BOOL __stdcall SkinGetDiagnostics(QXSKIN_DIAGNOSTICS* pDiagnostics) {
     pDiagnostics->lLiveInstances = g_state.liveInstances;
     return TRUE;
 }
+
+namespace {
+
+// The owner only when it is a window of this thread: a modal box disables its owner, which must
+// not be another thread's window.
+HWND BoxOwner(HWND hOwner) {
+    return hOwner && IsWindow(hOwner) && GetWindowThreadProcessId(hOwner, nullptr) == GetCurrentThreadId()
+               ? hOwner
+               : nullptr;
+}
+
+} // namespace
+
+extern "C" int __stdcall SkinMessageBox(HWND hOwner, LPCWSTR lpszText, LPCWSTR lpszTitle, UINT uIcon) {
+    const UINT uType = MB_OK | (uIcon & MB_ICONMASK) | MB_SETFOREGROUND;
+    return MessageBoxW(BoxOwner(hOwner), lpszText ? lpszText : L"", lpszTitle ? lpszTitle : L"", uType);
+}
+
+extern "C" int __stdcall SkinQuestionBox(HWND hOwner, LPCWSTR lpszText, LPCWSTR lpszTitle) {
+    const int nAnswer = MessageBoxW(BoxOwner(hOwner), lpszText ? lpszText : L"", lpszTitle ? lpszTitle : L"",
+                                    MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND);
+    return nAnswer == IDYES || nAnswer == 0 ? nAnswer : IDNO;
+}

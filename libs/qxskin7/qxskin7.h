@@ -46,6 +46,20 @@ typedef void(__stdcall* PFN_SkinInstanceAttach)(void);
 typedef void(__stdcall* PFN_SkinInstanceDetach)(void);
 typedef BOOL(__stdcall* PFN_SkinGetDiagnostics)(QXSKIN_DIAGNOSTICS*);
 
+/* Message boxes: modal dialogs titled lpszTitle, owned by hOwner (may be NULL). */
+#define QXSKIN_ORD_MESSAGE_BOX 5121
+#define QXSKIN_ORD_QUESTION_BOX 5122
+
+/* Shows lpszText with an OK button and the icon of uIcon (an MB_ICON* value, 0 for none);
+ * returns IDOK, or 0 when the box could not be shown. */
+int __stdcall SkinMessageBox(HWND hOwner, LPCWSTR lpszText, LPCWSTR lpszTitle, UINT uIcon);
+/* Asks lpszText with Yes and No buttons; returns IDYES, IDNO (also when the box is closed
+ * otherwise), or 0 when it could not be shown. */
+int __stdcall SkinQuestionBox(HWND hOwner, LPCWSTR lpszText, LPCWSTR lpszTitle);
+
+typedef int(__stdcall* PFN_SkinMessageBox)(HWND, LPCWSTR, LPCWSTR, UINT);
+typedef int(__stdcall* PFN_SkinQuestionBox)(HWND, LPCWSTR, LPCWSTR);
+
 #ifdef __cplusplus
 }
 #endif

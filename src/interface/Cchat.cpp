@@ -6,8 +6,12 @@
 #include "qxskin7.h"
 #include "trace/Trace.h"
 #include "window/MainChatDlg.h"
+#include "window/MessageContainer.h"
 
-Cchat::Cchat(HWND hWndParent) : m_hWndParent(hWndParent) {
+Cchat::Cchat(HWND hWndParent)
+    : m_hWndParent(hWndParent),
+      m_transcript({[this] { return MessageList(); }, [this] { return m_pDlg->Features().m_dwFeature1; },
+                    [this] { return m_lMeetingType; }, [this] { return m_hWndParent; }}) {
     // The dialog object does not read resources in its constructor; creating it before the
     // resource library is loaded means a failed construction leaves no library behind.
     m_pDlg = std::make_unique<CMainChatDlg>();
@@ -32,27 +36,33 @@ bool Cchat::DialogWindowExists() const {
     return m_pDlg && m_pDlg->HasWindow();
 }
 
-// Without the transcript component nothing is saved: the save operations answer "not done".
-LONG Cchat::SaveChat(LONG /*bSaveAs*/) {
-    return 1;
-}
-LONG Cchat::AutoSaveChat() {
-    return 1;
-}
-LONG Cchat::SaveChatTo(const wchar_t* /*lpszFileName*/) {
-    return 1;
+CMessageWindow* Cchat::MessageList() const {
+    if (!DialogWindowExists() || !m_pDlg->Controls().m_hMessageWnd) return nullptr;
+    return QxMessageList(m_pDlg->Controls().m_hMessageWnd);
 }
 
-LONG Cchat::SetSaveChatFileName(const wchar_t* /*lpszFileName*/) {
+LONG Cchat::SaveChat(LONG bSaveAs) {
+    return bSaveAs ? m_transcript.SaveAs() : m_transcript.Save();
+}
+LONG Cchat::AutoSaveChat() {
+    return m_transcript.AutoSave();
+}
+LONG Cchat::SaveChatTo(const wchar_t* lpszFileName) {
+    return m_transcript.SaveTo(lpszFileName);
+}
+
+LONG Cchat::SetSaveChatFileName(const wchar_t* lpszFileName) {
+    m_transcript.SetSaveChatFileName(lpszFileName);
     return 0;
 }
 
 LONG Cchat::SetAutoSavePath(const wchar_t* lpszFolder) {
-    if (!DialogWindowExists()) return 0;
-    return lpszFolder ? 0 : 1;
+    m_transcript.SetAutoSavePath(lpszFolder);
+    return 0;
 }
 
 LONG Cchat::PrintChat() {
+    m_transcript.Print();
     return 0;
 }
 
@@ -124,12 +134,12 @@ LONG Cchat::Chat1(const wchar_t* lpszServerAddress, LONG confHandle, LONG lChatR
 }
 
 LONG Cchat::GetSaveChatState(LONG* plState) {
-    // No message list yet: nothing is shown, so there is nothing to save.
-    if (plState) *plState = 0;
+    if (plState) *plState = m_transcript.SaveState();
     return 0;
 }
 
 LONG Cchat::LoadChat() {
+    m_transcript.Load();
     return 0;
 }
 
@@ -160,9 +170,7 @@ LONG Cchat::GetMaxMinWidth(LONG bIsMax, LONG* plWidth) {
 LONG Cchat::GetSavedFileName(wchar_t* lpszFileName, LONG reserved) {
     if (!m_pDlg) return 0;
     if (!lpszFileName) return 1;
-    // The name of the last save; nothing has been saved by this build.
-    const std::wstring savedName;
-    return QxCopyShortFileName(savedName, lpszFileName, reserved);
+    return QxCopyShortFileName(m_transcript.FileName(), lpszFileName, reserved);
 }
 
 LONG Cchat::ServerSideRecordingStatus(DWORD dwStatus) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "qxchat.h"
+#include "transcript/Transcript.h"
 
 class CMainChatDlg;
 
@@ -60,6 +61,7 @@ public:
     HWND GetHwnd() const { return m_hWnd; }
 
     CMainChatDlg* Dialog() const { return m_pDlg.get(); }
+    CTranscript& Transcript() { return m_transcript; }
     HWND HostWindow() const { return m_hWndParent; }
     LONG Roster() const { return m_lRoster; }
     void SetRoster(LONG lRoster) { m_lRoster = lRoster; }
@@ -92,6 +94,8 @@ private:
     BOOL OnServiceNotify(WPARAM wParam);
     LRESULT OnNotify(NMHDR* pHdr, BOOL& bHandled);
     bool DialogWindowExists() const;
+    // The dialog's message list; null while the dialog window does not exist.
+    CMessageWindow* MessageList() const;
 
     // Window part.
     HWND m_hWnd = nullptr;
@@ -109,6 +113,7 @@ private:
     LONG m_lMeetingType = 0;
     // The resource library this instance loaded, freed with it.
     HMODULE m_hResLibrary = nullptr;
+    CTranscript m_transcript;
 };
 
 // QxNewInstance's work: construct, create the instance window, attach to the UI library, give

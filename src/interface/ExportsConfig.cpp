@@ -10,19 +10,6 @@
 
 namespace {
 
-// Ends the first top-level window titled with one of the module's file-dialog titles.
-LONG DestroyModalDialog() {
-    for (UINT id : {IDS_SAVE_TITLE, IDS_OPEN_TITLE}) {
-        const std::wstring title = QxLoadString(id);
-        if (title.empty()) continue; // an empty title would match untitled windows
-        if (HWND hDlg = FindWindowW(nullptr, title.c_str())) {
-            EndDialog(hDlg, IDCANCEL);
-            return 1;
-        }
-    }
-    return 0;
-}
-
 // The caller's buffer as the enter line shows it: at most its capacity, never past it.
 std::wstring BufferText(const wchar_t* lpszBuffer, LONG nCapacity) {
     std::wstring text;
@@ -49,7 +36,7 @@ LONG __stdcall ChSaveChatNameAndPath(QXHCOMPONENT hComponent, const wchar_t* lps
                 lResult = 1;
             else {
                 const std::wstring full = QxJoinSavePath(lpszPath, lpszName);
-                lResult = full.empty() ? 3 : pChat->SaveChatTo(full.c_str());
+                lResult = full.empty() ? 3 : pChat->Transcript().SaveCopyTo(full);
             }
         }
         Trace(L"/#### ChSaveChatNameAndPath exit: return = %d ####/", lResult);
@@ -111,7 +98,7 @@ LONG __stdcall ChChatToAttendee(QXHCOMPONENT hComponent, DWORD dwNodeId) {
 LONG __stdcall ChDestroyModalDialog(QXHCOMPONENT hComponent) {
     return QxGuarded(L"ChDestroyModalDialog", 0L, [&] {
         Trace(L"/@@@@ ChDestroyModalDialog enter: hComponent=%d @@@@/", QxHv(hComponent));
-        LONG lResult = hComponent ? DestroyModalDialog() : 0;
+        LONG lResult = hComponent ? QxDestroyModalDialog(QxChatOf(hComponent)->Transcript()) : 0;
         Trace(L"/#### ChDestroyModalDialog exit: return= %X ####/", lResult);
         return lResult;
     });

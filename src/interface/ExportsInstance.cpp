@@ -249,7 +249,10 @@ LONG __stdcall ChLoadRestoredChat(QXHCOMPONENT hComponent, const wchar_t* lpszFi
     return QxGuarded(L"ChLoadRestoredChat", 0L, [&] {
         Trace(L"/@@@@ ChLoadRestoredChat enter: hComponent=%d,lpszFile = %s @@@@/", QxHv(hComponent),
               QxTraceText(lpszFile));
-        // Loading a restored transcript comes with the transcript component.
+        if (hComponent) {
+            QxArgCopy file(lpszFile);
+            QxChatOf(hComponent)->Transcript().LoadRestored(file.Get());
+        }
         Trace(L"/#### ChLoadRestoredChat exit: ####/");
         return 0L;
     });

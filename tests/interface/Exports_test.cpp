@@ -329,9 +329,45 @@ TEST_F(ExportsTest, SaveChatNameAndPathResults) {
     EXPECT_EQ(api.ChSaveChatNameAndPath(h, nullptr, L"C:\\x"), 3);
     EXPECT_EQ(api.ChSaveChatNameAndPath(h, L"a.txt", L"C:\\x"), 1) << "no dialog window yet";
     ASSERT_EQ(api.ChChat1(h, L"srv", 1, 1, L"me", 1, nullptr), 0);
-    // The transcript writer is not part of this build: nothing is saved, and it says so.
-    EXPECT_EQ(api.ChSaveChatNameAndPath(h, L"a.txt", L"C:\\x"), 1);
+    // The folder gets one backslash before the name, whether or not it ends in one.
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"qxexp" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    EXPECT_EQ(api.ChSaveChatNameAndPath(h, L"a.txt", folder.c_str()), 0);
+    EXPECT_EQ(api.ChSaveChatNameAndPath(h, L"b.txt", (folder + L"\\").c_str()), 0);
+    for (const wchar_t* name : {L"\\a.txt", L"\\b.txt"}) {
+        const std::wstring path = folder + name;
+        EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
+        DeleteFileW(path.c_str());
+    }
+    RemoveDirectoryW(folder.c_str());
+    // A copy under a name and folder does not name the transcript.
+    wchar_t buffer[MAX_PATH];
+    EXPECT_EQ(api.ChGetSavedFileName(h, buffer, MAX_PATH), 1);
     EXPECT_EQ(api.ChSaveChatNameAndPath(0, L"a.txt", L"C:\\x"), 1);
+    api.QxDeleteInstance(h);
+}
+
+TEST_F(ExportsTest, SaveToNamesTheTranscriptAndTheStateFollows) {
+    TestHostWindow host;
+    const QXHCOMPONENT h = api.QxNewInstance(host.Get());
+    ASSERT_EQ(api.ChChat1(h, L"srv", 1, 1, L"me", 1, nullptr), 0);
+    EXPECT_EQ(api.ChGetSaveChatState(h), 0) << "no messages";
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring path =
+        std::wstring(temp) + L"qxsaveto" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    EXPECT_EQ(api.ChSaveChatTo(h, path.c_str()), 0);
+    EXPECT_EQ(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    wchar_t buffer[MAX_PATH] = {};
+    EXPECT_EQ(api.ChGetSavedFileName(h, buffer, MAX_PATH), 0);
+    wchar_t expected[MAX_PATH] = {};
+    GetShortPathNameW(path.c_str(), expected, MAX_PATH);
+    EXPECT_STREQ(buffer, expected);
+    EXPECT_EQ(api.ChLoadRestoredChat(h, path.c_str()), 0) << "an empty transcript loads silently";
+    EXPECT_EQ(api.ChAutoSaveChat(h), 3) << "no auto-save folder";
+    DeleteFileW(path.c_str());
     api.QxDeleteInstance(h);
 }
 

@@ -1,6 +1,8 @@
 // qxskin7 is bound by ordinal, both at run time and through its import library.
 #include "qxskin7.h"
 
+#include "DialogAnswerer.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -36,8 +38,8 @@ protected:
 };
 
 TEST_F(SkinLibrary, ExportsNoNames) {
-    for (const char* name :
-         {"SkinSetResourceModule", "SkinInstanceAttach", "SkinInstanceDetach", "SkinGetDiagnostics"})
+    for (const char* name : {"SkinSetResourceModule", "SkinInstanceAttach", "SkinInstanceDetach",
+                             "SkinGetDiagnostics", "SkinMessageBox", "SkinQuestionBox"})
         EXPECT_EQ(GetProcAddress(m_h, name), nullptr) << name;
 }
 
@@ -87,6 +89,33 @@ TEST_F(SkinLibrary, ImportLibraryReachesTheSameEntries) {
     QXSKIN_DIAGNOSTICS d = {};
     d.cbSize = sizeof(d);
     EXPECT_TRUE(SkinGetDiagnostics(&d));
+}
+
+using dialogtest::DialogAnswerer;
+
+// The boxes are real modal dialogs: found by their title, read and answered like a person would.
+TEST_F(SkinLibrary, MessageBoxShowsItsTextUntilAnswered) {
+    const auto box = Bind<PFN_SkinMessageBox>(QXSKIN_ORD_MESSAGE_BOX);
+    ASSERT_NE(box, nullptr);
+    DialogAnswerer answerer({{L"Skin box title", DialogAnswerer::Press(IDOK)}});
+    EXPECT_EQ(box(nullptr, L"The disk may be full.", L"Skin box title", MB_ICONEXCLAMATION), IDOK);
+    ASSERT_TRUE(answerer.AllAnswered());
+    EXPECT_EQ(answerer.Answered()[0].text, L"The disk may be full.");
+    EXPECT_TRUE(answerer.Unexpected().empty());
+}
+
+TEST_F(SkinLibrary, QuestionBoxAnswersYesOrNo) {
+    const auto ask = Bind<PFN_SkinQuestionBox>(QXSKIN_ORD_QUESTION_BOX);
+    ASSERT_NE(ask, nullptr);
+    for (int answer : {IDYES, IDNO}) {
+        DialogAnswerer answerer({{L"Skin question", DialogAnswerer::Press(answer)}});
+        EXPECT_EQ(ask(nullptr, L"Overwrite?", L"Skin question"), answer);
+        ASSERT_TRUE(answerer.AllAnswered());
+        EXPECT_EQ(answerer.Answered()[0].text, L"Overwrite?");
+    }
+    // Closed by other means, the question counts as no.
+    DialogAnswerer closer({{L"Skin question", DialogAnswerer::Press(IDCANCEL)}});
+    EXPECT_EQ(SkinQuestionBox(nullptr, L"Overwrite?", L"Skin question"), IDNO);
 }
 
 } // namespace

@@ -1,0 +1,189 @@
+// Transcript files with 100,000 messages: saving against writing the same bytes with one raw
+// call, and loading (mapping, checking and reading the records into items) against one raw read
+// of the same bytes split into records, all in one run. The list's own append and layout time is
+// reported beside the load.
+//
+// transcript_bench.exe [messages] [repetitions]
+#include "BenchClock.h"
+#include "interface/ModuleState.h"
+#include "transcript/Transcript.h"
+#include "window/MessageContainer.h"
+#include "window/MessageWindow.h"
+
+#include <windows.h>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    return DefWindowProcW(h, m, w, l);
+}
+
+HWND MakeHost() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = HostProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QxTranscriptBenchHost";
+    RegisterClassW(&wc);
+    return CreateWindowW(wc.lpszClassName, L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300,
+                         nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+std::unique_ptr<MessageItem> NewItem(DWORD kind, const std::wstring& text) {
+    auto item = std::make_unique<MessageItem>();
+    item->kind = kind;
+    item->text = text;
+    return item;
+}
+
+void AddMessages(CMessageWindow* pList, int nMessages) {
+    for (int i = 0; i < nMessages; ++i) {
+        pList->Append(NewItem(ITEM_HEADER, L"Participant " + std::to_wstring(i % 50) + L" to Everyone:"),
+                      false);
+        auto text = NewItem(ITEM_TEXT, L"Message number " + std::to_wstring(i) +
+                                           L" with a few words of ordinary chat text in it.");
+        text->senderPart = L"Participant " + std::to_wstring(i % 50);
+        text->restPart = L" to Everyone:";
+        text->date = L"December 8, 2026";
+        text->time = L"2:05:07 PM";
+        pList->Append(std::move(text), false);
+    }
+    pList->Refresh();
+}
+
+std::vector<char> ReadWhole(const std::wstring& path) {
+    std::vector<char> bytes;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return bytes;
+    bytes.resize(GetFileSize(h, nullptr));
+    DWORD n = 0;
+    ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+    CloseHandle(h);
+    return bytes;
+}
+
+// The baseline of a save: the same bytes in one raw write.
+void RawWrite(const std::wstring& path, const std::vector<char>& bytes) {
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD n = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+    CloseHandle(h);
+}
+
+// The baseline of a load: one raw read, then the text split into records at CR LF LF.
+size_t RawReadAndSplit(const std::wstring& path) {
+    const std::vector<char> bytes = ReadWhole(path);
+    const wchar_t* p = reinterpret_cast<const wchar_t*>(bytes.data() + 2);
+    const std::wstring_view text(p, (bytes.size() - 2) / 2);
+    std::vector<std::wstring> records;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const size_t end = text.find(L"\r\n\n", pos);
+        if (end == std::wstring_view::npos) break;
+        records.emplace_back(text.substr(pos, end - pos));
+        pos = end + 3;
+    }
+    return records.size();
+}
+
+// The loader without the list: mapped, checked, and every record read into its fields.
+size_t LoadWithoutList(const std::wstring& path) {
+    QxMappedFile file;
+    if (!file.Open(path)) return 0;
+    size_t nMessages = 0;
+    QxReadTranscriptBytes(file.Data(), file.Size(), [&](const QxTranscriptRecord& r) {
+        nMessages += QxRecordIsMessage(r);
+        return true;
+    });
+    return nMessages;
+}
+
+template <typename F> double MedianMs(int nRuns, F f) {
+    std::vector<double> times;
+    for (int i = 0; i < nRuns; ++i) {
+        const double t0 = NowMs();
+        f();
+        times.push_back(NowMs() - t0);
+    }
+    return Median(times);
+}
+
+// Runs the measured work and its baseline by turns, so that a busy machine slows both alike.
+template <typename F, typename G> void MedianPairMs(int nRuns, F f, G g, double& fMs, double& gMs) {
+    std::vector<double> a, b;
+    for (int i = 0; i < nRuns; ++i) {
+        double t0 = NowMs();
+        f();
+        a.push_back(NowMs() - t0);
+        t0 = NowMs();
+        g();
+        b.push_back(NowMs() - t0);
+    }
+    fMs = Median(a);
+    gMs = Median(b);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int nMessages = argc > 1 ? atoi(argv[1]) : 100000;
+    const int nRuns = argc > 2 ? atoi(argv[2]) : 9;
+    // The texts and menus come from the resource library, as an instance loads it.
+    if (HMODULE hRes = LoadLibraryW((QxModuleFolder() + L"qxres.dll").c_str())) QxSetResourceModule(hRes);
+    const HWND hHost = MakeHost();
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring saved = std::wstring(temp) + L"qx_bench_transcript.txt";
+    const std::wstring raw = std::wstring(temp) + L"qx_bench_raw.txt";
+
+    HWND hContainer = QxCreateMessageContainer(hHost);
+    CMessageWindow* pList = QxMessageList(hContainer);
+    if (!pList) {
+        fprintf(stderr, "no message list\n");
+        return 1;
+    }
+    const double fillMs = MedianMs(1, [&] { AddMessages(pList, nMessages); });
+    CTranscript transcript(
+        {[pList] { return pList; }, [] { return 0UL; }, [] { return 0L; }, [hHost] { return hHost; }});
+
+    transcript.SaveTranscript(saved, SAVE_USER);
+    const std::vector<char> bytes = ReadWhole(saved);
+    double saveMs = 0, rawWriteMs = 0, loadMs = 0, rawReadMs = 0;
+    MedianPairMs(
+        nRuns, [&] { transcript.SaveTranscript(saved, SAVE_USER); }, [&] { RawWrite(raw, bytes); }, saveMs,
+        rawWriteMs);
+    size_t nLoaded = 0, nSplit = 0;
+    MedianPairMs(
+        nRuns, [&] { nLoaded = LoadWithoutList(saved); }, [&] { nSplit = RawReadAndSplit(saved); }, loadMs,
+        rawReadMs);
+
+    // The whole load into a fresh list: the difference is the list's append and layout.
+    HWND hOther = QxCreateMessageContainer(hHost);
+    CMessageWindow* pOther = QxMessageList(hOther);
+    CTranscript loader(
+        {[pOther] { return pOther; }, [] { return 0UL; }, [] { return 0L; }, [hHost] { return hHost; }});
+    const double fullLoadMs = MedianMs(1, [&] { loader.LoadTranscript(saved); });
+
+    printf("transcript bench: %d messages, %u bytes, median of %d runs\n", nMessages,
+           static_cast<unsigned>(bytes.size()), nRuns);
+    printf("  save            %8.1f ms   raw write %8.1f ms   ratio %.2f (goal <= 2)\n", saveMs, rawWriteMs,
+           saveMs / rawWriteMs);
+    printf("  load (no list)  %8.1f ms   raw read+split %8.1f ms   ratio %.2f (goal <= 2), %u messages, %u "
+           "records\n",
+           loadMs, rawReadMs, loadMs / rawReadMs, static_cast<unsigned>(nLoaded),
+           static_cast<unsigned>(nSplit));
+    printf(
+        "  list: append+layout of %d items when filled %.1f ms; full load into a list %.1f ms (%d items)\n",
+        pList->GetItemCount(), fillMs, fullLoadMs, pOther->GetItemCount());
+    DestroyWindow(hOther);
+    DestroyWindow(hContainer);
+    DestroyWindow(hHost);
+    DeleteFileW(saved.c_str());
+    DeleteFileW(raw.c_str());
+    return 0;
+}

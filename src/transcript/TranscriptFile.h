@@ -1,0 +1,56 @@
+// Transcript files on disk: the writer that builds a new file beside the old one and puts it in
+// place only when it is complete, and the reader that maps a file instead of copying it.
+#pragma once
+
+#include "transcript/TranscriptFormat.h"
+
+#include <windows.h>
+#include <functional>
+#include <string>
+
+// How a write ended.
+enum class QxWriteResult {
+    Ok,
+    OpenFailed,    // the new file could not be created
+    ShortWrite,    // a write came out short; nothing was put in place
+    CloseFailed,   // the new file could not be closed; nothing was put in place
+    ReplaceFailed, // the complete new file could not take the old one's place
+};
+
+// The file calls the writer makes, replaceable by tests to inject failures.
+struct QxTranscriptFileCalls {
+    BOOL(WINAPI* pfnWrite)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED) = WriteFile;
+    BOOL(WINAPI* pfnClose)(HANDLE) = CloseHandle;
+};
+// Replaces the calls; returns the previous ones.
+QxTranscriptFileCalls QxSetTranscriptFileCalls(const QxTranscriptFileCalls& calls);
+
+// Writes the producer's text as UTF-16LE into a new file in the folder of strPath and, when
+// every byte was written and the file closed, moves it over strPath. The producer is called
+// until it returns false; it appends to the buffer it is given (which the writer empties after
+// each flush). On any failure the new file is removed and strPath is untouched.
+QxWriteResult QxWriteTranscriptFile(const std::wstring& strPath,
+                                    const std::function<bool(std::wstring&)>& producer);
+
+// A file mapped for reading; empty when it is 0 bytes long.
+class QxMappedFile {
+public:
+    QxMappedFile() = default;
+    ~QxMappedFile();
+    QxMappedFile(const QxMappedFile&) = delete;
+    QxMappedFile& operator=(const QxMappedFile&) = delete;
+    // False when the file cannot be opened or mapped (also when it does not fit in the
+    // address space, or is 4 GB or longer).
+    bool Open(const std::wstring& strPath);
+    const unsigned char* Data() const { return m_pView; }
+    size_t Size() const { return m_nSize; }
+
+private:
+    HANDLE m_hFile = INVALID_HANDLE_VALUE;
+    HANDLE m_hMapping = nullptr;
+    const unsigned char* m_pView = nullptr;
+    size_t m_nSize = 0;
+};
+
+// The folder of a path, up to and including its last "\"; empty without one.
+std::wstring QxFolderOf(const std::wstring& strPath);
