@@ -58,6 +58,17 @@ typedef LONG_PTR QXHCOMPONENT;
 #define QXCHAT_CFG_CUSTOMER_ID 3
 #define QXCHAT_CFG_PRIMARY_CUSTOMER 4
 
+/* ChTransferMessages: the types with a meaning of their own (1 to 11 are accepted) and the
+ * dwOption bits. */
+#define QXCHAT_TRANSFER_PRIVATE_CHAT 4  /* with QXCHAT_TRANSFER_AS_CHAT: a private chat message */
+#define QXCHAT_TRANSFER_GROUP_CHAT 5    /* with QXCHAT_TRANSFER_AS_CHAT: a group chat message */
+#define QXCHAT_TRANSFER_STRIP_OFF 11    /* also hides the typing-indication strip for good */
+#define QXCHAT_TRANSFER_SHOW 0x1        /* show it here too */
+#define QXCHAT_TRANSFER_AS_CHAT 0x2     /* types 4, 5: as a chat message; else the group-message send */
+#define QXCHAT_TRANSFER_RECORDABLE 0x4  /* the send may be recorded */
+#define QXCHAT_TRANSFER_RECORD_COPY 0x8 /* the send carries the record-copy flags */
+#define QXCHAT_TRANSFER_FLAG_10 0x10    /* the send option gets bit 0x10 */
+
 /* ChSelectFeature bits (dwFeature1). */
 #define QXCHAT_FEATURE_ENROLL_FEEDBACK 0x00000001UL
 #define QXCHAT_FEATURE_KEY_FOCUS 0x00000004UL

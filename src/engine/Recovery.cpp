@@ -107,6 +107,7 @@ int CMainChatDlg::HandleRecovery(DWORD cache_id, DWORD entity_id, const std::str
         return 1;
     }
     pPdu->SetGroupCacheId(cache_id);
+    if (cache_action == QXNC_CACHE_APPEND) CopyGroupItemToHistory(*pPdu, cache_id);
     CRecoveryList::Item item;
     item.dwCacheHandle = entity_id;
     item.dwCacheId = cache_id;
@@ -119,19 +120,9 @@ void CMainChatDlg::ParseAndShowRecoveryMessages() {
     Trace(L"/**** CMainChatDlg::ParseAndShowRecoveryMessages Enter ****/");
     if (m_recovery.Outstanding() > 0) return;
     std::vector<CRecoveryList::Item> items = m_recovery.TakeAll();
-    for (CRecoveryList::Item& item : items) {
+    // Recovered items were copied into the customer's history when they were said.
+    for (CRecoveryList::Item& item : items)
         ParseAndShowGroupMessages(item.pPdu.get(), 0);
-        if (!m_caches.m_CustomerCacheHandle) continue;
-        CGroupMessagePDU copy;
-        copy.SetSendId(item.pPdu->GetSendId());
-        copy.SetGroupId(item.pPdu->GetGroupId());
-        copy.SetGroupCacheId(item.dwCacheId);
-        copy.SetMessageText(item.pPdu->GetMessageText());
-        if (copy.GenerateXMLPDU())
-            SendCopyToCustomerCache(&copy);
-        else
-            Trace(L"CMainChatDlg::ParseAndShowRecoveryMessages: !bRet");
-    }
     m_status.m_bInRecovery = FALSE;
     if (m_bRecoveryTimer && HasWindow()) KillTimer(m_hWnd, RECOVERY_TIMEOUT_TIMER);
     m_bRecoveryTimer = FALSE;
@@ -179,6 +170,7 @@ int CMainChatDlg::HandleGetAllHistoryMessages(DWORD /*cache_id*/, DWORD /*entity
     case CChatXMLPDU::PDU_PRIVATE_MESSAGE: {
         CPrivateMessagePDU pdu;
         if (!pdu.ParseXMLPDU(strText)) return 1;
+        if (!AdmitHistoryPrivateMessage(pdu)) return 0;
         ParseAndShowPrivateMessages(&pdu);
         return 0;
     }

@@ -39,9 +39,10 @@ bool CRecoveryList::IsShown(DWORD dwCacheHandle, DWORD dwCacheId) const {
 
 std::vector<CRecoveryList::Item> CRecoveryList::TakeAll() {
     std::vector<Item> items;
-    items.swap(m_items);
-    for (const Item& item : items)
-        m_shown.insert(Key(item.dwCacheHandle, item.dwCacheId));
+    // An item shown while it waited here (from the customer's history) is not shown again.
+    for (Item& item : m_items)
+        if (m_shown.insert(Key(item.dwCacheHandle, item.dwCacheId)).second) items.push_back(std::move(item));
+    m_items.clear();
     m_collected.clear();
     return items;
 }

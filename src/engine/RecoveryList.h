@@ -39,7 +39,8 @@ public:
     // Records an item shown outside a recovery; false when it was shown before.
     bool MarkShown(DWORD dwCacheHandle, DWORD dwCacheId);
     bool IsShown(DWORD dwCacheHandle, DWORD dwCacheId) const;
-    // The collected items in order, each recorded as shown; the list is empty afterwards.
+    // The collected items not shown yet, in order, each now recorded as shown; the list is
+    // empty afterwards.
     std::vector<Item> TakeAll();
     size_t Count() const { return m_items.size(); }
     // Forgets everything, the shown items included.
