@@ -146,7 +146,11 @@ int CMainChatDlg::HandleReceivedTransferMessage(const std::string& strText, DWOR
     // A transfer the local user sent to itself travels for the server's records; it was shown,
     // if at all, when it was sent.
     const DWORD dwSender = DwordFromDecimal(pdu.GetSendId());
-    if (entity_id == 0 && dwSender != 0 && dwSender == m_own.m_dwOwnUserId) return 0;
-    ShowTransferMessage(CStringConverter::FromUtf8(pdu.GetMessageText()), pdu.GetSubType(), TRUE);
+    const bool bOwn = dwSender != 0 && dwSender == m_own.m_dwOwnUserId;
+    if (entity_id == 0 && bOwn) return 0;
+    // A group's transfer reaches everyone in the group: its sender alone copies it into the
+    // customer's history.
+    const BOOL bCopy = entity_id == 0 || bOwn;
+    ShowTransferMessage(CStringConverter::FromUtf8(pdu.GetMessageText()), pdu.GetSubType(), bCopy);
     return 0;
 }

@@ -33,12 +33,14 @@ protected:
     // The customer Ann Lee and a supporter with the quick phrases.
     void OpenDesk(LONG lMeetingType = kSupportMeeting, const std::wstring& strFirst = L"Ann",
                   const std::wstring& strLast = L"Lee") {
-        DeskMemberSpec customer{L"Client", kCustomer};
+        // Outside meeting type 3 neither has a support user type.
+        const bool bDesk = lMeetingType == kSupportMeeting;
+        DeskMemberSpec customer{L"Client", bDesk ? kCustomer : 0};
         customer.configs = {
             {QXCHAT_CFG_FAQ_MACRO, MacroText(strFirst, strLast, L"555-0100", L"ann@example.org")}};
         customer.lMeetingType = lMeetingType;
         client = StartDeskMember(customer);
-        DeskMemberSpec supporter{L"Agent", kSupporter, QXCHAT_FEATURE_QUICK_PHRASE};
+        DeskMemberSpec supporter{L"Agent", bDesk ? kSupporter : 0, QXCHAT_FEATURE_QUICK_PHRASE};
         supporter.configs = {{QXCHAT_CFG_FAQ_CONTENT, FAQText(kPhrases)}};
         supporter.lMeetingType = lMeetingType;
         agent = StartDeskMember(supporter);
@@ -92,7 +94,7 @@ TEST_F(QuickPhraseTest, TheCustomersContactDataTravelsInTheRosterAndFillsThePick
 }
 
 TEST_F(QuickPhraseTest, OutsideMeetingTypeThreeTheChosenRecipientOrThePrimaryCustomerFillsTheMacros) {
-    OpenDesk(1);
+    OpenDesk(0);
     // A group chosen, no primary customer: no participant, the phrase goes in unchanged.
     agent->ToGroup(CHAT_ALL_USERS_ROLE_GROUP);
     PickPhrase(*agent, 1);
@@ -284,7 +286,8 @@ TEST_F(QuickPhraseTest, HugeAndMalformedConfigurationsGiveAClearResult) {
 
     // A phrase of 100,000 characters fills the input box up to its limit.
     const std::wstring longText(100000, L'x');
-    EXPECT_EQ(ChSetConfig(agent->H(), QXCHAT_CFG_FAQ_CONTENT, FAQText({{1, longText, longText}}).c_str()), 1);
+    EXPECT_EQ(ChSetConfig(agent->H(), QXCHAT_CFG_FAQ_CONTENT, FAQText({{50000, longText, longText}}).c_str()),
+              1);
     PickPhrase(*agent, PhraseCount(*agent) - 1);
     EXPECT_EQ(Input(), std::wstring(1000, L'x'));
 

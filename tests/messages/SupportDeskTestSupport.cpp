@@ -11,6 +11,11 @@ namespace desktest {
 
 using msgtest::ChatMember;
 
+namespace {
+// Longer than a recovery may wait for an answer that never comes.
+constexpr DWORD kSettleTimeoutMs = 15000;
+} // namespace
+
 std::wstring FAQText(const std::vector<Phrase>& phrases) {
     std::wstring text = L"<chat ver=\"1.0\"><mtype>7</mtype>";
     for (const Phrase& p : phrases)
@@ -40,12 +45,16 @@ std::wstring PrimaryCustomerText(DWORD dwNodeId) {
 }
 
 std::unique_ptr<ChatMember> StartDeskMember(const DeskMemberSpec& spec) {
-    std::unique_ptr<ChatMember> m(
-        new ChatMember(msgtest::MemberConfig(spec.lpszName, spec.dwFeature)
-                           .Groups({CHAT_ALL_HOST_PRESENTER_ROLE_GROUP, CHAT_PANELIST_ROLE_GROUP})));
+    std::unique_ptr<ChatMember> m(new ChatMember(msgtest::MemberConfig(spec.lpszName, spec.dwFeature)));
+    // The support groups list their members, so that a participant can be chosen by node.
+    ChAddGroup(m->H(), 1, CHAT_ROLE_GROUP, CHAT_ALL_HOST_PRESENTER_ROLE_GROUP, L"Support", 1, 0, 0, nullptr,
+               0, 0);
+    ChAddGroup(m->H(), 2, CHAT_ROLE_GROUP, CHAT_PANELIST_ROLE_GROUP, L"Customers", 1, 0, 0, nullptr, 0, 0);
     ChSetMeetingType(m->H(), spec.lMeetingType);
     ChSetUserType(m->H(), spec.lUserType);
-    EXPECT_EQ(ChSetConfig(m->H(), QXCHAT_CFG_CUSTOMER_ID, CustomerIdText().c_str()), 1);
+    if (spec.bCustomerId) {
+        EXPECT_EQ(ChSetConfig(m->H(), QXCHAT_CFG_CUSTOMER_ID, CustomerIdText().c_str()), 1);
+    }
     for (const auto& config : spec.configs)
         EXPECT_EQ(ChSetConfig(m->H(), config.first, config.second.c_str()), 1) << config.first;
     m->Start();
@@ -53,6 +62,18 @@ std::unique_ptr<ChatMember> StartDeskMember(const DeskMemberSpec& spec) {
         EXPECT_TRUE(msgtest::PumpUntilReady({m.get()})) << "start of " << m->Name().c_str();
     }
     return m;
+}
+
+bool PumpUntilSettled(const ChatMember& m) {
+    const bool bSettled = PumpUntil(
+        [&] {
+            const CMainChatDlg* pDlg = m.Dlg();
+            return pDlg->Status().m_bAllCachesAllocated && pDlg->Status().m_bChatStatusKnown &&
+                   !pDlg->Status().m_bInRecovery && !pDlg->Features().m_bHoldTransfer;
+        },
+        kSettleTimeoutMs);
+    msgtest::PumpUntilQuiet();
+    return bSettled && !m.Dlg()->Status().m_bInRecovery;
 }
 
 HWND PhraseBox(const ChatMember& m) {

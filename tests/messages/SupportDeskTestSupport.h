@@ -42,10 +42,16 @@ struct DeskMemberSpec {
     ConfigList configs; // besides the customer id, before the start
     LONG lMeetingType = kSupportMeeting;
     bool bWaitReady = true;
+    bool bCustomerId = true; // configured with the customer id (and so has the customer cache)
 };
 
 // Configured, started and (unless told otherwise) ready.
 std::unique_ptr<msgtest::ChatMember> StartDeskMember(const DeskMemberSpec& spec);
+
+// Pumps until the member's start has settled: caches named, no recovery open, transfers no
+// longer held. (A supporter that reads the customer's history in meeting type 3 recovers the
+// group caches afterwards with reads, so its subscription state is not what IsReady asks for.)
+bool PumpUntilSettled(const msgtest::ChatMember& m);
 
 // The quick-phrase box.
 HWND PhraseBox(const msgtest::ChatMember& m);

@@ -93,12 +93,9 @@ TEST_F(SupportHistoryTest, EachMessageOfTheConversationLandsInTheHistoryOnceWith
 TEST_F(SupportHistoryTest, ASenderWithoutACustomerCacheDoesNotMakeItsMessageVanish) {
     Converse();
     // A participant that was not told the customer id: it has no customer cache.
-    other.reset(new ChatMember(
-        MemberConfig(L"Observer").Groups({CHAT_ALL_HOST_PRESENTER_ROLE_GROUP, CHAT_PANELIST_ROLE_GROUP})));
-    ChSetMeetingType(other->H(), kSupportMeeting);
-    ChSetUserType(other->H(), kSupporter);
-    other->Start();
-    ASSERT_TRUE(PumpUntilReady({other.get()}));
+    DeskMemberSpec observer{L"Observer", kSupporter};
+    observer.bCustomerId = false;
+    other = StartDeskMember(observer);
     ASSERT_EQ(other->Dlg()->Caches().m_CustomerCacheHandle, 0u);
     ASSERT_TRUE(PumpUntil([&] { return other->Dlg()->Users().FindByNodeId(client->NodeId()) != nullptr; }));
     other->ToGroup(CHAT_ALL_USERS_ROLE_GROUP);
@@ -126,12 +123,15 @@ TEST_F(SupportHistoryTest, ALateSupporterShowsTheConversationOnceInItsOrderWithE
                                 ((dwMix & 4) ? QXCHAT_FEATURE_CUSTOMER_HISTORY : 0);
         SCOPED_TRACE(testing::Message() << "features 0x" << std::hex << dwFeature);
         const size_t writtenBefore = History().size();
-        late = StartDeskMember({L"Late", kSupporter, dwFeature});
+        DeskMemberSpec joiner{L"Late", kSupporter, dwFeature};
+        joiner.bWaitReady = false;
+        late = StartDeskMember(joiner);
         std::vector<std::wstring> expected;
         if (dwFeature &
             (QXCHAT_FEATURE_RECOVERY | QXCHAT_FEATURE_SUBSCRIBE_STORED | QXCHAT_FEATURE_CUSTOMER_HISTORY))
             expected = groupLines;
         if (dwFeature & QXCHAT_FEATURE_CUSTOMER_HISTORY) expected.push_back(L"p1 your serial?");
+        EXPECT_TRUE(PumpUntilSettled(*late));
         EXPECT_TRUE(PumpUntilTexts(*late, expected)) << testing::PrintToString(late->Texts());
         PumpUntilQuiet();
         EXPECT_EQ(late->Texts(), expected);
@@ -181,7 +181,10 @@ TEST_F(SupportHistoryTest, AReaderShowsOlderPeersDoubleCopiesOnceAndRepeatedMess
     privateCopy("bye", "5-1-3");
     PumpUntilQuiet();
 
-    late = StartDeskMember({L"Late", kSupporter, QXCHAT_FEATURE_CUSTOMER_HISTORY});
+    DeskMemberSpec reader{L"Late", kSupporter, QXCHAT_FEATURE_CUSTOMER_HISTORY};
+    reader.bWaitReady = false;
+    late = StartDeskMember(reader);
+    EXPECT_TRUE(PumpUntilSettled(*late));
     const std::vector<std::wstring> expected = {L"ok",     L"ok",     L"old group line",
                                                 L"thanks", L"thanks", L"bye"};
     EXPECT_TRUE(PumpUntilTexts(*late, expected)) << testing::PrintToString(late->Texts());
