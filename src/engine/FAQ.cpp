@@ -158,8 +158,10 @@ void CMainChatDlg::HandleFAQSelChange() {
         if (!strText.empty()) break;
     }
     if (strText.empty()) return;
-    // The box's change notification runs the typing indication and the scroll-bar rule.
     SetWindowTextW(m_ctl.m_hInput, InputBoxText(strText).c_str());
+    // A multi-line box does not report text set this way as a change: run what a change runs.
+    UpdateInputScrollBar();
+    OnInputTextChanged();
 }
 
 std::wstring CMainChatDlg::CheckAndRepaceMacro(const std::wstring& strContent) const {

@@ -259,6 +259,23 @@ TEST_F(QuickPhraseTest, PhrasesConfiguredBeforeTheWindowOrTheFeatureAppearWhenTh
     EXPECT_FALSE(IsWindowVisible(PhraseBox(*client)));
 }
 
+TEST_F(QuickPhraseTest, APickedPhraseOfThreeLinesShowsTheInputScrollBar) {
+    OpenDesk();
+    HWND hInput = agent->Dlg()->Controls().m_hInput;
+    auto scrollBarShown = [&] { return (GetWindowLongW(hInput, GWL_STYLE) & WS_VSCROLL) != 0; };
+    EXPECT_EQ(ChSetConfig(agent->H(), QXCHAT_CFG_FAQ_CONTENT,
+                          FAQText({{8, L"Steps", L"First line&#13;&#10;second line&#13;&#10;third line"},
+                                   {9, L"Short", L"one line"}})
+                              .c_str()),
+              1);
+    PickPhrase(*agent, 2);
+    EXPECT_EQ(Input(), L"First line\r\nsecond line\r\nthird line");
+    EXPECT_TRUE(scrollBarShown());
+    PickPhrase(*agent, 3);
+    EXPECT_EQ(Input(), L"one line");
+    EXPECT_FALSE(scrollBarShown());
+}
+
 TEST_F(QuickPhraseTest, ContactDataConfiguredLaterGoesWithTheNextEnrollmentOnly) {
     OpenDesk();
     EXPECT_EQ(ChSetConfig(client->H(), QXCHAT_CFG_FAQ_MACRO, MacroText(L"Bea").c_str()), 1);
