@@ -20,6 +20,20 @@ LONG CMainChatDlg::TransferMessages(DWORD dwType, DWORD dwTargetID, DWORD dwOpti
                                     const wchar_t* lpszMessage) {
     if (!lpszMessage) return 0;
     const std::wstring strMessage(lpszMessage);
+    // Shown but never sent nor kept would be a half-done transfer: one too long for a PDU (its
+    // plain-text types grow by their escapes) is refused whole.
+    CTransferMessagePDU probe;
+    probe.SetSendId(m_own.m_dwOwnUserId);
+    probe.SetRecId(dwTargetID);
+    probe.SetSubType(dwType);
+    probe.SetOption(dwOption);
+    probe.SetMessageText(CStringConverter::ToUtf8(strMessage));
+    const size_t nBytes = probe.GenerateXMLPDU() ? probe.GetXMLText().size() : 0;
+    if (!nBytes || !QxTransferPDUFits(nBytes)) {
+        Trace(L"Fail: CMainChatDlg::TransferMessages: the message does not fit a PDU, %u bytes",
+              static_cast<unsigned>(nBytes));
+        return 0;
+    }
     const TransferPlan plan = QxPlanTransfer(dwType, dwOption);
     if (plan.bSwitchOffStrip && m_ctl.m_hMessageWnd) QxSwitchOffIndication(m_ctl.m_hMessageWnd);
     // Whatever the host names as target, these go to the local user itself (target 0).

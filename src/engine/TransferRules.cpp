@@ -1,5 +1,6 @@
 #include "engine/TransferRules.h"
 
+#include "pdu/PDUInputGuard.h"
 #include "qxchat.h"
 
 namespace {
@@ -61,6 +62,10 @@ DWORD QxTransferSendOption(DWORD dwBase, DWORD dwTargetID, DWORD dwOption, bool 
     if (!bGroup && dwTargetID == 0) dwSendOption |= TRANSFER_SEND_TO_SELF;
     if (dwOption & QXCHAT_TRANSFER_FLAG_10) dwSendOption |= TRANSFER_SEND_FLAG_10;
     return dwSendOption;
+}
+
+bool QxTransferPDUFits(size_t nPDUBytes) {
+    return nPDUBytes <= MAX_PDU_SIZE - TRANSFER_PDU_ROOM;
 }
 
 std::wstring QxTrimTrailingBlanks(const std::wstring& strText) {

@@ -40,6 +40,14 @@ bool QxIsGroupID(DWORD dwTargetID);
 // The transfer's bits on top of GetSendOption's word.
 DWORD QxTransferSendOption(DWORD dwBase, DWORD dwTargetID, DWORD dwOption, bool bGroup);
 
+// Room left in every PDU for what the forms of one message differ in (the copy's and the chat
+// message's ids and names).
+const size_t TRANSFER_PDU_ROOM = 1024;
+// Whether a transfer PDU of that many bytes leaves a message that the conference carries and a
+// participant accepts, in every form it is sent or kept in. One that does not could be shown
+// but neither sent nor kept in the customer's history.
+bool QxTransferPDUFits(size_t nPDUBytes);
+
 // The text without its trailing blanks (U+0020 only).
 std::wstring QxTrimTrailingBlanks(const std::wstring& strText);
 

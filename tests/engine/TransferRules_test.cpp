@@ -77,6 +77,13 @@ TEST(TransferSend, GroupTargetsAndTheAddedSendOptionBits) {
     EXPECT_EQ(QxTransferSendOption(0x1000000, 15, 0, true), 0x1000000u);
 }
 
+TEST(TransferSend, APduFitsWhenEveryFormOfItStaysWithinThePduLimit) {
+    EXPECT_TRUE(QxTransferPDUFits(200));
+    EXPECT_TRUE(QxTransferPDUFits(1024 * 1024 - TRANSFER_PDU_ROOM));
+    EXPECT_FALSE(QxTransferPDUFits(1024 * 1024 - TRANSFER_PDU_ROOM + 1));
+    EXPECT_FALSE(QxTransferPDUFits(1024 * 1024));
+}
+
 TEST(TransferHistory, TrailingBlanksAreIgnoredAndTypesTenAndElevenComeOnce) {
     EXPECT_EQ(QxTrimTrailingBlanks(L"a b  "), L"a b");
     EXPECT_EQ(QxTrimTrailingBlanks(L"  a"), L"  a");

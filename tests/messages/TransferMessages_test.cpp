@@ -255,14 +255,27 @@ TEST_F(TransferMessagesTest, WithoutACustomerCacheTheHoldEndsWhenTheChatStatusIs
 
 TEST_F(TransferMessagesTest, HugeAndMalformedTransfersGiveAClearResult) {
     OpenDesk();
-    // 1 MB of text: shown, but neither the send nor the history copy fits the conference's limit.
+    // 1 MB of text fits no PDU: refused whole, as is a shorter text that its escapes blow up.
+    control->ClearCalls();
     const std::wstring huge(1024 * 1024, L'z');
-    EXPECT_EQ(Transfer(*agent, 3, kShow | kRecordable, huge.c_str()), 0);
-    EXPECT_EQ(Transfer(*agent, 1, kShow | kRecordable, huge.c_str()), 0);
+    for (DWORD type : {1, 3, QXCHAT_TRANSFER_PRIVATE_CHAT})
+        EXPECT_EQ(Transfer(*agent, type, kShow | kChat | kRecordable, huge.c_str(), client->UserId()), 0);
+    const std::wstring escaped(300 * 1024, L'&'); // plain text for type 1: "&amp;" each
+    EXPECT_EQ(Transfer(*agent, 1, kShow | kRecordable, escaped.c_str()), 0);
+    EXPECT_TRUE(
+        capture.ContainsSubstring(L"Fail: CMainChatDlg::TransferMessages: the message does not fit a PDU"));
     PumpUntilQuiet();
-    ASSERT_EQ(ItemsOfKind(*agent, ITEM_NOTICE).size(), 1u);
-    EXPECT_EQ(ItemsOfKind(*agent, ITEM_NOTICE)[0].size(), huge.size());
-    EXPECT_EQ(QxGetIndicationLine(Container(*agent), 1).size(), huge.size());
+    EXPECT_EQ(agent->ItemCount(), 0);
+    EXPECT_EQ(QxGetIndicationLine(Container(*agent), 1), L"");
+    EXPECT_TRUE(SentData(*agent).empty());
+    EXPECT_TRUE(client->Texts().empty());
+    // A long text that fits is shown, sent and kept.
+    const std::wstring longText(20000, L'y');
+    EXPECT_EQ(Transfer(*agent, 3, kShow | kRecordable, longText.c_str()), 0);
+    PumpUntilQuiet();
+    EXPECT_EQ(ItemsOfKind(*agent, ITEM_NOTICE), std::vector<std::wstring>{longText});
+    EXPECT_EQ(CountContaining(SentData(*agent), std::string(20000, 'y')), 1u);
+    EXPECT_EQ(CountContaining(HistoryWrites(*agent), std::string(20000, 'y')), 1u);
 
     // Not UTF-16: lone surrogates and stray bytes travel as replacement characters.
     std::wstring odd = L"x";
