@@ -19,6 +19,7 @@
 #define IDC_HIDDEN_106 106    /* static, always hidden */
 #define IDC_PHRASE_LABEL 107  /* static "Quick Phrase:" */
 #define IDC_RECIPIENT 108     /* drop-down list combo box, the recipient box */
+#define IDC_PHRASE_BOX 109    /* not in the template: the quick-phrase box the module creates */
 
 /* Controls of IDD_NOTICE. */
 #define IDC_NOTICE_TEXT 110 /* static with the notice; its text stands in the template */

@@ -200,7 +200,7 @@ void CMainChatDlg::Cleanup() {
         m_status.m_pArmNC = nullptr;
     }
     m_HistoryRoster.clear();
-    // The quick-phrase list comes with the customer-support features.
+    ClearFAQList();
     StopEngineTimers();
     ResetAttachment();
     if (m_hNoticeWnd) {

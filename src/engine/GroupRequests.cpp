@@ -292,10 +292,3 @@ void CMainChatDlg::MakeShowRecentuser(CUsersGroup* pGroup, LONG lValue, const wc
     if (pGroup && lValue == 1 && lpszLabelFormat) pGroup->m_strRecentUserLabelFormat = lpszLabelFormat;
     Trace(L"/==== CMainChatDlg::MakeShowRecentuser exit ====/");
 }
-
-LONG CMainChatDlg::TransferMessages(DWORD dwType, DWORD /*dwTargetID*/, DWORD /*dwOption*/,
-                                    const wchar_t* lpszMessage) {
-    if (!lpszMessage) return 0;
-    Trace(L"/---- CMainChatDlg::TransferMessages: type %d not available in this build ----/", dwType);
-    return 0;
-}

@@ -53,6 +53,11 @@ LONG CMainChatDlg::SelectFeature(DWORD dwFeature1, LONG lParam2) {
     if (HasWindow()) {
         m_ctl.m_hSend = GetDlgItem(m_hWnd, 102);
         if (!m_ctl.m_hRecipient) m_ctl.m_hRecipient = GetDlgItem(m_hWnd, 108);
+        // The quick phrases configured so far appear once the box exists.
+        if ((dwFeature1 & QXCHAT_FEATURE_QUICK_PHRASE) && !m_ctl.m_hPhraseBox && CreateFAQComboBox()) {
+            SetControlTexts();
+            ShowFAQInComboBox();
+        }
         Layout();
     }
     return 0;
@@ -70,14 +75,10 @@ void CMainChatDlg::MarkAllGroupsInfoPending() {
 
 LONG CMainChatDlg::SetConfig(DWORD dwConfigType, const wchar_t* lpszConfig) {
     switch (dwConfigType) {
-    case 3: return HandleCustomIdConfig(lpszConfig);
-    case 1:
-    case 2:
-    case 4:
-        // FAQ content, FAQ macros and the primary customer belong to the support-desk features,
-        // which this build does not carry yet: the text is not used.
-        Trace(L"/---- CMainChatDlg::SetConfig: type %d not supported by this build ----/", dwConfigType);
-        return 0;
+    case QXCHAT_CFG_FAQ_CONTENT: return HandleFAQContentConfig(lpszConfig);
+    case QXCHAT_CFG_FAQ_MACRO: return HandleFAQMacroInfoConfig(lpszConfig);
+    case QXCHAT_CFG_CUSTOMER_ID: return HandleCustomIdConfig(lpszConfig);
+    case QXCHAT_CFG_PRIMARY_CUSTOMER: return HandlePrimaryCustomerNodeId(lpszConfig);
     default: return 0;
     }
 }

@@ -108,17 +108,12 @@ int CMainChatDlg::HandleReceivedMessages(const char* lpszPDUContent, CChatXMLPDU
         StartExpireTimer();
         return HandleTypingIndicatorPDU(pdu);
     }
-    case CChatXMLPDU::PDU_TRANSFER_MESSAGE: {
-        CTransferMessagePDU pdu;
-        if (!pdu.ParseXMLPDU(strText)) return 1;
-        ShowTransferMessage(CStringConverter::FromUtf8(pdu.GetMessageText()), pdu.GetSubType(), TRUE);
-        return 0;
-    }
+    case CChatXMLPDU::PDU_TRANSFER_MESSAGE: return HandleReceivedTransferMessage(strText, entity_id);
     case CChatXMLPDU::PDU_PRIVATE_MESSAGE: {
         CPrivateMessagePDU pdu;
         if (!pdu.ParseXMLPDU(strText)) return 1;
         const int nRet = ParseAndShowPrivateMessages(&pdu);
-        if (m_caches.m_CustomerCacheHandle) SendCopyToCustomerCache(&pdu);
+        if (m_caches.m_CustomerCacheHandle && !pdu.SenderCopies()) SendCopyToCustomerCache(&pdu);
         return nRet;
     }
     default: return 0;
@@ -133,19 +128,7 @@ int CMainChatDlg::HandleGroupMessage(DWORD entity_id, const std::string& strText
     if (pdu.GetGroupId() == CHAT_HOST_ROLE_GROUP && !(m_own.m_dwPrivilege & kHostChatPrivilege) &&
         !(m_own.m_dwRoles & ROLE_HOST) && pdu.GetSendNodeId() != m_own.m_dwOwnNodeId)
         return 0;
-    if (m_caches.m_CustomerCacheHandle) {
-        CGroupMessagePDU copy;
-        copy.SetSendId(pdu.GetSendId());
-        copy.SetSenderName(pdu.GetSenderName());
-        copy.SetGroupId(pdu.GetGroupId());
-        copy.SetReceiverName(pdu.GetReceiverName());
-        copy.SetMessageText(pdu.GetMessageText());
-        copy.SetGroupCacheId(cache_id);
-        if (copy.GenerateXMLPDU())
-            SendCopyToCustomerCache(&copy);
-        else
-            Trace(L"CMainChatDlg::HandleGroupMessage: !bRet");
-    }
+    CopyGroupItemToHistory(pdu, cache_id);
     ParseAndShowGroupMessages(&pdu, entity_id);
     return 1;
 }
@@ -324,18 +307,5 @@ int CMainChatDlg::HandleTypingIndicatorPDU(const CTypingIndicatorPDU& pdu) {
     const DWORD dwNode = pdu.GetSendId();
     if (dwNode == m_own.m_dwOwnNodeId) return 0;
     if (m_typingList.Indicate(dwNode)) SendMessageToService(WM_CHAT_TYPING, dwNode, 1);
-    return 0;
-}
-
-int CMainChatDlg::ShowTransferMessage(const std::wstring& /*strMessage*/, DWORD dwType, BOOL bReceived) {
-    Trace(L"/---- CMainChatDlg::ShowTransferMessage: transfer messages not built, type %d (received %d) not "
-          L"shown ----/",
-          dwType, bReceived);
-    return 1;
-}
-
-int CMainChatDlg::HandleBufferTransferMessages() {
-    Trace(
-        L"/---- CMainChatDlg::HandleBufferTransferMessages: transfer messages not built, nothing held ----/");
     return 0;
 }

@@ -115,6 +115,9 @@ int CMainChatDlg::HandleRecovery(DWORD cache_id, DWORD entity_id, const std::str
             Trace(L"CMainChatDlg::HandleRecovery: !bRet");
             return 1;
         }
+        // A live item that arrives during a recovery is copied as any live item is.
+        probe.SetGroupCacheId(cache_id);
+        if (cache_action == QXNC_CACHE_APPEND) CopyGroupItemToHistory(probe, cache_id);
     }
     CRecoveryList::Item item;
     item.dwCacheHandle = entity_id;
@@ -131,21 +134,12 @@ int CMainChatDlg::HandleRecovery(DWORD cache_id, DWORD entity_id, const std::str
 
 int CMainChatDlg::ShowRecoveryItems() {
     std::vector<CRecoveryList::Item> items = m_recovery.TakeAll();
+    // Recovered items were copied into the customer's history when they were said.
     for (CRecoveryList::Item& item : items) {
         CGroupMessagePDU pdu;
         if (!pdu.ParseXMLPDU(item.strText)) continue;
         pdu.SetGroupCacheId(item.dwCacheId);
         ParseAndShowGroupMessages(&pdu, 0);
-        if (!m_caches.m_CustomerCacheHandle) continue;
-        CGroupMessagePDU copy;
-        copy.SetSendId(pdu.GetSendId());
-        copy.SetGroupId(pdu.GetGroupId());
-        copy.SetGroupCacheId(item.dwCacheId);
-        copy.SetMessageText(pdu.GetMessageText());
-        if (copy.GenerateXMLPDU())
-            SendCopyToCustomerCache(&copy);
-        else
-            Trace(L"CMainChatDlg::ParseAndShowRecoveryMessages: !bRet");
     }
     return static_cast<int>(items.size());
 }
@@ -200,6 +194,7 @@ int CMainChatDlg::HandleGetAllHistoryMessages(DWORD /*cache_id*/, DWORD /*entity
     case CChatXMLPDU::PDU_PRIVATE_MESSAGE: {
         CPrivateMessagePDU pdu;
         if (!pdu.ParseXMLPDU(strText)) return 1;
+        if (!AdmitHistoryPrivateMessage(pdu)) return 0;
         ParseAndShowPrivateMessages(&pdu);
         return 0;
     }

@@ -226,8 +226,14 @@ bool CMainChatDlg::FillLocalRosterInfo(CRosterInfoPDU* pRosterInfo) const {
     pRosterInfo->SetRoleSet(m_own.m_dwRoles);
     pRosterInfo->SetVisible(m_event.m_lSendEnable);
     pRosterInfo->SetUserType(static_cast<DWORD>(m_own.m_lUserType));
-    // The macro values come with the customer-support features; until then they are empty and
-    // therefore left out.
+    // The contact data that fills the other side's phrase macros, each only when known.
+    const std::pair<const std::wstring*, void (CRosterInfoPDU::*)(const std::string&)> contact[] = {
+        {&m_own.m_strFirstName, &CRosterInfoPDU::SetFirstName},
+        {&m_own.m_strLastName, &CRosterInfoPDU::SetLastName},
+        {&m_own.m_strPhone, &CRosterInfoPDU::SetPhone},
+        {&m_own.m_strEmail, &CRosterInfoPDU::SetEmail}};
+    for (const auto& field : contact)
+        if (!field.first->empty()) (pRosterInfo->*field.second)(CStringConverter::ToUtf8(*field.first));
     pRosterInfo->SetGuestId(m_status.m_dwCustomerId);
     return true;
 }

@@ -103,6 +103,8 @@ BOOL CMainChatDlg::SendPrivateMessage(DWORD ReceiverId, const std::wstring& strM
     pPdu->SetRecId(ReceiverId);
     pPdu->SetSendId(m_own.m_dwOwnUserId);
     pPdu->SetMessageText(CStringConverter::ToUtf8(strMessage));
+    pPdu->SetMessageId(NextPrivateMessageId());
+    pPdu->SetSenderCopies(m_caches.m_CustomerCacheHandle != 0);
     if (!pPdu->GenerateXMLPDU()) return FALSE;
     const std::string strText = pPdu->GetXMLText();
     QxSendOption option = {m_status.m_apeHandle, GetSendOption(ReceiverId, FALSE, TRUE, TRUE, TRUE)};
@@ -134,6 +136,7 @@ BOOL CMainChatDlg::SendPublicMessage(DWORD dwGroupId, const std::wstring& strMes
     pPdu->SetSendNodeId(m_own.m_dwOwnNodeId);
     pPdu->SetGroupId(dwGroupId);
     pPdu->SetMessageText(CStringConverter::ToUtf8(strMessage));
+    pPdu->SetSenderCopies(SenderCopiesGroupMessage(dwGroupId) != FALSE);
     if (!pPdu->GenerateXMLPDU()) return FALSE;
     const std::string strText = pPdu->GetXMLText();
     const DWORD dwSendOption = GetSendOption(dwGroupId, TRUE, TRUE, TRUE, TRUE);

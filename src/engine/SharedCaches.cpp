@@ -203,6 +203,9 @@ int CMainChatDlg::HandleChatStatusCache(DWORD /*cache_id*/, QXMEMHANDLE mem_hand
         DWORD dwSize = 0;
         if (!mem_handle || QxMemoryGetSize(mem_handle, &dwSize) != QXMEM_OK || dwSize == 0) {
             SetAllCaches();
+            // Set up here like a first instance: there is no history to hold transfers for.
+            m_features.m_bHoldTransfer = FALSE;
+            HandleBufferTransferMessages();
             return 1;
         }
         SetAllGroupsNeeded();

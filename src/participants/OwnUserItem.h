@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <windows.h>
 
 #include "participants/RoleGroups.h"
@@ -143,6 +144,12 @@ public:
     LONG m_lPrevUserType = USER_TYPE_NONE;
     CUsersGroupList* m_pGroupList = nullptr;
     CUserList* m_pUserList = nullptr;
+    // The local user's contact data (ChSetConfig type 2), sent in the roster information as
+    // "FName", "LName", "Phone" and "Email" so that the other side can fill its phrases' macros.
+    std::wstring m_strFirstName;
+    std::wstring m_strLastName;
+    std::wstring m_strPhone;
+    std::wstring m_strEmail;
 
 private:
     // The common shape of the chat-with tests: in strict mode full rights allow and a user

@@ -21,6 +21,7 @@ bool CGroupMessagePDU::GenerateXMLPDU() {
             Trace(L"CGroupMessagePDU::GenerateXMLPDU: m_dwGroupCacheId=%d", m_dwGroupCacheId);
         }
         AddTextElement(pRoot, "message", m_strMessage, true);
+        AddTextElement(pRoot, "custcopy", m_strSenderCopies, false);
     });
 }
 
@@ -34,5 +35,6 @@ bool CGroupMessagePDU::ParseXMLPDU(const std::string& strPDUBuffer) {
         return false;
     ReadChildText(pRoot, "ReceiverName", m_strReceiverName);
     ReadChildText(pRoot, "GroupCacheId", m_strGroupCacheId);
+    ReadChildText(pRoot, "custcopy", m_strSenderCopies);
     return ReadRequiredElement(pRoot, "message", m_strMessage, L"!MessageContentElem");
 }

@@ -29,6 +29,10 @@ public:
     DWORD GetGroupCacheId() const { return DwordFromDecimal(m_strGroupCacheId); }
     void SetMessageText(const std::string& strText) { m_strMessage = strText; }
     std::string GetMessageText() const { return m_strMessage; }
+    // "custcopy" 1: the sender itself copies the message into the customer's history, so its
+    // receivers do not. Older senders leave it out.
+    void SetSenderCopies(bool bCopies) { m_strSenderCopies = bCopies ? "1" : ""; }
+    bool SenderCopies() const { return m_strSenderCopies == "1"; }
 
 private:
     std::string m_strSendId;
@@ -39,4 +43,5 @@ private:
     DWORD m_dwGroupCacheId = 0;
     std::string m_strGroupCacheId;
     std::string m_strMessage;
+    std::string m_strSenderCopies;
 };

@@ -9,6 +9,8 @@ bool CPrivateMessagePDU::GenerateXMLPDU() {
         AddTextElement(pRoot, "recid", m_strRecId, false);
         AddTextElement(pRoot, "ReceiverName", m_strReceiverName, true);
         AddTextElement(pRoot, "message", m_strMessage, true);
+        AddTextElement(pRoot, "msgid", m_strMessageId, false);
+        AddTextElement(pRoot, "custcopy", m_strSenderCopies, false);
     });
 }
 
@@ -19,5 +21,7 @@ bool CPrivateMessagePDU::ParseXMLPDU(const std::string& strPDUBuffer) {
     ReadChildText(pRoot, "SenderName", m_strSenderName);
     if (!ReadRequiredText(pRoot, "recid", m_strRecId, FAIL_REC_ID)) return false;
     ReadChildText(pRoot, "ReceiverName", m_strReceiverName);
+    ReadChildText(pRoot, "msgid", m_strMessageId);
+    ReadChildText(pRoot, "custcopy", m_strSenderCopies);
     return ReadRequiredElement(pRoot, "message", m_strMessage, L"!MessageContentElem");
 }

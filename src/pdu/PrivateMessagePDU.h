@@ -21,6 +21,14 @@ public:
     std::string GetReceiverName() const { return m_strReceiverName; }
     void SetMessageText(const std::string& strText) { m_strMessage = strText; }
     std::string GetMessageText() const { return m_strMessage; }
+    // "msgid": names the message among all that its sender sends, so that copies of it in the
+    // customer's history are told apart from a message said twice. Older senders leave it out.
+    void SetMessageId(const std::string& strId) { m_strMessageId = strId; }
+    std::string GetMessageId() const { return m_strMessageId; }
+    // "custcopy" 1: the sender itself copies the message into the customer's history, so its
+    // receiver does not.
+    void SetSenderCopies(bool bCopies) { m_strSenderCopies = bCopies ? "1" : ""; }
+    bool SenderCopies() const { return m_strSenderCopies == "1"; }
 
 private:
     std::string m_strSendId;
@@ -28,4 +36,6 @@ private:
     std::string m_strRecId;
     std::string m_strReceiverName;
     std::string m_strMessage;
+    std::string m_strMessageId;
+    std::string m_strSenderCopies;
 };

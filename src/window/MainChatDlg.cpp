@@ -145,6 +145,7 @@ INT_PTR CMainChatDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         if (LOWORD(wParam) == IDC_SEND && HIWORD(wParam) == BN_CLICKED) OnSend();
         if (LOWORD(wParam) == IDC_RECIPIENT && HIWORD(wParam) == CBN_SELCHANGE)
             QxRecipientSelectionChanged(m_ctl.m_hRecipient);
+        if (LOWORD(wParam) == IDC_PHRASE_BOX && HIWORD(wParam) == CBN_SELCHANGE) HandleFAQSelChange();
         if (LOWORD(wParam) == IDC_INPUT) {
             EditCommandState();
             if (HIWORD(wParam) == EN_CHANGE) {
@@ -222,6 +223,7 @@ void CMainChatDlg::InitializeUI() {
         QxCreateRecipientBox(m_hWnd, GetDlgItem(m_hWnd, IDC_RECIPIENT), m_host.m_lMeetingType == 3);
     m_ctl.m_hPhraseLabel = GetDlgItem(m_hWnd, IDC_PHRASE_LABEL);
     ShowWindow(m_ctl.m_hPhraseLabel, SW_HIDE);
+    if (m_features.m_dwFeature1 & QXCHAT_FEATURE_QUICK_PHRASE) CreateFAQComboBox();
     m_ctl.m_hHidden104 = GetDlgItem(m_hWnd, IDC_HIDDEN_104);
     m_ctl.m_hHidden106 = GetDlgItem(m_hWnd, IDC_HIDDEN_106);
     m_ctl.m_hSendToLabel = GetDlgItem(m_hWnd, IDC_SEND_TO_LABEL);
@@ -229,7 +231,7 @@ void CMainChatDlg::InitializeUI() {
     m_res.m_fontNormal = QxCreateChatFont(FW_NORMAL, false);
     m_res.m_fontSemibold = QxCreateChatFont(FW_SEMIBOLD, false);
     WPARAM font = reinterpret_cast<WPARAM>(m_res.m_fontNormal.Get());
-    for (HWND hWnd : {m_hWnd, m_ctl.m_hInput, m_ctl.m_hSendToLabel, m_ctl.m_hPhraseLabel})
+    for (HWND hWnd : {m_hWnd, m_ctl.m_hInput, m_ctl.m_hSendToLabel, m_ctl.m_hPhraseLabel, m_ctl.m_hPhraseBox})
         if (hWnd) SendMessageW(hWnd, WM_SETFONT, font, FALSE);
     if (QxHasResourceLibrary()) m_res.m_brushBackground.Reset(CreateSolidBrush(kBackground));
 
@@ -237,6 +239,8 @@ void CMainChatDlg::InitializeUI() {
     CreateSendTooltip();
     SetInputUIStatus(FALSE);
     if (!(m_features.m_dwFeature1 & QXCHAT_FEATURE_QUICK_PHRASE)) ShowWindow(m_ctl.m_hPhraseLabel, SW_HIDE);
+    // Phrases configured before the window existed.
+    if (!m_support.m_FAQList.empty()) ShowFAQInComboBox();
     PostMessageW(m_hParentWnd, WM_SIZE, 0, 0);
 }
 
@@ -293,7 +297,8 @@ void CMainChatDlg::Layout() {
     in.nRecipientHeight = WindowSize(m_ctl.m_hRecipient).cy;
     in.szSendToLabel = WindowSize(m_ctl.m_hSendToLabel);
     in.szPhraseLabel = WindowSize(m_ctl.m_hPhraseLabel);
-    in.dwFeatures = m_features.m_dwFeature1;
+    // The phrase row follows the FAQ-shown flag: an empty phrase list takes the row away.
+    in.dwFeatures = m_features.m_dwFeature1 & ~(m_features.m_bQuickPhrase ? 0 : QXCHAT_FEATURE_QUICK_PHRASE);
     const ChatLayout layout = QxComputeChatLayout(in);
     Apply(m_ctl.m_hInput, layout.input);
     Apply(m_ctl.m_hSend, layout.send);

@@ -10,6 +10,7 @@
 #include "engine/ChatEngineState.h"
 #include "engine/EngineSinks.h"
 #include "engine/RecoveryList.h"
+#include "engine/SupportState.h"
 #include "engine/TypingIndicator.h"
 #include "participants/OwnUserItem.h"
 #include "participants/UserItem.h"
@@ -176,8 +177,8 @@ public:
     int HandleTypingIndicatorPDU(const CTypingIndicatorPDU& pdu);
     BOOL EventLoggingInfo(const wchar_t* FromName, const wchar_t* ToName, const wchar_t* ChatText);
     void SendCopyToCustomerCache(CChatXMLPDU* pPdu);
-    // Transfer messages come with a later piece of work: both trace that and do nothing.
-    int ShowTransferMessage(const std::wstring& strMessage, DWORD dwType, BOOL bReceived);
+    // Transfer messages (engine/TransferMessages.cpp): 0 shown, 1 suppressed as a duplicate.
+    int ShowTransferMessage(const std::wstring& strMessage, DWORD dwType, BOOL bCopy);
     int HandleBufferTransferMessages();
     const CTypingList& TypingList() const { return m_typingList; }
 
@@ -228,8 +229,7 @@ public:
     LONG ChatToGroupEx(LONG nGroupIndex);
     // Sets every group's group-info-pending flag (recording switched on).
     void MarkAllGroupsInfoPending();
-    // Group configuration of the host (engine/GroupRequests.cpp); the transfer messages are not
-    // built yet: that request writes its trace and answers "not done".
+    // Group configuration of the host (engine/GroupRequests.cpp).
     LONG AddGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupId, const wchar_t* pstrGroupName,
                   LONG bShowMemberList, LONG bDefault, LONG lShowFactNameInUserList,
                   const wchar_t* lpszGroupLabel);
@@ -237,8 +237,44 @@ public:
                      const wchar_t* lpszReserved1, const wchar_t* lpszReserved2, DWORD dwReserved1,
                      DWORD dwReserved2);
     LONG AddAUser(DWORD dwNodeId);
-    LONG TransferMessages(DWORD dwType, DWORD dwTargetID, DWORD dwOption, const wchar_t* lpszMessage);
     LONG GetMaxMinWidth(BOOL bIsMax) const { return bIsMax ? m_lMaxWidth : m_lMinWidth; }
+
+    // The customer-support desk (engine/FAQ.cpp): quick phrases and their macros, the primary
+    // customer. The handlers return 1 when the text was taken, 0 when it did not parse.
+    LONG HandleFAQContentConfig(const wchar_t* lpszConfig);
+    LONG HandleFAQMacroInfoConfig(const wchar_t* lpszConfig);
+    LONG HandlePrimaryCustomerNodeId(const wchar_t* lpszConfig);
+    // Creates the quick-phrase box (feature bit 0x1000); false when it cannot be made.
+    BOOL CreateFAQComboBox();
+    // Fills the box from the phrase list: 1 filled, 0 with no box or no phrase.
+    int ShowFAQInComboBox();
+    // A phrase was picked: its text, macros replaced, goes into the input box.
+    void HandleFAQSelChange();
+    std::wstring CheckAndRepaceMacro(const std::wstring& strContent) const;
+    // Frees the phrase list, emptying the box first so that no entry points at a freed phrase.
+    void ClearFAQList();
+    const ChatSupportState& Support() const { return m_support; }
+
+    // Transfer messages (engine/TransferMessages.cpp).
+    LONG TransferMessages(DWORD dwType, DWORD dwTargetID, DWORD dwOption, const wchar_t* lpszMessage);
+    // 0 held, 1 not held.
+    int BufferTransferMessage(DWORD dwType, DWORD dwTargetID, DWORD dwOption, const std::wstring& strMessage);
+    BOOL IsNewTransferMessage(const std::wstring& strMessage, DWORD dwType) const;
+    void AddTransferMessage(const std::wstring& strMessage, DWORD dwSubtype);
+    // 1 when handed to the controller.
+    BOOL SendTransferMessage(DWORD dwType, DWORD dwTargetID, DWORD dwOption, const std::wstring& strMessage);
+    // A transfer message that arrived directly (entity 0) or through a group cache.
+    int HandleReceivedTransferMessage(const std::string& strText, DWORD entity_id);
+
+    // Who copies what into the customer's history (engine/CustomerHistory.cpp).
+    std::string NextPrivateMessageId();
+    // Whether this sender copies its group message itself once it comes back.
+    BOOL SenderCopiesGroupMessage(DWORD dwGroupId) const;
+    // A group item shown live (or collected live by a recovery): copied if this participant is
+    // the one to copy it.
+    void CopyGroupItemToHistory(const CGroupMessagePDU& pdu, DWORD cache_id);
+    // Whether a private message read from the history is shown: each message once.
+    BOOL AdmitHistoryPrivateMessage(const CPrivateMessagePDU& pdu);
 
     // State, read by the instance and by tests through the instance.
     const ChatConnectionParams& Connection() const { return m_conn; }
@@ -375,6 +411,7 @@ private:
     UINT m_uChatStatusTimeoutMs = CHAT_STATUS_TIMEOUT_MS;
     BOOL m_bChatStatusTimer = FALSE;
     std::vector<std::unique_ptr<CTransferMessagePDU>> m_HistoryTransfers;
+    ChatSupportState m_support;
     QxHeaderFormats m_formats;
     CTypingList m_typingList;
     CTypingSender m_typingSender;

@@ -1,0 +1,193 @@
+// CMainChatDlg, engine side: the support desk's configuration and quick phrases. The host sends
+// the phrases, the local user's contact data and the primary customer as configuration texts;
+// a picked phrase has its macros filled from the contact data of the participant it is meant
+// for and lands in the input box.
+#include "window/MainChatDlg.h"
+
+#include "engine/FAQMacros.h"
+#include "engine/SendOption.h"
+#include "interface/ModuleState.h"
+#include "participants/RecipientCombo.h"
+#include "pdu/FAQContentPDU.h"
+#include "pdu/FAQMacroInfoPDU.h"
+#include "pdu/PrimCustNodeIdPDU.h"
+#include "pdu/StringConverter.h"
+#include "qxchat.h"
+#include "resources/resource.h"
+#include "trace/Trace.h"
+
+#include <commctrl.h>
+#include <new>
+
+namespace {
+
+// Takes the phrases of one FAQ content text into the engine's list; once the list is complete
+// the box is filled again.
+class FAQListSink : public IFAQItemSink {
+public:
+    FAQListSink(std::vector<std::unique_ptr<FAQItem>>& list, CMainChatDlg& dlg) : m_list(list), m_dlg(dlg) {}
+    void AddFAQItem(std::unique_ptr<FAQItem> pItem) override {
+        if (pItem) m_list.push_back(std::move(pItem));
+    }
+    void OnFAQListComplete() override { m_dlg.ShowFAQInComboBox(); }
+
+private:
+    std::vector<std::unique_ptr<FAQItem>>& m_list;
+    CMainChatDlg& m_dlg;
+};
+
+// The phrase text as the input box takes it: at most its limit, never half a surrogate pair.
+std::wstring InputBoxText(std::wstring strText) {
+    if (strText.size() <= QX_MAX_SEND_TEXT) return strText;
+    strText.resize(QX_MAX_SEND_TEXT);
+    if (IS_HIGH_SURROGATE(strText.back())) strText.pop_back();
+    return strText;
+}
+
+} // namespace
+
+LONG CMainChatDlg::HandleFAQContentConfig(const wchar_t* lpszConfig) {
+    Trace(L"/---- CMainChatDlg::HandleFAQContentConfig Enter ----/");
+    FAQListSink sink(m_support.m_FAQList, *this);
+    std::unique_ptr<CFAQContentPDU> pPdu(new (std::nothrow) CFAQContentPDU(&sink));
+    if (!pPdu || !lpszConfig) return 0;
+    const bool bParsed = pPdu->ParseXMLPDU(CStringConverter(lpszConfig).GetUtf8());
+    pPdu.reset();
+    if (!bParsed) return 0;
+    Trace(L"/==== CMainChatDlg::HandleFAQContentConfig Exit ====/");
+    return 1;
+}
+
+LONG CMainChatDlg::HandleFAQMacroInfoConfig(const wchar_t* lpszConfig) {
+    Trace(L"/**** CMainChatDlg::HandleFAQMacroInfoConfig Enter ****/");
+    CFAQMacroInfoPDU pdu;
+    if (!lpszConfig || !pdu.ParseXMLPDU(CStringConverter(lpszConfig).GetUtf8())) {
+        Trace(L"/---- Parse FAQ Macro Info PDU Failed! ----/");
+        return 0;
+    }
+    // Taken now, sent with the next enrollment.
+    m_own.m_strFirstName = CStringConverter::FromUtf8(pdu.GetFirstName());
+    m_own.m_strLastName = CStringConverter::FromUtf8(pdu.GetLastName());
+    m_own.m_strPhone = CStringConverter::FromUtf8(pdu.GetPhone());
+    m_own.m_strEmail = CStringConverter::FromUtf8(pdu.GetEmail());
+    Trace(L"/==== CMainChatDlg::HandleFAQMacroInfoConfig Exit ====/");
+    return 1;
+}
+
+LONG CMainChatDlg::HandlePrimaryCustomerNodeId(const wchar_t* lpszConfig) {
+    Trace(L"/**** CMainChatDlg::HandlePrimaryCustomerNodeId Enter ****/");
+    CPrimCustNodeIdPDU pdu;
+    // Parsed in the system code page, like the customer id.
+    if (!lpszConfig || !pdu.ParseXMLPDU(CStringConverter(lpszConfig).GetAnsi())) return 0;
+    m_support.m_dwPrimCustNodeId = pdu.GetPrimCustNodeId();
+    Trace(L"/==== CMainChatDlg::HandlePrimaryCustomerNodeId Exit: m_dwPrimCustNodeId=%d ====/",
+          m_support.m_dwPrimCustNodeId);
+    return 1;
+}
+
+BOOL CMainChatDlg::CreateFAQComboBox() {
+    if (m_ctl.m_hPhraseBox) return TRUE;
+    if (!HasWindow()) return FALSE;
+    // Created hidden; the layout shows it in the quick-phrase row.
+    m_ctl.m_hPhraseBox = CreateWindowExW(
+        0, WC_COMBOBOXW, L"", WS_CHILD | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST, 0, 0, 100, 200, m_hWnd,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PHRASE_BOX)), QxThisModule(), nullptr);
+    if (!m_ctl.m_hPhraseBox) {
+        Trace(L"Fail: CMainChatDlg::CreateFAQComboBox");
+        return FALSE;
+    }
+    if (m_res.m_fontNormal)
+        SendMessageW(m_ctl.m_hPhraseBox, WM_SETFONT, reinterpret_cast<WPARAM>(m_res.m_fontNormal.Get()),
+                     FALSE);
+    return TRUE;
+}
+
+int CMainChatDlg::ShowFAQInComboBox() {
+    Trace(L"/**** CMainChatDlg::ShowFAQInComboBox() Enter ****/");
+    HWND hBox = m_ctl.m_hPhraseBox;
+    if (!hBox) return 0;
+    // The entries point at the phrases' entry data, which is replaced below: the box starts
+    // empty, so that no entry is left pointing at data that is gone.
+    SendMessageW(hBox, CB_RESETCONTENT, 0, 0);
+    if (m_support.m_FAQList.empty()) {
+        m_features.m_bQuickPhrase = FALSE;
+        ShowWindow(hBox, SW_HIDE);
+        if (m_ctl.m_hPhraseLabel) ShowWindow(m_ctl.m_hPhraseLabel, SW_HIDE);
+        Layout();
+        return 0;
+    }
+    SendMessageW(hBox, WM_SETREDRAW, FALSE, 0);
+    for (const std::unique_ptr<FAQItem>& pItem : m_support.m_FAQList) {
+        std::unique_ptr<FAQEntryData> pData(new FAQEntryData());
+        pData->dwFAQIndex = static_cast<DWORD>(pItem->m_nIndex);
+        FAQEntryData* pEntryData = pData.get();
+        pItem->SetEntryData(std::move(pData));
+        const LRESULT nAt =
+            SendMessageW(hBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pItem->m_strName.c_str()));
+        if (nAt >= 0) SendMessageW(hBox, CB_SETITEMDATA, nAt, reinterpret_cast<LPARAM>(pEntryData));
+    }
+    SendMessageW(hBox, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(hBox, CB_SETCURSEL, 0, 0);
+    InvalidateRect(hBox, nullptr, TRUE);
+    // Phrases that arrive after an empty list bring the row back.
+    if ((m_features.m_dwFeature1 & QXCHAT_FEATURE_QUICK_PHRASE) && !m_features.m_bQuickPhrase) {
+        m_features.m_bQuickPhrase = TRUE;
+        Layout();
+    }
+    Trace(L"/==== CMainChatDlg::ShowFAQInComboBox() Exit: dwCount = %d ====/",
+          static_cast<int>(m_support.m_FAQList.size()));
+    return 1;
+}
+
+void CMainChatDlg::HandleFAQSelChange() {
+    HWND hBox = m_ctl.m_hPhraseBox;
+    if (!m_features.m_bQuickPhrase || !hBox || !m_ctl.m_hInput) return;
+    const LRESULT nSel = SendMessageW(hBox, CB_GETCURSEL, 0, 0);
+    if (nSel < 0) return;
+    const LRESULT data = SendMessageW(hBox, CB_GETITEMDATA, nSel, 0);
+    if (data == CB_ERR || data == 0) return;
+    // Only data that a listed phrase still owns is read.
+    const FAQEntryData* pData = nullptr;
+    for (const std::unique_ptr<FAQItem>& pItem : m_support.m_FAQList)
+        if (reinterpret_cast<LRESULT>(pItem->GetEntryData()) == data) pData = pItem->GetEntryData();
+    if (!pData) return;
+    std::wstring strText;
+    for (const std::unique_ptr<FAQItem>& pItem : m_support.m_FAQList) {
+        if (static_cast<DWORD>(pItem->m_nIndex) != pData->dwFAQIndex) continue;
+        strText = CheckAndRepaceMacro(pItem->m_strContent);
+        if (!strText.empty()) break;
+    }
+    if (strText.empty()) return;
+    SetWindowTextW(m_ctl.m_hInput, InputBoxText(strText).c_str());
+    // A multi-line box does not report text set this way as a change: run what a change runs.
+    UpdateInputScrollBar();
+    OnInputTextChanged();
+}
+
+std::wstring CMainChatDlg::CheckAndRepaceMacro(const std::wstring& strContent) const {
+    const ChatItemData* pSelected = m_ctl.m_hRecipient ? ComboSelectedData(m_ctl.m_hRecipient) : nullptr;
+    if (!pSelected) return strContent;
+    const DWORD dwUserNode =
+        pSelected->Kind() == CHAT_KIND_USER ? m_users.GetNodeIdByUserId(pSelected->UserId()) : 0;
+    const DWORD dwTarget =
+        QxMacroTargetNode(pSelected->Kind(), dwUserNode, m_support.m_dwPrimCustNodeId, m_host.m_lMeetingType);
+    FAQMacroValues values;
+    if (const CUserItem* pUser = dwTarget ? m_users.FindByNodeId(dwTarget) : nullptr) {
+        values.strFirstName = pUser->m_strFirstName;
+        values.strLastName = pUser->m_strLastName;
+        values.strPhone = pUser->m_strPhone;
+        values.strEmail = pUser->m_strEmail;
+    } else {
+        Trace(L"/==== CMainChatDlg::CheckAndRepaceMacro pUserItem is empty ====/");
+    }
+    if (values.AllEmpty()) {
+        Trace(L"/*** CMainChatDlg::CheckAndRepaceMacro, user info is all empty ***/");
+        return strContent;
+    }
+    return QxApplyFAQMacros(strContent, values);
+}
+
+void CMainChatDlg::ClearFAQList() {
+    if (m_ctl.m_hPhraseBox) SendMessageW(m_ctl.m_hPhraseBox, CB_RESETCONTENT, 0, 0);
+    m_support.m_FAQList.clear();
+}

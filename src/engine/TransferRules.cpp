@@ -1,0 +1,85 @@
+#include "engine/TransferRules.h"
+
+#include "pdu/PDUInputGuard.h"
+#include "qxchat.h"
+
+namespace {
+
+constexpr DWORD kFirstNodeTarget = 10000;
+constexpr DWORD kSendBits =
+    QXCHAT_TRANSFER_AS_CHAT | QXCHAT_TRANSFER_RECORDABLE | QXCHAT_TRANSFER_RECORD_COPY;
+
+bool IsOneOf(DWORD dwType, std::initializer_list<DWORD> types) {
+    for (DWORD t : types)
+        if (t == dwType) return true;
+    return false;
+}
+
+// Types 10 and 11 are shown once per history, whatever their text.
+bool OncePerHistory(DWORD dwType) {
+    return dwType == 10 || dwType == QXCHAT_TRANSFER_STRIP_OFF;
+}
+
+} // namespace
+
+TransferPlan QxPlanTransfer(DWORD dwType, DWORD dwOption) {
+    TransferPlan plan;
+    const bool bShow = (dwOption & QXCHAT_TRANSFER_SHOW) != 0;
+    const bool bAsChat = (dwOption & QXCHAT_TRANSFER_AS_CHAT) != 0;
+    if (IsOneOf(dwType, {1, 7, 9})) {
+        plan.step = bShow ? TRANSFER_SHOW_AND_SEND : TRANSFER_NOTHING;
+    } else if (IsOneOf(dwType, {3, 6, 8, 10, 11})) {
+        plan.step = bShow ? TRANSFER_SHOW_AND_SEND : TRANSFER_SEND_ONLY;
+        plan.bSwitchOffStrip = dwType == QXCHAT_TRANSFER_STRIP_OFF;
+    } else if (dwType == 2) {
+        plan.step = TRANSFER_SEND_ONLY;
+    } else if (dwType == QXCHAT_TRANSFER_PRIVATE_CHAT) {
+        plan.step = bAsChat ? TRANSFER_PRIVATE_CHAT : TRANSFER_NOTHING;
+    } else if (dwType == QXCHAT_TRANSFER_GROUP_CHAT) {
+        plan.step = bAsChat ? TRANSFER_GROUP_CHAT : TRANSFER_NOTHING;
+    }
+    return plan;
+}
+
+bool QxTransferSentWhenReleased(DWORD dwType) {
+    return IsOneOf(dwType, {1, 6, 7, 8, 9, 10, 11});
+}
+
+bool QxTransferCopiedToHistory(DWORD dwType) {
+    return dwType != 6 && dwType != 8;
+}
+
+bool QxTransferMaySend(DWORD dwType, DWORD dwOption) {
+    return dwType != 0 && (dwOption & kSendBits) != 0;
+}
+
+bool QxIsGroupID(DWORD dwTargetID) {
+    return dwTargetID > 0 && dwTargetID < kFirstNodeTarget;
+}
+
+DWORD QxTransferSendOption(DWORD dwBase, DWORD dwTargetID, DWORD dwOption, bool bGroup) {
+    DWORD dwSendOption = dwBase;
+    if (!bGroup && dwTargetID == 0) dwSendOption |= TRANSFER_SEND_TO_SELF;
+    if (dwOption & QXCHAT_TRANSFER_FLAG_10) dwSendOption |= TRANSFER_SEND_FLAG_10;
+    return dwSendOption;
+}
+
+bool QxTransferPDUFits(size_t nPDUBytes) {
+    return nPDUBytes <= MAX_PDU_SIZE - TRANSFER_PDU_ROOM;
+}
+
+std::wstring QxTrimTrailingBlanks(const std::wstring& strText) {
+    const size_t last = strText.find_last_not_of(L' ');
+    return last == std::wstring::npos ? std::wstring() : strText.substr(0, last + 1);
+}
+
+bool QxIsNewTransferMessage(const std::wstring& strText, DWORD dwType,
+                            const std::vector<TransferHistoryEntry>& history) {
+    if (strText.empty()) return false;
+    const std::wstring strTrimmed = QxTrimTrailingBlanks(strText);
+    for (const TransferHistoryEntry& entry : history) {
+        if (QxTrimTrailingBlanks(entry.strText) == strTrimmed) return false;
+        if (OncePerHistory(dwType) && entry.dwType == dwType) return false;
+    }
+    return true;
+}
