@@ -9,3 +9,5 @@ cd "$build/bin"
 xvfb "$build/wine-run" "$build/bin/roster_bench.exe" "$@"
 # shellcheck disable=SC2086 # the arguments are words on purpose
 xvfb "$build/wine-run" "$build/bin/message_bench.exe" ${MESSAGE_BENCH_ARGS:-}
+# The message list at 1,000 and at LIST_BENCH_ITEMS (100,000) items.
+xvfb "$build/wine-run" "$build/bin/list_bench.exe" ${LIST_BENCH_ITEMS:-}
