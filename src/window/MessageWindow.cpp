@@ -254,6 +254,11 @@ int CMessageWindow::LineHeight(DWORD kind) const {
     return kind >= ITEM_HEADER && kind <= ITEM_HIGHLIGHT ? m_nLineHeight[kind] : 0;
 }
 
+// Items of a kind the list does not know (a damaged transcript) are laid out and drawn as text.
+int CMessageWindow::ItemLineHeight(DWORD kind) const {
+    return std::max(1, LineHeight(kind) ? LineHeight(kind) : m_nLineHeight[ITEM_TEXT]);
+}
+
 HMENU CMessageWindow::PopupMenu() const {
     return m_hMenu ? GetSubMenu(m_hMenu, IDM_POPUP_MESSAGE_LIST) : nullptr;
 }
@@ -291,7 +296,7 @@ void CMessageWindow::LayoutItem(int nIndex) {
     item.right = m_nWidth;
     item.top = 0;
     const int nLines = item.text.empty() ? 1 : WrapItem(item).LineCount();
-    item.height = nLines * LineHeight(item.kind) + (IsNotice(item.kind) ? kNoticePadding : 0);
+    item.height = nLines * ItemLineHeight(item.kind) + (IsNotice(item.kind) ? kNoticePadding : 0);
     item.needsLayout = false;
     m_heights.Set(nIndex, item.height);
 }
@@ -375,6 +380,10 @@ void CMessageWindow::OnTimer(UINT_PTR nId) {
 // repaints when it followed new items.
 void CMessageWindow::Refresh() {
     ++m_nRefreshCount;
+    RefreshLayout();
+}
+
+void CMessageWindow::RefreshLayout() {
     if (!m_bIncremental && m_nWidth > 0 && m_pFonts) {
         for (int i : m_pending)
             if (i < GetItemCount() && m_items[i]->needsLayout) LayoutItem(i);
@@ -456,7 +465,7 @@ void CMessageWindow::OnSize() {
     }
     LayoutAll();
     m_bNewItems = true;
-    Refresh();
+    RefreshLayout();
     InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
@@ -564,7 +573,7 @@ TextPoint CMessageWindow::HitTest(POINT pt) const {
     const MessageItem& item = *m_items[hit.nItem];
     const WrappedText wrap = WrapItem(item);
     const long long yIn = pt.y - ItemTop(hit.nItem) - (IsNotice(item.kind) ? kNoticePadding / 2 : 0);
-    const int nLineHeight = std::max(1, LineHeight(item.kind));
+    const int nLineHeight = ItemLineHeight(item.kind);
     const int nLine = static_cast<int>(
         std::max<long long>(0, std::min<long long>(yIn / nLineHeight, wrap.LineCount() - 1)));
     // Left or right of the text counts as the item's edge.
@@ -588,7 +597,7 @@ TextPoint CMessageWindow::LinkAt(POINT pt) const {
     if (item.links.empty()) return none;
     const WrappedText wrap = WrapItem(item);
     const long long yIn = pt.y - ItemTop(nItem) - (IsNotice(item.kind) ? kNoticePadding / 2 : 0);
-    const int nLineHeight = std::max(1, LineHeight(item.kind));
+    const int nLineHeight = ItemLineHeight(item.kind);
     if (yIn < 0 || yIn >= static_cast<long long>(wrap.LineCount()) * nLineHeight) return none;
     const int nChar =
         QxCharAt(wrap, item.text, static_cast<int>(yIn / nLineHeight), pt.x - item.left - kTextInsetLeft);
@@ -609,11 +618,11 @@ RECT CMessageWindow::CharRect(int nItem, int nChar) const {
     while (nLine + 1 < wrap.LineCount() && wrap.lineStarts[nLine + 1] <= nChar)
         ++nLine;
     const int top = Clamp(ItemTop(nItem)) + (IsNotice(item.kind) ? kNoticePadding / 2 : 0) +
-                    nLine * LineHeight(item.kind);
+                    nLine * ItemLineHeight(item.kind);
     rc.left = item.left + kTextInsetLeft + wrap.x[nChar];
     rc.right = rc.left + wrap.width[nChar];
     rc.top = top;
-    rc.bottom = top + LineHeight(item.kind);
+    rc.bottom = top + ItemLineHeight(item.kind);
     return rc;
 }
 
@@ -640,6 +649,7 @@ void CMessageWindow::OnMouseMove(POINT pt) {
     m_bMoved = m_bMoved || pt.x != m_ptDown.x || pt.y != m_ptDown.y;
     SelectText(TextPoint{m_nAnchor, m_nAnchorChar}, HitTest(pt));
     UpdateWindow(m_hWnd);
+    OnSetCursor(); // no WM_SETCURSOR reaches a window while it holds the capture
     m_nDragDirection = pt.y < 0 ? -1 : (pt.y >= m_nHeight ? 1 : 0);
     if (m_nDragDirection != 0 && !m_bDragTimer)
         m_bDragTimer = SetTimer(m_hWnd, TIMER_DRAG_SCROLL, kDragScrollMs, nullptr) != 0;
@@ -811,7 +821,7 @@ void CMessageWindow::DrawItem(HDC hdc, const MessageItem& item, int top, const R
     if (item.text.empty()) return;
     const WrappedText wrap = WrapItem(item);
     const int n = TextLength(item);
-    const int nLineHeight = LineHeight(item.kind);
+    const int nLineHeight = ItemLineHeight(item.kind);
     const int textTop = top + (IsNotice(item.kind) ? kNoticePadding / 2 : 0);
     const int textLeft = item.left + kTextInsetLeft;
     int nSelFirst = 0, nSelLast = 0;

@@ -134,6 +134,8 @@ private:
     void OnIncrementalTick();
     void OnDragTick();
 
+    void RefreshLayout(); // a refresh that the refresh count leaves out
+    int ItemLineHeight(DWORD kind) const;
     bool MouseLocked() const { return m_isMouseLocked && m_isMouseLocked(); }
     int ComputeLayoutWidth() const;
     void LayoutItem(int nIndex);

@@ -51,7 +51,7 @@ TEST(LinkDetection, TableOfTexts) {
         {L"www.a.b) ", {{0, 7, L"www.a.b", L"http://www.a.b"}}},
         {L"http://a.b\"", {{0, 10, L"http://a.b", L"http://a.b"}}},
         {L"http://a.b''", {{0, 11, L"http://a.b'", L"http://a.b'"}}},
-        {L"http://a/b; ", {{0, 9, L"http://a/b", L"http://a/b"}}},
+        {L"http://a/b; ", {{0, 10, L"http://a/b", L"http://a/b"}}},
         {L"http://a/b]", {{0, 10, L"http://a/b", L"http://a/b"}}},
         {L"http://a/b}", {{0, 10, L"http://a/b", L"http://a/b"}}},
         {L"http://a/b!", {{0, 10, L"http://a/b!", L"http://a/b!"}}},

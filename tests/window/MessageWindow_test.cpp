@@ -13,7 +13,9 @@ namespace {
 
 class MessageWindowTest : public MessageListTest {
 protected:
-    static std::unique_ptr<MessageItem> Loaded(DWORD kind, const std::wstring& text) { return Item(kind, text); }
+    static std::unique_ptr<MessageItem> Loaded(DWORD kind, const std::wstring& text) {
+        return Item(kind, text);
+    }
 };
 
 TEST_F(MessageWindowTest, ShowMessageAddsAHeaderThenTheTextWhichKeepsTheFields) {
