@@ -405,8 +405,9 @@ void CMessageWindow::Repaint() {
 void CMessageWindow::UpdateScroll(bool bFollow) {
     int nFirst = 0;
     if (m_scroll.Shown() && !m_items.empty()) nFirst = std::max(0, m_heights.Find(m_scroll.Shift()));
-    m_scroll.Update(m_heights.Total(), m_nHeight, m_heights.Above(nFirst),
-                    m_heights.Above(std::max(0, nFirst - 1)), bFollow);
+    const long long nAboveFirst = m_scroll.Shown() ? QxSettledViewTop(m_heights, m_scroll.Shift()) : 0;
+    m_scroll.Update(m_heights.Total(), m_nHeight, nAboveFirst, m_heights.Above(std::max(0, nFirst - 1)),
+                    bFollow);
     ApplyScrollBar();
 }
 

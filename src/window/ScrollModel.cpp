@@ -63,6 +63,13 @@ void CItemHeights::Reset(int nHeight) {
     m_total = static_cast<long long>(nHeight) * Count();
 }
 
+long long QxSettledViewTop(const CItemHeights& heights, long long nShift) {
+    const int nFirst = heights.Find(nShift);
+    if (nFirst < 0) return 0;
+    const long long nTop = heights.Above(nFirst);
+    return heights.Find(nTop / CScrollModel::kLine * CScrollModel::kLine) == nFirst ? nTop : nShift;
+}
+
 bool CScrollModel::DecideFollow(bool bMouseSelecting, bool bIncrementalLayout) {
     if (bMouseSelecting) return false;
     if (!m_bUserScrolled || !m_bShown) return true;

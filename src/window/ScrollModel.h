@@ -27,6 +27,11 @@ private:
     long long m_total = 0;
 };
 
+// Where a scrolled view settles at a refresh: the top of the first item in view (the item at
+// nShift), unless that top rounded down to a whole line lies inside the item before it; then
+// the view keeps nShift, so that refreshes never creep the view upwards.
+long long QxSettledViewTop(const CItemHeights& heights, long long nShift);
+
 enum class ScrollAction { LineUp, LineDown, PageUp, PageDown, Track, Top, Bottom, EndScroll };
 
 // Range 0 .. max with a page: the bottom position is max - page + 1.

@@ -47,6 +47,23 @@ TEST(ItemHeights, SumsAndLookupsAgreeWithAPlainWalk) {
     EXPECT_EQ(CItemHeights().Find(0), -1);
 }
 
+TEST(ItemHeights, AScrolledViewSettlesWithoutCreepingUp) {
+    CItemHeights thirteen; // lines of 13 pixels: item tops drift against the 12-pixel grid
+    for (int i = 0; i < 100; ++i)
+        thirteen.Append(13);
+    // Line 7 (y 84) is inside item 6 (78..91); line 6 (y 72) is inside item 5: keep 84.
+    EXPECT_EQ(QxSettledViewTop(thirteen, 84), 84);
+    // Settling again gives the same place.
+    EXPECT_EQ(QxSettledViewTop(thirteen, QxSettledViewTop(thirteen, 84) / 12 * 12), 84);
+    CItemHeights tall; // items of 30 pixels
+    for (int i = 0; i < 10; ++i)
+        tall.Append(30);
+    EXPECT_EQ(QxSettledViewTop(tall, 36), 36); // item 1's top (30) rounds down to 24, in item 0
+    EXPECT_EQ(QxSettledViewTop(tall, 72), 60); // item 2's top (60) is on a line: the view settles there
+    EXPECT_EQ(QxSettledViewTop(tall, 60), 60);
+    EXPECT_EQ(QxSettledViewTop(CItemHeights(), 50), 0);
+}
+
 // A model over 100 lines of content in a 10-line window: max 101, page 10, bottom 92.
 CScrollModel Scrolled() {
     CScrollModel m;
