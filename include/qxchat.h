@@ -276,6 +276,7 @@ typedef struct QXCHAT_EVENT_MESSAGE {
 /* ChTransferMessages: types 1 to 11 and option bits. */
 #define QXCHAT_TRANSFER_PRIVATE_CHAT 4 /* with QXCHAT_TRANSFER_SEND: a private message to user dwTargetID */
 #define QXCHAT_TRANSFER_GROUP_CHAT 5   /* with QXCHAT_TRANSFER_SEND: a group message to group dwTargetID */
+#define QXCHAT_TRANSFER_STRIP_OFF 11   /* also hides the typing-indication strip for good */
 #define QXCHAT_TRANSFER_SHOW 0x01      /* show it locally */
 #define QXCHAT_TRANSFER_SEND 0x02      /* types 4, 5 as chat; others: group-message send option */
 #define QXCHAT_TRANSFER_RECORDABLE 0x04

@@ -13,3 +13,5 @@ xvfb "$build/wine-run" "$build/bin/message_bench.exe" ${MESSAGE_BENCH_ARGS:-}
 # The transcript benchmark (arguments from TRANSCRIPT_BENCH_ARGS: messages, repetitions).
 # shellcheck disable=SC2086
 xvfb "$build/wine-run" "$build/bin/transcript_bench.exe" ${TRANSCRIPT_BENCH_ARGS:-}
+# The message list at 1,000 and at LIST_BENCH_ITEMS (100,000) items.
+xvfb "$build/wine-run" "$build/bin/list_bench.exe" ${LIST_BENCH_ITEMS:-}

@@ -14,6 +14,8 @@ struct ModuleState {
     LONG attachCalls = 0;
     LONG detachCalls = 0;
     LONG liveInstances = 0;
+    LONG popupCalls = 0;
+    UINT lastPopupCommand = 0;
     bool controlsRegistered = false;
 };
 
@@ -51,6 +53,19 @@ extern "C" void __stdcall SkinInstanceDetach(void) {
     if (g_state.liveInstances > 0) --g_state.liveInstances;
 }
 
+extern "C" UINT __stdcall SkinTrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, HWND hOwner) {
+    ++g_state.popupCalls;
+    g_state.lastPopupCommand = 0;
+    if (!hMenu || !IsMenu(hMenu) || !hOwner || !IsWindow(hOwner)) return 0;
+    // The choice comes back to the caller; nothing is posted to the owner.
+    const UINT kAllowed =
+        TPM_CENTERALIGN | TPM_RIGHTALIGN | TPM_VCENTERALIGN | TPM_BOTTOMALIGN | TPM_RIGHTBUTTON;
+    const BOOL result =
+        TrackPopupMenuEx(hMenu, (uFlags & kAllowed) | TPM_RETURNCMD | TPM_NONOTIFY, x, y, hOwner, nullptr);
+    g_state.lastPopupCommand = static_cast<UINT>(result);
+    return g_state.lastPopupCommand;
+}
+
 extern "C" BOOL __stdcall SkinGetDiagnostics(QXSKIN_DIAGNOSTICS* pDiagnostics) {
     if (!pDiagnostics || pDiagnostics->cbSize < sizeof(QXSKIN_DIAGNOSTICS)) return FALSE;
     pDiagnostics->hResourceModule = g_state.hResource;
@@ -58,6 +73,8 @@ extern "C" BOOL __stdcall SkinGetDiagnostics(QXSKIN_DIAGNOSTICS* pDiagnostics) {
     pDiagnostics->lAttachCalls = g_state.attachCalls;
     pDiagnostics->lDetachCalls = g_state.detachCalls;
     pDiagnostics->lLiveInstances = g_state.liveInstances;
+    pDiagnostics->lPopupMenuCalls = g_state.popupCalls;
+    pDiagnostics->uLastPopupCommand = g_state.lastPopupCommand;
     return TRUE;
 }
 

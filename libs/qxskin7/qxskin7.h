@@ -13,6 +13,8 @@ extern "C" {
 #define QXSKIN_ORD_SET_RESOURCE_MODULE 41
 #define QXSKIN_ORD_INSTANCE_ATTACH 1661
 #define QXSKIN_ORD_INSTANCE_DETACH 3075
+#define QXSKIN_ORD_TRACK_POPUP_MENU 5120
+/* 5121 message box and 5122 yes/no question are taken by the transcript's dialogs. */
 #define QXSKIN_ORD_GET_DIAGNOSTICS 9000
 
 /* Module that holds the texts, menus, bitmaps and templates the skins load by id. The library
@@ -28,6 +30,12 @@ void __stdcall SkinInstanceAttach(void);
  * changes nothing else. */
 void __stdcall SkinInstanceDetach(void);
 
+/* Shows a popup menu in the library's skin at the screen point (x, y), owned by hOwner, and
+ * waits for the user. Returns the chosen command id, 0 when the menu was dismissed or could
+ * not be shown. uFlags takes the alignment and button flags of the platform's popup menus; the
+ * command is always returned, never sent to hOwner. */
+UINT __stdcall SkinTrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, HWND hOwner);
+
 /* What the library has been told, for tests and diagnostics. Set cbSize before the call;
  * fails (FALSE) on NULL or a cbSize smaller than the structure. */
 typedef struct QXSKIN_DIAGNOSTICS {
@@ -37,6 +45,8 @@ typedef struct QXSKIN_DIAGNOSTICS {
     LONG lAttachCalls;         /* calls of SkinInstanceAttach */
     LONG lDetachCalls;         /* calls of SkinInstanceDetach, balanced or not */
     LONG lLiveInstances;       /* attaches not yet matched by a detach */
+    LONG lPopupMenuCalls;      /* calls of SkinTrackPopupMenu */
+    UINT uLastPopupCommand;    /* what the last popup menu returned */
 } QXSKIN_DIAGNOSTICS;
 
 BOOL __stdcall SkinGetDiagnostics(QXSKIN_DIAGNOSTICS* pDiagnostics);
@@ -44,6 +54,7 @@ BOOL __stdcall SkinGetDiagnostics(QXSKIN_DIAGNOSTICS* pDiagnostics);
 typedef void(__stdcall* PFN_SkinSetResourceModule)(HMODULE);
 typedef void(__stdcall* PFN_SkinInstanceAttach)(void);
 typedef void(__stdcall* PFN_SkinInstanceDetach)(void);
+typedef UINT(__stdcall* PFN_SkinTrackPopupMenu)(HMENU, UINT, int, int, HWND);
 typedef BOOL(__stdcall* PFN_SkinGetDiagnostics)(QXSKIN_DIAGNOSTICS*);
 
 /* Message boxes: modal dialogs titled lpszTitle, owned by hOwner (may be NULL). */

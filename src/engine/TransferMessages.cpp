@@ -122,7 +122,7 @@ BOOL CMainChatDlg::SendTransferMessage(DWORD dwType, DWORD dwTargetID, DWORD dwO
     pdu.SetMessageText(CStringConverter::ToUtf8(strMessage));
     if (!pdu.GenerateXMLPDU()) return FALSE;
     const std::string strText = pdu.GetXMLText();
-    const BOOL bGroupMessage = (dwOption & QXCHAT_TRANSFER_AS_CHAT) != 0;
+    const BOOL bGroupMessage = (dwOption & QXCHAT_TRANSFER_SEND) != 0;
     const BOOL bRecordable = (dwOption & QXCHAT_TRANSFER_RECORDABLE) != 0;
     const BOOL bRecordCopy = (dwOption & QXCHAT_TRANSFER_RECORD_COPY) != 0;
     if (!QxIsGroupID(dwTargetID)) {

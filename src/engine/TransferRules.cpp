@@ -7,7 +7,7 @@ namespace {
 
 constexpr DWORD kFirstNodeTarget = 10000;
 constexpr DWORD kSendBits =
-    QXCHAT_TRANSFER_AS_CHAT | QXCHAT_TRANSFER_RECORDABLE | QXCHAT_TRANSFER_RECORD_COPY;
+    QXCHAT_TRANSFER_SEND | QXCHAT_TRANSFER_RECORDABLE | QXCHAT_TRANSFER_RECORD_COPY;
 
 bool IsOneOf(DWORD dwType, std::initializer_list<DWORD> types) {
     for (DWORD t : types)
@@ -25,7 +25,7 @@ bool OncePerHistory(DWORD dwType) {
 TransferPlan QxPlanTransfer(DWORD dwType, DWORD dwOption) {
     TransferPlan plan;
     const bool bShow = (dwOption & QXCHAT_TRANSFER_SHOW) != 0;
-    const bool bAsChat = (dwOption & QXCHAT_TRANSFER_AS_CHAT) != 0;
+    const bool bAsChat = (dwOption & QXCHAT_TRANSFER_SEND) != 0;
     if (IsOneOf(dwType, {1, 7, 9})) {
         plan.step = bShow ? TRANSFER_SHOW_AND_SEND : TRANSFER_NOTHING;
     } else if (IsOneOf(dwType, {3, 6, 8, 10, 11})) {
@@ -60,7 +60,7 @@ bool QxIsGroupID(DWORD dwTargetID) {
 DWORD QxTransferSendOption(DWORD dwBase, DWORD dwTargetID, DWORD dwOption, bool bGroup) {
     DWORD dwSendOption = dwBase;
     if (!bGroup && dwTargetID == 0) dwSendOption |= TRANSFER_SEND_TO_SELF;
-    if (dwOption & QXCHAT_TRANSFER_FLAG_10) dwSendOption |= TRANSFER_SEND_FLAG_10;
+    if (dwOption & QXCHAT_TRANSFER_OPTION_10) dwSendOption |= TRANSFER_SEND_FLAG_10;
     return dwSendOption;
 }
 

@@ -2,6 +2,7 @@
 
 #include "interface/CallbackGuard.h"
 #include "interface/ModuleState.h"
+#include "qxskin7.h"
 #include "resources/resource.h"
 
 #include <windowsx.h>
@@ -95,7 +96,7 @@ void ShowContextMenu(HWND hInput, const InputBoxState& s, int x, int y) {
                  {IDM_INPUT_DELETE, e.bDelete}, {IDM_INPUT_SELECT_ALL, e.bSelectAll}};
     for (const auto& item : items)
         EnableMenuItem(hPopup, item.id, MF_BYCOMMAND | (item.bEnabled ? MF_ENABLED : MF_GRAYED));
-    const UINT cmd = TrackPopupMenu(hPopup, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, hInput, nullptr);
+    const UINT cmd = SkinTrackPopupMenu(hPopup, TPM_RIGHTBUTTON, x, y, hInput);
     DestroyMenu(hMenu);
     switch (cmd) {
     case IDM_INPUT_UNDO: SendMessageW(hInput, EM_UNDO, 0, 0); break;

@@ -63,9 +63,11 @@ bool FocusInContainer(HWND hContainer) {
 }
 
 // The list's selection goes to the clipboard; an empty one empties the clipboard. The host
-// then hears copy and paste both possible, or both impossible (cut never is).
+// hears the list's edit-command state first, as with the list's own copy, and then copy and
+// paste both possible, or both impossible (cut never is).
 void CopyListSelection(HWND hContainer, HWND hOwner, HWND hHost) {
     CMessageWindow* pList = QxMessageList(hContainer);
+    if (pList) pList->SendEditCommandState(hHost);
     const bool bCopied =
         pList && pList->HasSelection() && pList->CopyTextToClipBorad(pList->GetSelectedText());
     if (!bCopied && OpenClipboard(hOwner)) {
@@ -211,8 +213,14 @@ void CMainChatDlg::InitializeUI() {
         Trace(L"Fail: CMainChatDlg::InitializeUI, m_hMessageWnd == NULL");
         return;
     }
-    if (CMessageWindow* pList = QxMessageList(m_ctl.m_hMessageWnd))
+    if (CMessageWindow* pList = QxMessageList(m_ctl.m_hMessageWnd)) {
         pList->SetBrowserType(m_host.m_lBrowserType);
+        // Without the send privilege (when the feature asks for it) the list takes no mouse input.
+        pList->SetMouseLock([this] {
+            return (m_features.m_dwFeature1 & QXCHAT_FEATURE_SEND_PRIVILEGE) &&
+                   !(m_own.m_dwPrivilege & PRIV_SEND);
+        });
+    }
     m_ctl.m_hInput = GetDlgItem(m_hWnd, IDC_INPUT);
     SendMessageW(m_ctl.m_hInput, EM_LIMITTEXT, 1000, 0);
     QxSubclassInputBox(m_ctl.m_hInput, m_hWnd);

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr DWORD kShow = QXCHAT_TRANSFER_SHOW, kChat = QXCHAT_TRANSFER_AS_CHAT;
+constexpr DWORD kShow = QXCHAT_TRANSFER_SHOW, kChat = QXCHAT_TRANSFER_SEND;
 
 TEST(TransferPlan, EachTypeWithAndWithoutItsOptionBits) {
     struct Case {
@@ -55,7 +55,7 @@ TEST(TransferPlan, WhatIsSentOnceReleasedAndWhatGoesToTheHistory) {
 TEST(TransferSend, ATypeAndOneOfTheSendBitsAreNeeded) {
     EXPECT_FALSE(QxTransferMaySend(0, kChat));
     EXPECT_FALSE(QxTransferMaySend(3, 0));
-    EXPECT_FALSE(QxTransferMaySend(3, kShow | QXCHAT_TRANSFER_FLAG_10));
+    EXPECT_FALSE(QxTransferMaySend(3, kShow | QXCHAT_TRANSFER_OPTION_10));
     EXPECT_TRUE(QxTransferMaySend(3, kChat));
     EXPECT_TRUE(QxTransferMaySend(3, QXCHAT_TRANSFER_RECORDABLE));
     EXPECT_TRUE(QxTransferMaySend(3, QXCHAT_TRANSFER_RECORD_COPY));
@@ -72,8 +72,8 @@ TEST(TransferSend, GroupTargetsAndTheAddedSendOptionBits) {
     // word may hold already (it is not counted twice).
     EXPECT_EQ(QxTransferSendOption(0x2, 0, 0, false), 0x22u);
     EXPECT_EQ(QxTransferSendOption(0x2, 12345, 0, false), 0x2u);
-    EXPECT_EQ(QxTransferSendOption(0x90, 0, QXCHAT_TRANSFER_FLAG_10, false), 0xB0u);
-    EXPECT_EQ(QxTransferSendOption(0x1000000, 15, QXCHAT_TRANSFER_FLAG_10, true), 0x1000010u);
+    EXPECT_EQ(QxTransferSendOption(0x90, 0, QXCHAT_TRANSFER_OPTION_10, false), 0xB0u);
+    EXPECT_EQ(QxTransferSendOption(0x1000000, 15, QXCHAT_TRANSFER_OPTION_10, true), 0x1000010u);
     EXPECT_EQ(QxTransferSendOption(0x1000000, 15, 0, true), 0x1000000u);
 }
 

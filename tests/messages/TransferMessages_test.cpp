@@ -19,7 +19,7 @@ namespace {
 
 constexpr DWORD kChatRoom = 3;         // the members' chat room
 constexpr DWORD kCustomerNode = 12345; // the customer listed again above the group ids
-constexpr DWORD kShow = QXCHAT_TRANSFER_SHOW, kChat = QXCHAT_TRANSFER_AS_CHAT,
+constexpr DWORD kShow = QXCHAT_TRANSFER_SHOW, kChat = QXCHAT_TRANSFER_SEND,
                 kRecordable = QXCHAT_TRANSFER_RECORDABLE;
 
 class TransferMessagesTest : public testing::Test {
@@ -91,7 +91,7 @@ TEST_F(TransferMessagesTest, EachTypeIsShownAsItsKindOfNoticeOrAsAStripLine) {
 TEST_F(TransferMessagesTest, AShownTransferIsSentToItselfOnceAndCopiedToTheHistoryUnlessHighlighted) {
     OpenDesk();
     control->ClearCalls();
-    EXPECT_EQ(Transfer(*agent, 3, kShow | kRecordable | QXCHAT_TRANSFER_FLAG_10, L"Agent Smith joined"), 0);
+    EXPECT_EQ(Transfer(*agent, 3, kShow | kRecordable | QXCHAT_TRANSFER_OPTION_10, L"Agent Smith joined"), 0);
     EXPECT_EQ(Transfer(*agent, 6, kShow | kRecordable, L"Hurry"), 0);
     EXPECT_EQ(Transfer(*agent, 8, kShow, L"No send bit"), 0);
     PumpUntilQuiet();
@@ -166,7 +166,7 @@ TEST_F(TransferMessagesTest, ReceivedTransfersAreShownAndCopiedExceptTheHighligh
 
     // To a group: written into its cache, shown by everyone subscribed, the sender included.
     capture.Clear();
-    EXPECT_TRUE(pAgent->SendTransferMessage(3, CHAT_ALL_USERS_ROLE_GROUP, kChat | QXCHAT_TRANSFER_FLAG_10,
+    EXPECT_TRUE(pAgent->SendTransferMessage(3, CHAT_ALL_USERS_ROLE_GROUP, kChat | QXCHAT_TRANSFER_OPTION_10,
                                             L"To all"));
     EXPECT_TRUE(PumpUntil([&] { return ItemsOfKind(*client, ITEM_NOTICE).size() == 2; }));
     EXPECT_TRUE(
@@ -187,7 +187,7 @@ TEST_F(TransferMessagesTest, ReceivedTransfersAreShownAndCopiedExceptTheHighligh
     EXPECT_TRUE(capture.Contains(L"CMainChatDlg::SendTransferMessage: !dwGroupCacheHandle"));
     EXPECT_FALSE(pAgent->SendTransferMessage(0, client->NodeId(), kRecordable, L"no type"));
     EXPECT_FALSE(
-        pAgent->SendTransferMessage(3, client->NodeId(), kShow | QXCHAT_TRANSFER_FLAG_10, L"no bit"));
+        pAgent->SendTransferMessage(3, client->NodeId(), kShow | QXCHAT_TRANSFER_OPTION_10, L"no bit"));
     EXPECT_EQ(capture.Count(L"/==== CMainChatDlg::SendTransferMessage Exit ====/"), 0u);
 }
 

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace windowtest;
 
 namespace {
@@ -133,6 +135,73 @@ TEST_F(ChatDialogTest, CopyInTheListCopiesItsSelectionOrEmptiesTheClipboard) {
         EXPECT_EQ(LastState(WM_CHAT_EDIT_CAN_PASTE), bSelected ? 1 : 0);
         EXPECT_EQ(LastState(WM_CHAT_EDIT_CAN_CUT), 0);
     }
+}
+
+// The host's copy refreshes the list's edit-command state first, as the list's own copy does,
+// then reports the result; each time in the order copy, cut, paste.
+TEST_F(ChatDialogTest, TheHostsCopyReportsTheStateBeforeAndAfterInOrder) {
+    Open();
+    list->ShowMessage(L"Alice", L"Hello", L" says:", L"d", L"t");
+    for (bool bSelected : {false, true}) {
+        ASSERT_TRUE(SetClipboardText(L"earlier"));
+        if (bSelected) list->SelectAll();
+        dlg.EditChat(QXCHAT_EDIT_FOCUS);
+        host.messages.clear();
+        dlg.EditChat(QXCHAT_EDIT_COPY);
+        std::vector<RecordedMessage> states;
+        for (const auto& m : host.messages)
+            if (m.uMsg >= WM_CHAT_EDIT_CAN_COPY && m.uMsg <= WM_CHAT_EDIT_CAN_PASTE) states.push_back(m);
+        const LPARAM sel = bSelected ? 1 : 0;
+        const RecordedMessage expected[] = {
+            {WM_CHAT_EDIT_CAN_COPY, 1, sel}, {WM_CHAT_EDIT_CAN_CUT, 0, 0}, {WM_CHAT_EDIT_CAN_PASTE, 0, 1},
+            {WM_CHAT_EDIT_CAN_COPY, 1, sel}, {WM_CHAT_EDIT_CAN_CUT, 0, 0}, {WM_CHAT_EDIT_CAN_PASTE, 0, sel},
+        };
+        ASSERT_EQ(states.size(), 6u) << bSelected;
+        for (size_t i = 0; i < 6; ++i) {
+            EXPECT_EQ(states[i].uMsg, expected[i].uMsg) << i;
+            EXPECT_EQ(states[i].wParam, expected[i].wParam) << i;
+            EXPECT_EQ(states[i].lParam, expected[i].lParam) << i << (bSelected ? " selected" : " empty");
+        }
+    }
+}
+
+TEST_F(ChatDialogTest, PasteAndCutWorkOnTheInputBoxSelection) {
+    Open();
+    dlg.SetInputUIStatus(TRUE);
+    SetWindowTextW(hInput, L"hello world");
+    SetFocus(hInput);
+    SendMessageW(hInput, EM_SETSEL, 6, 11);
+    ASSERT_TRUE(SetClipboardText(L"there"));
+    dlg.EditChat(QXCHAT_EDIT_PASTE);
+    EXPECT_EQ(InputText(), L"hello there");
+    SendMessageW(hInput, EM_SETSEL, 0, 6);
+    host.messages.clear();
+    dlg.EditChat(QXCHAT_EDIT_CUT);
+    EXPECT_EQ(InputText(), L"there");
+    EXPECT_EQ(ClipboardText(), L"hello ");
+    EXPECT_EQ(LastState(WM_CHAT_EDIT_CAN_CUT), 0); // nothing selected after the cut
+    EXPECT_EQ(LastState(WM_CHAT_EDIT_CAN_PASTE), 1);
+}
+
+// Feature bit 0x10 without privilege bit 0x100: the list takes no clicks.
+TEST_F(ChatDialogTest, WithoutTheSendPrivilegeTheListIgnoresTheMouse) {
+    Open();
+    list->ShowMessage(L"Alice", L"Hello", L" says:", L"d", L"t");
+    list->Refresh();
+    const RECT rc = list->CharRect(1, 1);
+    const LPARAM at = MAKELPARAM(rc.left + 1, rc.top + 2);
+    dlg.SelectFeature(QXCHAT_FEATURE_SEND_PRIVILEGE, 0);
+    dlg.SetPrivilege(0);
+    SendMessageW(list->GetHwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    EXPECT_FALSE(list->HasSelection());
+    dlg.SetPrivilege(0x100);
+    SendMessageW(list->GetHwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    EXPECT_TRUE(list->HasSelection());
+    list->ClearSelection();
+    dlg.SelectFeature(0, 0);
+    dlg.SetPrivilege(0);
+    SendMessageW(list->GetHwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    EXPECT_TRUE(list->HasSelection());
 }
 
 TEST_F(ChatDialogTest, CopyInTheInputBoxLeavesTheListAlone) {

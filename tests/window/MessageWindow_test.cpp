@@ -3,8 +3,7 @@
 #include "window/MessageWindow.h"
 
 #include "TraceCapture.h"
-#include "WindowTestSupport.h"
-#include "window/MessageContainer.h"
+#include "MessageListFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,33 +11,11 @@ using namespace windowtest;
 
 namespace {
 
-class MessageWindowTest : public ::testing::Test {
+class MessageWindowTest : public MessageListTest {
 protected:
-    void SetUp() override {
-        hContainer = QxCreateMessageContainer(host.Get());
-        ASSERT_NE(hContainer, nullptr);
-        SetWindowPos(hContainer, nullptr, 0, 0, 300, 200, SWP_NOZORDER);
-        QxLayoutMessageContainer(hContainer, FALSE);
-        list = QxMessageList(hContainer);
-        ASSERT_NE(list, nullptr);
+    static std::unique_ptr<MessageItem> Loaded(DWORD kind, const std::wstring& text) {
+        return Item(kind, text);
     }
-    void TearDown() override {
-        if (hContainer) DestroyWindow(hContainer);
-    }
-    // A message as the engine shows it.
-    void Say(const std::wstring& sender, const std::wstring& text) {
-        list->ShowMessage(sender, text, L" says:", L"December 6, 2026", L"10:15");
-    }
-    std::unique_ptr<MessageItem> Loaded(DWORD kind, const std::wstring& text) {
-        auto p = std::make_unique<MessageItem>();
-        p->kind = kind;
-        p->text = text;
-        return p;
-    }
-
-    TestHostWindow host{400, 300};
-    HWND hContainer = nullptr;
-    CMessageWindow* list = nullptr;
 };
 
 TEST_F(MessageWindowTest, ShowMessageAddsAHeaderThenTheTextWhichKeepsTheFields) {
@@ -171,29 +148,29 @@ TEST_F(MessageWindowTest, HeightsFollowTheKindAndTheWidth) {
     EXPECT_EQ(list->GetItem(1).height, nLine + 12);
     const int nWide = list->GetItem(2).height;
     EXPECT_GT(nWide, nLine); // wrapped at 300 pixels
-    EXPECT_EQ(list->GetItem(2).right, ClientRectOf(list->GetHwnd()).right);
+    EXPECT_EQ(list->GetItem(2).right, list->LayoutWidth());
 
-    // A narrower list re-measures what it paints: more lines for the long item, the short ones unchanged.
+    // A narrower list measures again: more lines for the long item, the short ones unchanged.
     SetWindowPos(hContainer, nullptr, 0, 0, 150, 200, SWP_NOZORDER);
-    EXPECT_TRUE(list->GetItem(2).needsLayout);
-    list->Refresh();
-    UpdateWindow(list->GetHwnd());
     EXPECT_FALSE(list->GetItem(2).needsLayout);
     EXPECT_GT(list->GetItem(2).height, nWide);
     EXPECT_EQ(list->GetItem(0).height, nLine);
+    EXPECT_EQ(list->GetItem(2).right, list->LayoutWidth());
     // A height change alone keeps the measurements.
+    const int nNarrow = list->GetItem(2).height;
     SetWindowPos(hContainer, nullptr, 0, 0, 150, 120, SWP_NOZORDER);
-    EXPECT_FALSE(list->GetItem(2).needsLayout);
+    EXPECT_EQ(list->GetItem(2).height, nNarrow);
 }
 
-TEST_F(MessageWindowTest, AfterAWidthChangePaintingMeasuresOnlyTheVisibleItems) {
+// Fewer than 700 items are measured again at once, the oldest as well as the newest.
+TEST_F(MessageWindowTest, AfterAWidthChangeEveryItemIsMeasured) {
     for (int i = 0; i < 500; ++i)
         list->Append(Loaded(ITEM_TEXT, L"line " + std::to_wstring(i)), false);
-    SetWindowPos(hContainer, nullptr, 0, 0, 200, 200, SWP_NOZORDER);
     list->Refresh();
-    UpdateWindow(list->GetHwnd());
-    EXPECT_FALSE(list->GetItem(499).needsLayout); // the newest, at the bottom
-    EXPECT_TRUE(list->GetItem(0).needsLayout);    // far above the window
+    SetWindowPos(hContainer, nullptr, 0, 0, 200, 200, SWP_NOZORDER);
+    EXPECT_FALSE(list->IsIncrementalLayout());
+    EXPECT_FALSE(list->GetItem(499).needsLayout);
+    EXPECT_FALSE(list->GetItem(0).needsLayout);
 }
 
 TEST_F(MessageWindowTest, LineHeightsComeFromTheKindFonts) {
@@ -285,31 +262,34 @@ TEST_F(MessageWindowTest, CopyWithoutSelectionLeavesTheClipboard) {
     EXPECT_EQ(ClipboardText(), L"kept");
 }
 
-TEST_F(MessageWindowTest, NewestItemsAreDrawnAtTheBottomInTheirKindColours) {
+TEST_F(MessageWindowTest, ItemsAreDrawnFromTheTopInTheirKindColours) {
     Say(L"Alice", L"Hello");
     list->ShowNotice(8, L"highlighted", L"", L"");
     list->Refresh();
     PaintedClient painted(list->GetHwnd());
     const RECT& rc = painted.Rect();
-    const int nNotice = list->GetItem(2).height;
     const int nHeader = list->GetItem(0).height;
     const int nText = list->GetItem(1).height;
-    // The highlighted notice fills the bottom band with its background.
-    EXPECT_EQ(painted.At(1, rc.bottom - 1), RGB(0xFE, 0xFE, 0xE9));
-    EXPECT_EQ(painted.At(rc.right - 1, rc.bottom - nNotice), RGB(0xFE, 0xFE, 0xE9));
-    // Above it the text, above that the header in its colour; above everything white.
-    const int nHeaderTop = rc.bottom - nNotice - nText - nHeader;
-    EXPECT_TRUE(painted.BandHas(nHeaderTop, nHeaderTop + nHeader, RGB(0x21, 0x45, 0x6B)));
-    EXPECT_FALSE(painted.BandHas(rc.bottom - nNotice - nText, rc.bottom - nNotice, RGB(0x21, 0x45, 0x6B)));
-    EXPECT_FALSE(painted.BandHas(0, nHeaderTop, RGB(0, 0, 0)));
-    EXPECT_EQ(painted.At(1, 1), RGB(0xFF, 0xFF, 0xFF));
+    const int nNotice = list->GetItem(2).height;
+    // The header at the top in its colour, the text below it, then the highlighted notice
+    // with its background; white below everything.
+    EXPECT_TRUE(painted.BandHas(0, nHeader, RGB(0x21, 0x45, 0x6B)));
+    EXPECT_FALSE(painted.BandHas(nHeader, nHeader + nText, RGB(0x21, 0x45, 0x6B)));
+    EXPECT_TRUE(painted.BandHas(nHeader, nHeader + nText, RGB(0, 0, 0)));
+    const int nNoticeTop = nHeader + nText;
+    EXPECT_EQ(painted.At(1, nNoticeTop), RGB(0xFE, 0xFE, 0xE9));
+    EXPECT_EQ(painted.At(list->GetItem(2).right - 1, nNoticeTop + nNotice - 1), RGB(0xFE, 0xFE, 0xE9));
+    EXPECT_FALSE(painted.BandHas(nNoticeTop + nNotice, rc.bottom, RGB(0, 0, 0)));
+    EXPECT_EQ(painted.At(1, rc.bottom - 1), RGB(0xFF, 0xFF, 0xFF));
 }
 
 TEST_F(MessageWindowTest, SelectedItemsAreDrawnInTheSelectionColours) {
     Say(L"Alice", L"Hello");
     list->SelectRange(1, 1);
     PaintedClient painted(list->GetHwnd());
-    EXPECT_EQ(painted.At(1, painted.Rect().bottom - 1), RGB(0x0A, 0x24, 0x6A));
+    const RECT rc = list->CharRect(1, 0);
+    EXPECT_TRUE(painted.BandHas(rc.top, rc.bottom, RGB(0x0A, 0x24, 0x6A)));
+    EXPECT_FALSE(painted.BandHas(0, list->GetItem(0).height, RGB(0x0A, 0x24, 0x6A)));
 }
 
 TEST_F(MessageWindowTest, TheListIsNamedAndFoundOnlyBehindItsWindow) {
