@@ -1,4 +1,5 @@
 #include "window/IndicationStrip.h"
+#include "interface/CallbackGuard.h"
 
 #include "interface/ModuleState.h"
 #include "resources/resource.h"
@@ -290,7 +291,8 @@ LRESULT CALLBACK CIndicationWindow::WndProc(HWND hWnd, UINT uMsg, WPARAM wParam,
         if (self->m_bOwnedByWindow) delete self;
         return DefWindowProcW(hWnd, uMsg, wParam, lParam);
     }
-    return self->OnMessage(uMsg, wParam, lParam);
+    return QxGuardCallback(L"CIndicationWindow::WndProc", LRESULT(0),
+                           [&] { return self->OnMessage(uMsg, wParam, lParam); });
 }
 
 LRESULT CIndicationWindow::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {

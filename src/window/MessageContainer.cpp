@@ -1,6 +1,7 @@
 // CMessageContainerWnd: holds the message list and the indication strip and places them; the
 // strip keeps and draws its own lines.
 #include "window/MessageContainer.h"
+#include "interface/CallbackGuard.h"
 
 #include "interface/ModuleState.h"
 #include "trace/Trace.h"
@@ -63,7 +64,7 @@ bool OnCreate(HWND hWnd) {
     return true;
 }
 
-LRESULT CALLBACK ContainerProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+LRESULT DispatchContainer(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
     case WM_CREATE: return OnCreate(hWnd) ? 0 : -1;
     case WM_SIZE:
@@ -80,6 +81,11 @@ LRESULT CALLBACK ContainerProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPara
     default: break;
     }
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
+}
+
+LRESULT CALLBACK ContainerProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    return QxGuardCallback(L"CMessageContainerWnd::WndProc", LRESULT(0),
+                           [&] { return DispatchContainer(hWnd, uMsg, wParam, lParam); });
 }
 
 bool EnsureClass(HINSTANCE hInstance) {

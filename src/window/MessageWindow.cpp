@@ -1,6 +1,7 @@
 // CMessageWindow: items and their bookkeeping, layout by word wrap, the scroll model, painting
 // from the scroll position, mouse selection, links and the popup menu.
 #include "window/MessageWindow.h"
+#include "interface/CallbackGuard.h"
 
 #include "interface/ModuleState.h"
 #include "qxchat.h"
@@ -161,7 +162,8 @@ LRESULT CALLBACK CMessageWindow::WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LP
     }
     auto* self = reinterpret_cast<CMessageWindow*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hWnd, uMsg, wParam, lParam);
-    const LRESULT result = self->HandleMessage(uMsg, wParam, lParam);
+    const LRESULT result = QxGuardCallback(L"CMessageWindow::WndProc", LRESULT(0),
+                                           [&] { return self->HandleMessage(uMsg, wParam, lParam); });
     if (uMsg == WM_NCDESTROY) {
         SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
         self->m_hWnd = nullptr;

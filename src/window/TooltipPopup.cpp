@@ -1,4 +1,5 @@
 #include "window/TooltipPopup.h"
+#include "interface/CallbackGuard.h"
 
 #include "interface/ModuleState.h"
 #include "window/GdiObject.h"
@@ -123,7 +124,8 @@ LRESULT CALLBACK TooltipPopup::WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
     }
     auto* self = reinterpret_cast<TooltipPopup*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hWnd, uMsg, wParam, lParam);
-    return self->OnMessage(uMsg, wParam, lParam);
+    return QxGuardCallback(L"TooltipPopup::WndProc", LRESULT(0),
+                           [&] { return self->OnMessage(uMsg, wParam, lParam); });
 }
 
 LRESULT TooltipPopup::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
