@@ -11,3 +11,5 @@ xvfb "$build/wine-run" "$build/bin/roster_bench.exe" "$@"
 xvfb "$build/wine-run" "$build/bin/message_bench.exe" ${MESSAGE_BENCH_ARGS:-}
 # The message list at 1,000 and at LIST_BENCH_ITEMS (100,000) items.
 xvfb "$build/wine-run" "$build/bin/list_bench.exe" ${LIST_BENCH_ITEMS:-}
+# A screen reader's calls on the message list at 1,000 and at LIST_BENCH_ITEMS (100,000) items.
+xvfb "$build/wine-run" "$build/bin/accessible_bench.exe" ${LIST_BENCH_ITEMS:-}
