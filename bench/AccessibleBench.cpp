@@ -36,7 +36,7 @@ Figures Measure(int nMessages, int nRepeats) {
                           L" says to Everyone:", L"December 8, 2026", L"15:40", true);
     list->Refresh();
     IAccessible* acc = nullptr;
-    AccessibleObjectFromWindow(list->GetHwnd(), static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+    AccessibleObjectFromWindow(list->GetHwnd(), static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                reinterpret_cast<void**>(&acc));
     Figures f = {};
     if (!acc) {

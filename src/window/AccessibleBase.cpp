@@ -18,8 +18,8 @@ CAccessibleBase::~CAccessibleBase() {
 
 STDMETHODIMP CAccessibleBase::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-        IsEqualIID(riid, IID_IAccessible)) {
+    if (IsEqualIID(riid, __uuidof(IUnknown)) || IsEqualIID(riid, __uuidof(IDispatch)) ||
+        IsEqualIID(riid, __uuidof(IAccessible))) {
         *ppv = static_cast<IAccessible*>(this);
         AddRef();
         return S_OK;

@@ -206,7 +206,7 @@ private:
 LRESULT QxControlObject(HWND hCtl, WPARAM wParam, LPARAM lParam, const std::wstring& strName, bool bEntries) {
     if (static_cast<LONG>(lParam) != OBJID_CLIENT || !IsWindow(hCtl)) return 0;
     IAccessible* pStd = nullptr;
-    if (FAILED(CreateStdAccessibleObject(hCtl, OBJID_CLIENT, IID_IAccessible,
+    if (FAILED(CreateStdAccessibleObject(hCtl, OBJID_CLIENT, __uuidof(IAccessible),
                                          reinterpret_cast<void**>(&pStd))) ||
         !pStd)
         return 0;
@@ -215,7 +215,8 @@ LRESULT QxControlObject(HWND hCtl, WPARAM wParam, LPARAM lParam, const std::wstr
         pStd->Release();
         return 0;
     }
-    const LRESULT result = LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(pObject));
+    const LRESULT result =
+        LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(pObject));
     pObject->Release(); // the marshalled result holds its own reference
     return result > 0 ? result : 0;
 }

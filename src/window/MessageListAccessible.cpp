@@ -56,7 +56,7 @@ public:
     CChildRange(LONG lFirst, LONG lLast) : m_lFirst(lFirst), m_lLast(lLast), m_lNext(lFirst) {}
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumVARIANT)) {
+        if (IsEqualIID(riid, __uuidof(IUnknown)) || IsEqualIID(riid, __uuidof(IEnumVARIANT))) {
             *ppv = static_cast<IEnumVARIANT*>(this);
             AddRef();
             return S_OK;
@@ -207,7 +207,7 @@ STDMETHODIMP CMessageListAccessible::get_accParent(IDispatch** ppdispParent) {
     if (!ppdispParent) return E_POINTER;
     *ppdispParent = nullptr;
     QX_LIST_OR_FAIL(pList);
-    return AccessibleObjectFromWindow(pList->GetHwnd(), static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
+    return AccessibleObjectFromWindow(pList->GetHwnd(), static_cast<DWORD>(OBJID_WINDOW), __uuidof(IDispatch),
                                       reinterpret_cast<void**>(ppdispParent));
 }
 
@@ -421,7 +421,8 @@ LRESULT CListAccessibility::OnGetObject(WPARAM wParam, LPARAM lParam) {
     if (static_cast<LONG>(lParam) != OBJID_CLIENT || !m_pList) return 0;
     if (!m_pObject) m_pObject = new (std::nothrow) CMessageListAccessible(this);
     if (!m_pObject) return 0;
-    const LRESULT result = LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(m_pObject));
+    const LRESULT result =
+        LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(m_pObject));
     return result > 0 ? result : 0;
 }
 

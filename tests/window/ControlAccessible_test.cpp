@@ -42,7 +42,7 @@ protected:
     // Name (or value) of a control's child, read through a fresh client object.
     static std::wstring Read(HWND hCtl, LONG lChild, bool bValue = false) {
         IAccessible* acc = nullptr;
-        EXPECT_EQ(AccessibleObjectFromWindow(hCtl, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+        EXPECT_EQ(AccessibleObjectFromWindow(hCtl, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                              reinterpret_cast<void**>(&acc)),
                   S_OK);
         if (!acc) return L"<none>";
@@ -79,7 +79,7 @@ TEST_F(ControlAccessibleTest, TheOwnerDrawnRecipientBoxExposesItsEntriesAndTheSe
     SendMessageW(hBox, CB_SETCURSEL, 2, 0);
 
     IAccessible* acc = nullptr;
-    ASSERT_EQ(AccessibleObjectFromWindow(hBox, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+    ASSERT_EQ(AccessibleObjectFromWindow(hBox, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                          reinterpret_cast<void**>(&acc)),
               S_OK);
     LONG n = 0;
@@ -99,7 +99,7 @@ TEST_F(ControlAccessibleTest, TheOwnerDrawnRecipientBoxExposesItsEntriesAndTheSe
 TEST_F(ControlAccessibleTest, AControlsObjectFailsCleanlyOnceTheControlIsGone) {
     HWND hInput = dlg.Controls().m_hInput;
     IAccessible* acc = nullptr;
-    ASSERT_EQ(AccessibleObjectFromWindow(hInput, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+    ASSERT_EQ(AccessibleObjectFromWindow(hInput, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                          reinterpret_cast<void**>(&acc)),
               S_OK);
     dlg.DestroyWindowIfAny();
