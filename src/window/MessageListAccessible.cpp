@@ -9,6 +9,8 @@
 #include <initguid.h>
 
 #include <algorithm>
+#include <cwctype>
+#include <new>
 
 namespace {
 
