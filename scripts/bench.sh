@@ -15,3 +15,5 @@ xvfb "$build/wine-run" "$build/bin/message_bench.exe" ${MESSAGE_BENCH_ARGS:-}
 xvfb "$build/wine-run" "$build/bin/transcript_bench.exe" ${TRANSCRIPT_BENCH_ARGS:-}
 # The message list at 1,000 and at LIST_BENCH_ITEMS (100,000) items.
 xvfb "$build/wine-run" "$build/bin/list_bench.exe" ${LIST_BENCH_ITEMS:-}
+# A screen reader's calls on the message list at 1,000 and at LIST_BENCH_ITEMS (100,000) items.
+xvfb "$build/wine-run" "$build/bin/accessible_bench.exe" ${LIST_BENCH_ITEMS:-}

@@ -44,11 +44,11 @@ struct HostMessageNotice {
 } // namespace
 
 void CMainChatDlg::ShowMessage(const std::wstring& strSender, const std::wstring& strText,
-                               const std::wstring& strRest) {
+                               const std::wstring& strRest, bool bOwn) {
     CMessageWindow* pList = m_ctl.m_hMessageWnd ? QxMessageList(m_ctl.m_hMessageWnd) : nullptr;
     if (!pList) return;
     const QxDateTimeText when = QxGetCurrentDateTime();
-    pList->ShowMessage(strSender, strText, strRest, when.strDate, when.strTime);
+    pList->ShowMessage(strSender, strText, strRest, when.strDate, when.strTime, bOwn);
 }
 
 int CMainChatDlg::ApeDataIndication(DWORD ape_handle, DWORD sender_id, DWORD channel_id, DWORD priorty,
@@ -169,7 +169,7 @@ int CMainChatDlg::ParseAndShowGroupMessages(CGroupMessagePDU* pPdu, DWORD dwGrou
     in.dwRoles = m_own.m_dwRoles;
     QxHeaderParts parts;
     QxBuildGroupHeader(m_formats, in, parts);
-    ShowAndNotify(parts, strText, dwSenderNode);
+    ShowAndNotify(parts, strText, dwSenderNode, dwSender == m_own.m_dwOwnUserId);
     CUserItem* pSender = m_users.FindByUserId(dwSender);
     if (pSender && dwSender != m_own.m_dwOwnUserId && m_ctl.m_hRecipient) {
         if (HostDrivenGroups()) {
@@ -207,7 +207,7 @@ int CMainChatDlg::ParseAndShowPrivateMessages(CPrivateMessagePDU* pPdu) {
     in.bFeature40 = (m_features.m_dwFeature1 & QXCHAT_FEATURE_0x40) != 0;
     QxHeaderParts parts;
     QxBuildPrivateHeader(m_formats, in, parts);
-    ShowAndNotify(parts, strText, dwSenderNode);
+    ShowAndNotify(parts, strText, dwSenderNode, in.bOwn);
     return 0;
 }
 
@@ -219,9 +219,9 @@ void CMainChatDlg::AnnounceIncoming(DWORD dwSender, DWORD dwSenderNode, const st
     RecordMessageToProvider(dwSender, strText);
 }
 
-void CMainChatDlg::ShowAndNotify(const QxHeaderParts& parts, const std::wstring& strText,
-                                 DWORD dwSenderNode) {
-    ShowMessage(parts.strSender, strText, parts.strRest);
+void CMainChatDlg::ShowAndNotify(const QxHeaderParts& parts, const std::wstring& strText, DWORD dwSenderNode,
+                                 bool bOwn) {
+    ShowMessage(parts.strSender, strText, parts.strRest, bOwn); // a screen reader hears only others
     if ((m_features.m_dwFeature1 & kNewMessageFeature) && m_notify.m_hSCParentWnd)
         PostMessageW(m_notify.m_hSCParentWnd, WM_CHAT_NEW_MESSAGE, 0, 0);
     NotifyHostOfMessage(dwSenderNode, strText);

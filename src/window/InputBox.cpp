@@ -4,6 +4,7 @@
 #include "interface/ModuleState.h"
 #include "qxskin7.h"
 #include "resources/resource.h"
+#include "window/ControlAccessible.h"
 
 #include <windowsx.h>
 
@@ -144,6 +145,10 @@ LRESULT HandleInputMessage(HWND hInput, UINT uMsg, WPARAM wParam, LPARAM lParam)
         RefreshEditState(*s);
         return result;
     }
+    case WM_GETOBJECT:
+        if (const LRESULT result = QxControlObject(hInput, wParam, lParam, QxInputBoxName(), false))
+            return result;
+        break;
     case WM_CONTEXTMENU: ShowContextMenu(hInput, *s, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
     case WM_NCPAINT: {
         const LRESULT result = CallWindowProcW(pfnOld, hInput, uMsg, wParam, lParam);

@@ -158,7 +158,8 @@ public:
     void OnInputTextChanged();
     BOOL OnEngineTimer(UINT_PTR nId);
     void OnDialogDestroy();
-    void ShowMessage(const std::wstring& strSender, const std::wstring& strText, const std::wstring& strRest);
+    void ShowMessage(const std::wstring& strSender, const std::wstring& strText, const std::wstring& strRest,
+                     bool bOwn = false);
     BOOL SendPublicMessage(DWORD dwGroupId, const std::wstring& strMessage);
     BOOL SendPrivateMessage(DWORD ReceiverId, const std::wstring& strMessage);
     DWORD GetSendOption(DWORD id, BOOL bGroup, BOOL bGroupMessage, BOOL bRecordable, BOOL bRecordCopy) const;
@@ -326,7 +327,8 @@ private:
     int ParticipantCountForTyping() const;
     // The steps every shown message takes before and after its header is built.
     void AnnounceIncoming(DWORD dwSender, DWORD dwSenderNode, const std::wstring& strText);
-    void ShowAndNotify(const QxHeaderParts& parts, const std::wstring& strText, DWORD dwSenderNode);
+    void ShowAndNotify(const QxHeaderParts& parts, const std::wstring& strText, DWORD dwSenderNode,
+                       bool bOwn);
     std::wstring ResolveUserName(const std::string& strGiven, DWORD dwUserId) const;
     std::wstring ResolvePrivateName(const std::string& strGiven, DWORD dwUserId) const;
     void StartExpireTimer();

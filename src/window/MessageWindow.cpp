@@ -12,6 +12,7 @@
 #include "window/LinkDetection.h"
 #include "window/LinkOpener.h"
 #include "window/MessageContainer.h"
+#include "window/MessageListAccessible.h"
 
 #include <windowsx.h>
 
@@ -207,6 +208,10 @@ LRESULT CMessageWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_CONTEXTMENU: OnContextMenu(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
+    case WM_GETOBJECT:
+        if (m_pAccessibility)
+            if (const LRESULT result = m_pAccessibility->OnGetObject(wParam, lParam)) return result;
+        break;
     default: break;
     }
     return DefWindowProcW(m_hWnd, uMsg, wParam, lParam);
@@ -239,6 +244,7 @@ void CMessageWindow::OnCreate() {
     GetClientRect(m_hWnd, &rc);
     m_nHeight = rc.bottom;
     m_nWidth = ComputeLayoutWidth();
+    m_pAccessibility = std::make_unique<CListAccessibility>(this);
 }
 
 void CMessageWindow::OnDestroy() {
@@ -246,6 +252,7 @@ void CMessageWindow::OnDestroy() {
     KillTimer(m_hWnd, TIMER_INCREMENTAL_LAYOUT);
     KillTimer(m_hWnd, TIMER_DRAG_SCROLL);
     m_bRefreshTimer = m_bIncremental = m_bDragTimer = false;
+    m_pAccessibility.reset(); // a screen reader's object fails cleanly from now on
 }
 
 void CMessageWindow::SetLinkLauncher(ILinkLauncher* pLauncher) {
@@ -336,7 +343,7 @@ void CMessageWindow::Append(std::unique_ptr<MessageItem> pItem, bool bFromEngine
 
 void CMessageWindow::ShowMessage(const std::wstring& strSender, const std::wstring& strText,
                                  const std::wstring& strRest, const std::wstring& strDate,
-                                 const std::wstring& strTime) {
+                                 const std::wstring& strTime, bool bOwn) {
     auto pHeader = std::make_unique<MessageItem>();
     pHeader->kind = ITEM_HEADER;
     pHeader->text = strSender + strRest;
@@ -349,6 +356,7 @@ void CMessageWindow::ShowMessage(const std::wstring& strSender, const std::wstri
     pText->senderPart = strSender;
     pText->restPart = strRest;
     Append(std::move(pText), true);
+    if (!bOwn) m_nAnnounce = GetItemCount() - 1;
 }
 
 void CMessageWindow::ShowNotice(DWORD dwSubtype, const std::wstring& strText, const std::wstring& strDate,
@@ -363,6 +371,7 @@ void CMessageWindow::ShowNotice(DWORD dwSubtype, const std::wstring& strText, co
     pItem->date = strDate;
     pItem->time = strTime;
     Append(std::move(pItem), true);
+    m_nAnnounce = GetItemCount() - 1;
 }
 
 void CMessageWindow::OnTimer(UINT_PTR nId) {
@@ -396,6 +405,8 @@ void CMessageWindow::RefreshLayout() {
     UpdateScroll(bFollow);
     if (bFollow && m_bNewItems && !m_bDragTimer) Repaint();
     m_bNewItems = false;
+    if (m_nAnnounce >= 0 && m_pAccessibility) m_pAccessibility->Announce(m_nAnnounce);
+    m_nAnnounce = -1;
 }
 
 void CMessageWindow::Repaint() {

@@ -19,6 +19,7 @@
 extern const wchar_t kMessageWindowName[];
 
 class ILinkLauncher;
+class CListAccessibility;
 
 // Timers of the list.
 enum : UINT_PTR { TIMER_INCREMENTAL_LAYOUT = 101, TIMER_DRAG_SCROLL = 102, TIMER_REFRESH = 103 };
@@ -43,8 +44,9 @@ public:
 
     HWND GetHwnd() const { return m_hWnd; }
 
+    // Kind 1 + kind 2, timer 103; the user's own message (bOwn) is not announced to screen readers.
     void ShowMessage(const std::wstring& strSender, const std::wstring& strText, const std::wstring& strRest,
-                     const std::wstring& strDate, const std::wstring& strTime); // kind 1 + kind 2, timer 103
+                     const std::wstring& strDate, const std::wstring& strTime, bool bOwn = false);
     void ShowNotice(DWORD dwSubtype, const std::wstring& strText, const std::wstring& strDate,
                     const std::wstring& strTime);
     void Append(std::unique_ptr<MessageItem> pItem, bool bFromEngine); // the transcript loader passes false
@@ -98,6 +100,11 @@ public:
     bool IsDragScrolling() const { return m_bDragTimer; }
     int FirstVisible() const { return m_nFirstVisible; }
     int LastVisible() const { return m_nLastVisible; }
+    // Items the selection touches (low and high index), -1 when none.
+    int SelectionLow() const { return m_nSelLow; }
+    int SelectionHigh() const { return m_nSelHigh; }
+    // The list's accessible side; null before creation and after destruction.
+    CListAccessibility* Accessibility() const { return m_pAccessibility.get(); }
     // A user's scroll step as the scroll bar gives it, followed by nothing else.
     void Scroll(ScrollAction action, int nTrack = 0);
     // The item under a client point and the character boundary nearest to it.
@@ -188,4 +195,6 @@ private:
     std::function<bool()> m_isMouseLocked;
     ILinkLauncher* m_pLauncher = nullptr;
     bool m_bOwnedByWindow = false; // set once creation has succeeded
+    std::unique_ptr<CListAccessibility> m_pAccessibility;
+    int m_nAnnounce = -1; // newest item from others since the last refresh, announced by it
 };

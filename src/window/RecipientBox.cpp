@@ -4,6 +4,8 @@
 #include "participants/ChatItemData.h"
 #include "participants/RecipientCombo.h"
 #include "participants/RoleGroups.h"
+#include "resources/resource.h"
+#include "window/ControlAccessible.h"
 
 #include <commctrl.h>
 #include <string>
@@ -55,6 +57,12 @@ LRESULT HandleBoxMessage(HWND hBox, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_CHAR:
         if (wParam == L' ') return 0;
         break;
+    case WM_GETOBJECT: {
+        // Named by its label, with the entries' texts that the owner drawing hides.
+        const std::wstring strName = QxLabelName(GetParent(hBox), IDC_SEND_TO_LABEL);
+        if (const LRESULT result = QxControlObject(hBox, wParam, lParam, strName, true)) return result;
+        break;
+    }
     case WM_NCDESTROY:
         SetWindowLongPtrW(hBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pfnOld));
         SetWindowLongPtrW(hBox, GWLP_USERDATA, 0);
