@@ -45,7 +45,7 @@ CRecoveryList::Item Collected(DWORD dwCacheId) {
     CRecoveryList::Item item;
     item.dwCacheHandle = 5;
     item.dwCacheId = dwCacheId;
-    item.pPdu.reset(new CGroupMessagePDU());
+    item.strText = "<chat/>";
     return item;
 }
 
