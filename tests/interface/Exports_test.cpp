@@ -231,7 +231,7 @@ TEST_F(ExportsTest, EveryExportIsBoundByName) {
 TEST_F(ExportsTest, ExportDirectoryHoldsExactlyTheFortySevenNames) {
     auto* base = reinterpret_cast<const BYTE*>(api.hModule);
     auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const auto& entry = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
     auto* dir = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + entry.VirtualAddress);
     ASSERT_EQ(dir->NumberOfNames, 47u);

@@ -230,7 +230,7 @@ struct ModalProbe {
     LONG lResult = -1;
 };
 
-INT_PTR CALLBACK SaveTitledDialogProc(HWND hDlg, UINT uMsg, WPARAM, LPARAM lParam) {
+INT_PTR CALLBACK SaveTitledDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     if (uMsg == WM_INITDIALOG) {
         SetWindowLongPtrW(hDlg, DWLP_USER, lParam);
         wchar_t title[256] = {};
@@ -244,6 +244,8 @@ INT_PTR CALLBACK SaveTitledDialogProc(HWND hDlg, UINT uMsg, WPARAM, LPARAM lPara
         auto* probe = reinterpret_cast<ModalProbe*>(GetWindowLongPtrW(hDlg, DWLP_USER));
         probe->lResult = probe->api->ChDestroyModalDialog(probe->h);
     }
+    // Like the file dialogs, it ends on its Cancel button.
+    if (uMsg == WM_COMMAND && LOWORD(wParam) == IDCANCEL) EndDialog(hDlg, IDCANCEL);
     if (uMsg == WM_TIMER) EndDialog(hDlg, 99);
     return FALSE;
 }
