@@ -55,8 +55,9 @@ TEST(PublicHeader, EveryPrototypeMatchesItsExportDecorationAndOrdinal) {
         ++position;                                                                                          \
         auto it = def.find(#name);                                                                           \
         ASSERT_NE(def.end(), it) << #name;                                                                   \
-        if (sizeof(void*) == 4) /* argument bytes are those of the 32-bit calling convention */          \
+        if (sizeof(void*) == 4) { /* argument bytes are those of the 32-bit calling convention */        \
             EXPECT_EQ(ArgBytes<decltype(&::name)>::value, it->second.bytes) << #name;                        \
+        }                                                                                                    \
         EXPECT_EQ(position, it->second.ordinal) << #name;                                                    \
     }
     QXCHAT_API_EXPORTS(QX_CHECK_EXPORT)
