@@ -88,5 +88,6 @@
 #define IDS_ERR_NOT_TRANSCRIPT 1438     /* load: not a transcript file */
 #define IDS_ERR_WRITE_OPEN 1439         /* save: file cannot be opened for writing */
 #define IDS_ERR_WRITE_SHORT 1440        /* save: a write came out short */
+#define IDS_CONFERENCE_LOST 1441        /* list notice: the chat lost its conference */
 
 #endif
