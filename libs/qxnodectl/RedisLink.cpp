@@ -65,6 +65,13 @@ struct Activity {
         StreamId& newest = written[server + "|" + key];
         if (newest < parsed) newest = parsed;
     }
+    // The server holds nothing newer than `newest` in that stream (it was emptied or lost):
+    // what this process remembers writing there beyond it is gone.
+    void Clamp(const std::string& server, const std::string& key, const StreamId& newest) {
+        std::lock_guard<std::mutex> guard(lock);
+        auto it = written.find(server + "|" + key);
+        if (it != written.end() && newest < it->second) it->second = newest;
+    }
     bool Behind(const std::string& server, const std::string& key, const StreamId& position) {
         std::lock_guard<std::mutex> guard(lock);
         auto it = written.find(server + "|" + key);
@@ -417,8 +424,21 @@ void RedisCore::ReaderMain(WORD confHandle, std::shared_ptr<Reader> reader) {
         std::lock_guard<std::mutex> guard(lock);
         ConfState* conf = Conf(confHandle);
         if (!conf || conf->reader != reader) return;
+        // Events and direct data carry the server's time-ordered ids: handed on in that order,
+        // a data item sent before a roster change arrives before it, as it was written.
+        std::vector<std::pair<const StreamEntry*, const std::string*>> timed;
+        for (auto& stream : streams) {
+            if (stream.first.compare(0, conf->prefix.size() + 6, conf->prefix + "cache:") == 0) continue;
+            for (const StreamEntry& entry : stream.second)
+                timed.emplace_back(&entry, &stream.first);
+        }
+        std::stable_sort(timed.begin(), timed.end(),
+                         [](const auto& x, const auto& y) { return x.first->id < y.first->id; });
+        for (const auto& t : timed)
+            Dispatch(*conf, *reader, *t.second, {*t.first});
         for (auto& stream : streams)
-            Dispatch(*conf, *reader, stream.first, stream.second);
+            if (stream.first.compare(0, conf->prefix.size() + 6, conf->prefix + "cache:") == 0)
+                Dispatch(*conf, *reader, stream.first, stream.second);
     }
 }
 
@@ -739,6 +759,7 @@ int RedisLink::Join(WORD confHandle, IArmConferenceSink* sink) {
                 conf->users[u] = n;
         }
         conf->eventsPos = from;
+        Activity::Get().Clamp(core->serverKey, prefix + "events", from);
         conf->ready = true;
         core->StartReader(confHandle);
         DWORD members = static_cast<DWORD>(r->element[0]->integer);
@@ -799,6 +820,7 @@ int RedisLink::Attach(IArmApeSink* sink, WORD confHandle, DWORD handle) {
         }
         ape->user = user;
         conf->users[user] = node;
+        Activity::Get().Clamp(core->serverKey, prefix + "data:" + Num(user), StreamId());
         core->Post(handle, [=] { sink->ApeAttachConfirm(handle, ARM_OK, user); });
         const LONG reader = RedisCore::ReaderId(*conf);
         guard.unlock();
@@ -1115,6 +1137,8 @@ int RedisLink::CacheAction(DWORD apeHandle, DWORD cacheHandle, DWORD firstItem, 
                 !ReplyString(r->element[1], &lastText) || !ParseStreamId(lastText, &last)) {
                 TraceLine("reading cache " + Num(cacheHandle) + " failed: " + ErrorText(r));
                 entries.clear();
+            } else {
+                Activity::Get().Clamp(core->serverKey, prefix + "cache:" + Num(cacheHandle), last);
             }
             if (action != QXNC_CACHE_READ) {
                 auto& list = conf->subs[cacheHandle];
