@@ -37,13 +37,16 @@ if ! redis-cli -h "$host" -p "$port" "${auth[@]}" ping >/dev/null 2>&1; then
 fi
 # A conference of its own, so that an earlier run's history (kept for a while) is not read back.
 conference=$(( (RANDOM % 60000) + 1000 ))
-run_participant() {
-  local shot="$build/demo-$1.png"
-  "$build/wine-run" "$build/bin/qxhost.exe" --server "$server" --conference "$conference" --participant "$1" \
-    --screenshot "Z:${shot//\//\\}" --exit
-}
-export -f run_participant
 export build server conference
-xvfb bash -c 'run_participant 0 & first=$!; run_participant 1; second=$?; wait $first; first=$?
-              [ $first = 0 ] && [ $second = 0 ] && run_participant 2'
+# One script for the display's whole session: all processes share one Wine session.
+xvfb bash -c '
+  run() {
+    local shot="$build/demo-$1.png"
+    "$build/wine-run" "$build/bin/qxhost.exe" --server "$server" --conference "$conference" \
+      --participant "$1" --screenshot "Z:${shot//\//\\}" --exit
+  }
+  run 0 & first=$!
+  run 1; second=$?
+  wait $first; first=$?
+  [ $first = 0 ] && [ $second = 0 ] && run 2'
 echo "demo: three processes held the conversation; screenshots in $build/demo-{0,1,2}.png"
