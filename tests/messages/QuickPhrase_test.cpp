@@ -35,12 +35,12 @@ protected:
                   const std::wstring& strLast = L"Lee") {
         // Outside meeting type 3 neither has a support user type.
         const bool bDesk = lMeetingType == kSupportMeeting;
-        DeskMemberSpec customer{L"Client", bDesk ? kCustomer : 0};
+        DeskMemberSetup customer{L"Client", bDesk ? kCustomer : 0};
         customer.configs = {
             {QXCHAT_CFG_FAQ_MACRO, MacroText(strFirst, strLast, L"555-0100", L"ann@example.org")}};
         customer.lMeetingType = lMeetingType;
         client = StartDeskMember(customer);
-        DeskMemberSpec supporter{L"Agent", bDesk ? kSupporter : 0, QXCHAT_FEATURE_QUICK_PHRASE};
+        DeskMemberSetup supporter{L"Agent", bDesk ? kSupporter : 0, QXCHAT_FEATURE_QUICK_PHRASE};
         supporter.configs = {{QXCHAT_CFG_FAQ_CONTENT, FAQText(kPhrases)}};
         supporter.lMeetingType = lMeetingType;
         agent = StartDeskMember(supporter);
@@ -148,7 +148,7 @@ TEST_F(QuickPhraseTest, DISABLED_PhrasesWithoutAFaqHideTheRowAndLaterPhrasesBrin
 
     // A desk whose only configuration has no phrase.
     agent.reset();
-    DeskMemberSpec supporter{L"Agent2", kSupporter, QXCHAT_FEATURE_QUICK_PHRASE};
+    DeskMemberSetup supporter{L"Agent2", kSupporter, QXCHAT_FEATURE_QUICK_PHRASE};
     agent = StartDeskMember(supporter);
     EXPECT_TRUE(IsWindowVisible(PhraseBox(*agent))) << "the row stands empty until phrases come";
     capture.Clear();
@@ -241,12 +241,12 @@ TEST_F(QuickPhraseTest, NoEntryPointsAtFreedDataAfterARefillOrACleanup) {
 }
 
 TEST_F(QuickPhraseTest, PhrasesConfiguredBeforeTheWindowOrTheFeatureAppearWhenTheBoxIsMade) {
-    DeskMemberSpec early{L"Early", kSupporter, QXCHAT_FEATURE_QUICK_PHRASE};
+    DeskMemberSetup early{L"Early", kSupporter, QXCHAT_FEATURE_QUICK_PHRASE};
     early.configs = {{QXCHAT_CFG_FAQ_CONTENT, FAQText(kPhrases)}};
     agent = StartDeskMember(early);
     EXPECT_EQ(PhraseCount(*agent), 2);
 
-    DeskMemberSpec late{L"Late", kSupporter, 0};
+    DeskMemberSetup late{L"Late", kSupporter, 0};
     late.configs = {{QXCHAT_CFG_FAQ_CONTENT, FAQText(kPhrases)}};
     client = StartDeskMember(late);
     EXPECT_EQ(PhraseBox(*client), nullptr);
@@ -337,13 +337,13 @@ TEST_F(QuickPhraseTest, DISABLED_ContactDataHoldingEveryMacroStaysWithinTheInput
     std::wstring every;
     for (int i = 0; i < 500; ++i)
         every += L"%FirstName%%LastName%%PhoneNumber%%EmailAddress%";
-    DeskMemberSpec customer{L"Client", kCustomer};
+    DeskMemberSetup customer{L"Client", kCustomer};
     customer.configs = {{QXCHAT_CFG_FAQ_MACRO, MacroText(every, every, every, every)}};
     client = StartDeskMember(customer);
     std::wstring phrase;
     for (int i = 0; i < 100; ++i)
         phrase += L"%FirstName% ";
-    DeskMemberSpec supporter{L"Agent", kSupporter, QXCHAT_FEATURE_QUICK_PHRASE};
+    DeskMemberSetup supporter{L"Agent", kSupporter, QXCHAT_FEATURE_QUICK_PHRASE};
     supporter.configs = {{QXCHAT_CFG_FAQ_CONTENT, FAQText({{1, L"Every", phrase}})}};
     agent = StartDeskMember(supporter);
     ASSERT_TRUE(PumpUntil([&] { return agent->Dlg()->Users().FindByNodeId(client->NodeId()) != nullptr; }));

@@ -44,21 +44,21 @@ std::wstring PrimaryCustomerText(DWORD dwNodeId) {
            L"</primcust></chat>";
 }
 
-std::unique_ptr<ChatMember> StartDeskMember(const DeskMemberSpec& spec) {
-    std::unique_ptr<ChatMember> m(new ChatMember(msgtest::MemberConfig(spec.lpszName, spec.dwFeature)));
+std::unique_ptr<ChatMember> StartDeskMember(const DeskMemberSetup& setup) {
+    std::unique_ptr<ChatMember> m(new ChatMember(msgtest::MemberConfig(setup.lpszName, setup.dwFeature)));
     // The support groups list their members, so that a participant can be chosen by node.
     ChAddGroup(m->H(), 1, CHAT_ROLE_GROUP, CHAT_ALL_HOST_PRESENTER_ROLE_GROUP, L"Support", 1, 0, 0, nullptr,
                0, 0);
     ChAddGroup(m->H(), 2, CHAT_ROLE_GROUP, CHAT_PANELIST_ROLE_GROUP, L"Customers", 1, 0, 0, nullptr, 0, 0);
-    ChSetMeetingType(m->H(), spec.lMeetingType);
-    ChSetUserType(m->H(), spec.lUserType);
-    if (spec.bCustomerId) {
+    ChSetMeetingType(m->H(), setup.lMeetingType);
+    ChSetUserType(m->H(), setup.lUserType);
+    if (setup.bCustomerId) {
         EXPECT_EQ(ChSetConfig(m->H(), QXCHAT_CFG_CUSTOMER_ID, CustomerIdText().c_str()), 1);
     }
-    for (const auto& config : spec.configs)
+    for (const auto& config : setup.configs)
         EXPECT_EQ(ChSetConfig(m->H(), config.first, config.second.c_str()), 1) << config.first;
     m->Start();
-    if (spec.bWaitReady) {
+    if (setup.bWaitReady) {
         EXPECT_TRUE(msgtest::PumpUntilReady({m.get()})) << "start of " << m->Name().c_str();
     }
     return m;

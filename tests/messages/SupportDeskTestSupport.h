@@ -32,8 +32,8 @@ std::wstring PrimaryCustomerText(DWORD dwNodeId);
 
 using ConfigList = std::vector<std::pair<DWORD, std::wstring>>;
 
-struct DeskMemberSpec {
-    DeskMemberSpec(const wchar_t* lpszMemberName, LONG lType = kSupporter, DWORD dwFeatureBits = 0)
+struct DeskMemberSetup {
+    DeskMemberSetup(const wchar_t* lpszMemberName, LONG lType = kSupporter, DWORD dwFeatureBits = 0)
         : lpszName(lpszMemberName), lUserType(lType), dwFeature(dwFeatureBits) {}
 
     const wchar_t* lpszName;
@@ -46,7 +46,7 @@ struct DeskMemberSpec {
 };
 
 // Configured, started and (unless told otherwise) ready.
-std::unique_ptr<msgtest::ChatMember> StartDeskMember(const DeskMemberSpec& spec);
+std::unique_ptr<msgtest::ChatMember> StartDeskMember(const DeskMemberSetup& setup);
 
 // Pumps until the member's start has settled: caches named, no recovery open, transfers no
 // longer held. (A supporter that reads the customer's history in meeting type 3 recovers the

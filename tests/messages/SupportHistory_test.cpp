@@ -93,7 +93,7 @@ TEST_F(SupportHistoryTest, EachMessageOfTheConversationLandsInTheHistoryOnceWith
 TEST_F(SupportHistoryTest, ASenderWithoutACustomerCacheDoesNotMakeItsMessageVanish) {
     Converse();
     // A participant that was not told the customer id: it has no customer cache.
-    DeskMemberSpec observer{L"Observer", kSupporter};
+    DeskMemberSetup observer{L"Observer", kSupporter};
     observer.bCustomerId = false;
     other = StartDeskMember(observer);
     ASSERT_EQ(other->Dlg()->Caches().m_CustomerCacheHandle, 0u);
@@ -124,7 +124,7 @@ TEST_F(SupportHistoryTest, DISABLED_ALateSupporterShowsTheConversationOnceInItsO
                                 ((dwMix & 4) ? QXCHAT_FEATURE_CUSTOMER_HISTORY : 0);
         SCOPED_TRACE(testing::Message() << "features 0x" << std::hex << dwFeature);
         const size_t writtenBefore = History().size();
-        DeskMemberSpec joiner{L"Late", kSupporter, dwFeature};
+        DeskMemberSetup joiner{L"Late", kSupporter, dwFeature};
         joiner.bWaitReady = false;
         late = StartDeskMember(joiner);
         std::vector<std::wstring> expected;
@@ -182,7 +182,7 @@ TEST_F(SupportHistoryTest, AReaderShowsOlderPeersDoubleCopiesOnceAndRepeatedMess
     privateCopy("bye", "5-1-3");
     PumpUntilQuiet();
 
-    DeskMemberSpec reader{L"Late", kSupporter, QXCHAT_FEATURE_CUSTOMER_HISTORY};
+    DeskMemberSetup reader{L"Late", kSupporter, QXCHAT_FEATURE_CUSTOMER_HISTORY};
     reader.bWaitReady = false;
     late = StartDeskMember(reader);
     EXPECT_TRUE(PumpUntilSettled(*late));

@@ -52,10 +52,10 @@ protected:
 };
 
 TEST_F(SupportScreensTest, ASupportersPanelWithQuickPhrasesAndAHighlightedNotice) {
-    DeskMemberSpec customer{L"Ann Lee", kCustomer};
+    DeskMemberSetup customer{L"Ann Lee", kCustomer};
     customer.configs = {{QXCHAT_CFG_FAQ_MACRO, MacroText(L"Ann", L"Lee")}};
     client = StartDeskMember(customer);
-    DeskMemberSpec supporter{L"Agent Smith", kSupporter, QXCHAT_FEATURE_QUICK_PHRASE};
+    DeskMemberSetup supporter{L"Agent Smith", kSupporter, QXCHAT_FEATURE_QUICK_PHRASE};
     supporter.configs = {
         {QXCHAT_CFG_FAQ_CONTENT, FAQText({{1, L"Greeting", L"Hello %FirstName%, how can I help?"},
                                           {2, L"Wait", L"One moment please, %FirstName%."}})}};

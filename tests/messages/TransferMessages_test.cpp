@@ -204,7 +204,7 @@ TEST_F(TransferMessagesTest, ALateSupporterHoldsTransfersUntilTheHistoryIsReadAn
     ASSERT_TRUE(PumpUntilTexts(*client, {L"hello"}));
     PumpUntilQuiet();
 
-    DeskMemberSpec carol{L"Carol", kSupporter, QXCHAT_FEATURE_CUSTOMER_HISTORY};
+    DeskMemberSetup carol{L"Carol", kSupporter, QXCHAT_FEATURE_CUSTOMER_HISTORY};
     carol.bWaitReady = false;
     late = StartDeskMember(carol);
     // Before the history has come: everything with the show bit is held.
