@@ -123,6 +123,8 @@ int main(int argc, char** argv) {
     const double mc = Median(change), mp = Median(parse);
     std::printf("participants=%d median roster change=%.1f ms median parse=%.1f ms ratio=%.1f\n",
                 kParticipants, mc, mp, mp > 0 ? mc / mp : 0.0);
+    const std::string what = "roster change of " + std::to_string(kParticipants) + " participants";
+    ReportFigure(what.c_str(), Summarize(change), "parsing their roster texts", Summarize(parse), "<= 3");
     DestroyWindow(hHost);
     return 0;
 }

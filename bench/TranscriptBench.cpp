@@ -114,20 +114,6 @@ template <typename F> double MedianMs(int nRuns, F f) {
 }
 
 // Runs the measured work and its baseline by turns, so that a busy machine slows both alike.
-template <typename F, typename G> void MedianPairMs(int nRuns, F f, G g, double& fMs, double& gMs) {
-    std::vector<double> a, b;
-    for (int i = 0; i < nRuns; ++i) {
-        double t0 = NowMs();
-        f();
-        a.push_back(NowMs() - t0);
-        t0 = NowMs();
-        g();
-        b.push_back(NowMs() - t0);
-    }
-    fMs = Median(a);
-    gMs = Median(b);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -153,14 +139,16 @@ int main(int argc, char** argv) {
 
     transcript.SaveTranscript(saved, SAVE_USER);
     const std::vector<char> bytes = ReadWhole(saved);
-    double saveMs = 0, rawWriteMs = 0, loadMs = 0, rawReadMs = 0;
-    MedianPairMs(
-        nRuns, [&] { transcript.SaveTranscript(saved, SAVE_USER); }, [&] { RawWrite(raw, bytes); }, saveMs,
-        rawWriteMs);
+    std::vector<double> save, rawWrite, load, rawRead;
+    SamplePairs(
+        nRuns, [&] { transcript.SaveTranscript(saved, SAVE_USER); }, [&] { RawWrite(raw, bytes); }, save,
+        rawWrite);
     size_t nLoaded = 0, nSplit = 0;
-    MedianPairMs(
-        nRuns, [&] { nLoaded = LoadWithoutList(saved); }, [&] { nSplit = RawReadAndSplit(saved); }, loadMs,
-        rawReadMs);
+    SamplePairs(
+        nRuns, [&] { nLoaded = LoadWithoutList(saved); }, [&] { nSplit = RawReadAndSplit(saved); }, load,
+        rawRead);
+    const double saveMs = Median(save), rawWriteMs = Median(rawWrite);
+    const double loadMs = Median(load), rawReadMs = Median(rawRead);
 
     // The whole load into a fresh list: the difference is the list's append and layout.
     HWND hOther = QxCreateMessageContainer(hHost);
@@ -180,6 +168,11 @@ int main(int argc, char** argv) {
     printf(
         "  list: append+layout of %d items when filled %.1f ms; full load into a list %.1f ms (%d items)\n",
         pList->GetItemCount(), fillMs, fullLoadMs, pOther->GetItemCount());
+    const std::string count = std::to_string(nMessages) + " messages";
+    ReportFigure(("transcript save, " + count).c_str(), Summarize(save), "writing the same bytes",
+                 Summarize(rawWrite), "<= 2");
+    ReportFigure(("transcript load, " + count).c_str(), Summarize(load), "reading and splitting its lines",
+                 Summarize(rawRead), "<= 2");
     DestroyWindow(hOther);
     DestroyWindow(hContainer);
     DestroyWindow(hHost);

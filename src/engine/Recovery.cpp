@@ -69,10 +69,13 @@ BOOL CMainChatDlg::RequestRecoveryRead(DWORD dwGroupID) {
 
 void CMainChatDlg::StartRecoveryTimer() {
     if (!HasWindow()) return;
-    // Restarted by every accepted read and every item received: the recovery waits this long
-    // after the last sign of life of its answers, however long a large cache takes to arrive.
-    SetTimer(m_hWnd, RECOVERY_TIMEOUT_TIMER, m_uRecoveryTimeoutMs, nullptr);
-    m_bRecoveryTimer = TRUE;
+    // Every accepted read and every item received is a sign of life: the recovery waits this
+    // long after the last one, however long a large cache takes to arrive. The sign is only
+    // noted here; the timer, set once, looks at it when it runs out (setting a timer per item
+    // cost more than the item itself).
+    m_dwRecoveryActivity = GetTickCount();
+    if (!m_bRecoveryTimer)
+        m_bRecoveryTimer = SetTimer(m_hWnd, RECOVERY_TIMEOUT_TIMER, m_uRecoveryTimeoutMs, nullptr) != 0;
 }
 
 void CMainChatDlg::StopRecoveryTimer() {
@@ -81,6 +84,12 @@ void CMainChatDlg::StopRecoveryTimer() {
 }
 
 void CMainChatDlg::OnRecoveryTimeout() {
+    const DWORD dwQuiet = GetTickCount() - m_dwRecoveryActivity;
+    if (m_status.m_bInRecovery && dwQuiet < m_uRecoveryTimeoutMs && HasWindow()) {
+        SetTimer(m_hWnd, RECOVERY_TIMEOUT_TIMER, m_uRecoveryTimeoutMs - dwQuiet,
+                 nullptr); // not yet quiet long enough
+        return;
+    }
     StopRecoveryTimer();
     if (!m_status.m_bInRecovery) return;
     Trace(

@@ -410,6 +410,7 @@ private:
     DWORD m_dwLastGroupCacheId = 0;
     UINT m_uRecoveryTimeoutMs = RECOVERY_TIMEOUT_MS;
     BOOL m_bRecoveryTimer = FALSE;
+    DWORD m_dwRecoveryActivity = 0; // tick of the recovery's last sign of life
     UINT m_uChatStatusTimeoutMs = CHAT_STATUS_TIMEOUT_MS;
     BOOL m_bChatStatusTimer = FALSE;
     std::vector<std::unique_ptr<CTransferMessagePDU>> m_HistoryTransfers;
