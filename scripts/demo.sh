@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
-# Runs the demo host and writes screenshots of its windows. Without SERVER both participants
-# share one process on the embedded conference (build/demo.png). With SERVER=redis://host:port
-# (or redis://:password@host:port) each participant is its own process on that server: Ann and
-# Ben talk, then Cy joins late and reads the conversation back (build/demo-<n>.png). A local
-# server is started (and stopped again) when nothing answers at a loopback address.
+# Runs the demo host and writes screenshots of its windows. Without SERVER the host runs its
+# scripted meeting on the embedded conference: three participants in one meeting window, eight
+# stages, each checked by the host and written as build/demo-<n>-<name>.png (the most telling one
+# also as build/demo.png); the run fails when a stage does not show what it should. With
+# SERVER=redis://host:port (or redis://:password@host:port) each participant is its own process on
+# that server: Ann and Ben talk, then Cy joins late and reads the conversation back
+# (build/demo-<n>.png). A local server is started (and stopped again) when nothing answers at a
+# loopback address.
 set -euo pipefail
 source "$(dirname "$0")/wine-session.sh"
 server=${SERVER:-}
 if [ -z "$server" ]; then
   shot="$build/demo.png"
+  rm -f "$build"/demo-[0-9]-*.png "$build/demo-failed.png" "$shot"
   # Wine maps / to drive Z:. (winepath would start a session of the prefix without the display.)
-  xvfb "$build/wine-run" "$build/bin/qxhost.exe" --screenshot "Z:${shot//\//\\}" --exit
-  echo "demo: screenshot written to $shot"
+  xvfb "$build/wine-run" "$build/bin/qxhost.exe" --script "Z:${build//\//\\}" --screenshot "Z:${shot//\//\\}" --exit
+  echo "demo: every stage shown; screenshots:"
+  ls "$build"/demo-[0-9]-*.png
+  echo "demo: $shot"
   exit 0
 fi
 case "$server" in redis://*) ;; *) echo "demo: SERVER must be a redis:// address" >&2; exit 2 ;; esac

@@ -1,0 +1,27 @@
+// What the demo host reads back to check a stage: the texts of a transcript file and colour runs
+// in a screenshot. Plain functions, so that they are tested without a meeting.
+#pragma once
+
+#include "Screenshot.h"
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace demo {
+
+// The texts of a transcript's records (messages and notices), in order. The content is the file
+// as UTF-16 without its byte-order mark.
+std::vector<std::wstring> TranscriptTexts(const std::wstring& content);
+
+// Reads a UTF-16LE transcript file; false when it cannot be read or has no byte-order mark.
+bool ReadTranscriptFile(const std::wstring& path, std::wstring* pContent);
+
+// The longest horizontal run of pixels of exactly this colour inside the rectangle (clipped to
+// the image), as an underline or a selection bar shows.
+int LongestColourRun(const ScreenImage& image, const RECT& rc, COLORREF colour);
+
+// Pixels of exactly this colour inside the rectangle.
+int CountColour(const ScreenImage& image, const RECT& rc, COLORREF colour);
+
+} // namespace demo
