@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace demo {
 
 namespace {
 
 constexpr wchar_t kRecordEnd[] = L"\r\n\n";
+constexpr wchar_t kFieldEnd[] = L"\t    ";
 constexpr wchar_t kByteOrderMark = 0xFEFF;
 
 bool IsColour(const ScreenImage& image, int x, int y, COLORREF colour) {
@@ -24,18 +26,30 @@ RECT Clip(const ScreenImage& image, const RECT& rc) {
 
 } // namespace
 
-std::vector<std::wstring> TranscriptTexts(const std::wstring& content) {
-    std::vector<std::wstring> texts;
+std::vector<TranscriptRecord> TranscriptRecords(const std::wstring& content) {
+    std::vector<TranscriptRecord> records;
     size_t start = 0;
     while (start < content.size()) {
         size_t end = content.find(kRecordEnd, start);
         if (end == std::wstring::npos) end = content.size();
         const std::wstring record = content.substr(start, end - start);
-        // The text follows the record's last tab: date, time and header come before it.
+        start = end + std::size(kRecordEnd) - 1;
+        // Date and time each end in a tab and four spaces; the text follows the record's last tab.
+        const size_t afterDate = record.find(kFieldEnd);
+        const size_t afterTime =
+            afterDate == std::wstring::npos ? afterDate : record.find(kFieldEnd, afterDate + 1);
         const size_t tab = record.rfind(L'\t');
-        if (tab != std::wstring::npos) texts.push_back(record.substr(tab + 1));
-        start = end + 3;
+        if (afterTime == std::wstring::npos || tab < afterTime + std::size(kFieldEnd) - 1) continue;
+        const size_t headerStart = afterTime + std::size(kFieldEnd) - 1;
+        records.push_back({record.substr(headerStart, tab - headerStart), record.substr(tab + 1)});
     }
+    return records;
+}
+
+std::vector<std::wstring> TranscriptTexts(const std::wstring& content) {
+    std::vector<std::wstring> texts;
+    for (const TranscriptRecord& record : TranscriptRecords(content))
+        texts.push_back(record.text);
     return texts;
 }
 

@@ -10,8 +10,16 @@
 
 namespace demo {
 
-// The texts of a transcript's records (messages and notices), in order. The content is the file
-// as UTF-16 without its byte-order mark.
+// One record of a transcript: a message has a header (sender, 0x0B, the rest), a notice none.
+struct TranscriptRecord {
+    std::wstring header;
+    std::wstring text;
+    bool operator==(const TranscriptRecord& o) const { return header == o.header && text == o.text; }
+};
+
+// The records of a transcript (messages and notices), in order. The content is the file as
+// UTF-16 without its byte-order mark.
+std::vector<TranscriptRecord> TranscriptRecords(const std::wstring& content);
 std::vector<std::wstring> TranscriptTexts(const std::wstring& content);
 
 // Reads a UTF-16LE transcript file; false when it cannot be read or has no byte-order mark.

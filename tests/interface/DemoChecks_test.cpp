@@ -20,22 +20,33 @@ std::wstring Notice(const std::wstring& text) {
     return L"12/08/2026" + kField + L"10:42:08 AM" + kField + L"\t" + text + L"\r\n\n";
 }
 
-TEST(DemoChecks, TranscriptTextsAreTheRecordsTextsInOrder) {
+TEST(DemoChecks, TranscriptRecordsAreReadInOrderWithTheirHeaders) {
+    using Records = std::vector<demo::TranscriptRecord>;
     const struct {
         std::wstring content;
-        std::vector<std::wstring> texts;
+        Records records;
     } cases[] = {
         {L"", {}},
-        {Message(L"Ann", L"Good morning!"), {L"Good morning!"}},
+        {Message(L"Ann", L"Good morning!"), {{L"Ann\x0B to Everyone:", L"Good morning!"}}},
         {Message(L"Ann", L"one") + Notice(L"Ben joined") + Message(L"Ben", L"two"),
-         {L"one", L"Ben joined", L"two"}},
+         {{L"Ann\x0B to Everyone:", L"one"}, {L"", L"Ben joined"}, {L"Ben\x0B to Everyone:", L"two"}}},
         // A text with a line break stays one record; an unfinished last record still counts.
         {Message(L"Ann", L"first\r\nsecond") + L"12/08/2026" + kField + L"t" + kField + L"\tcut",
-         {L"first\r\nsecond", L"cut"}},
-        {Message(L"Ann", L""), {L""}},
+         {{L"Ann\x0B to Everyone:", L"first\r\nsecond"}, {L"", L"cut"}}},
+        {Message(L"Ann", L""), {{L"Ann\x0B to Everyone:", L""}}},
+        // Records without both time fields or without a text are not records.
+        {L"12/08/2026" + kField + L"no time\r\n\n" + L"d" + kField + L"t" + kField + L"\r\n\n" +
+             Notice(L"kept"),
+         {{L"", L"kept"}}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(TranscriptTexts(c.content), c.texts) << c.content.size();
+    for (const auto& c : cases) {
+        const Records records = demo::TranscriptRecords(c.content);
+        EXPECT_TRUE(records == c.records) << c.content.size();
+        std::vector<std::wstring> texts;
+        for (const auto& r : c.records)
+            texts.push_back(r.text);
+        EXPECT_EQ(TranscriptTexts(c.content), texts);
+    }
 }
 
 TEST(DemoChecks, ATranscriptFileIsReadAsLittleEndianAfterItsMark) {
