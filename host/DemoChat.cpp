@@ -17,7 +17,44 @@ constexpr DWORD kPaintTimeoutMs = 10000;
 // A message list lays out and paints what arrived on a timer of its own (300 ms): a screenshot
 // waits for two of its periods, so that the lists show everything the panels reported.
 constexpr DWORD kListSettleMs = 600;
+struct CastEntry {
+    const wchar_t* lpszName;
+    const wchar_t* lpszRole;
+    COLORREF color;
+    LONG lRoles;
+    LONG lPrivilege;
+    DWORD dwFeatures;
+};
+
+constexpr DWORD kMeetingFeatures = QXCHAT_FEATURE_ENROLL_FEEDBACK | QXCHAT_FEATURE_TYPING;
+const CastEntry kCast[kMaxParticipants] = {
+    {L"Ann", L"host", RGB(0x1F, 0x5F, 0xA8), QXCHAT_ROLE_HOST, QXCHAT_PRIV_ALL, kMeetingFeatures},
+    {L"Ben", L"presenter", RGB(0x2E, 0x7D, 0x32), QXCHAT_ROLE_PRESENTER,
+     QXCHAT_PRIV_ALL & ~QXCHAT_PRIV_FULL_A, kMeetingFeatures},
+    {L"Cy", L"attendee", RGB(0xB2, 0x5E, 0x09), QXCHAT_ROLE_ATTENDEE,
+     QXCHAT_PRIV_ATTENDEES | QXCHAT_PRIV_CHAT_HOST | QXCHAT_PRIV_CHAT_PRESENTER,
+     kMeetingFeatures | QXCHAT_FEATURE_RECOVERY},
+};
 } // namespace
+
+void CastMeeting() {
+    for (int i = 0; i < kMaxParticipants; ++i) {
+        Participant& p = g_host.people[i];
+        const CastEntry& c = kCast[i];
+        p.name = c.lpszName;
+        p.role = c.lpszRole;
+        p.color = c.color;
+        p.lRoles = c.lRoles;
+        p.lPrivilege = c.lPrivilege;
+        p.dwFeatures = c.dwFeatures;
+        p.lMeetingType = kMeetingTypeOrdinary;
+        p.lUserType = QXCHAT_USER_TYPE_NONE;
+        p.bAllowInput = true;
+        p.groups.clear();
+        p.configs.clear();
+    }
+    g_host.people[0].groups = {{QXCHAT_GROUP_HOSTS, L"Hosts"}};
+}
 
 bool StartChat(Participant& p, LONG lConference) {
     QxChatApi& api = g_host.api;

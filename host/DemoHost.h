@@ -97,6 +97,9 @@ bool PanelsPainted();
 std::wstring NameOfNode(DWORD dwNode);
 
 // Chat instances (DemoChat.cpp).
+// Ann the host, Ben the presenter (without the right to read the hosts' group) and Cy the
+// attendee of an ordinary meeting, each with typing indications; Cy reads back what he missed.
+void CastMeeting();
 bool StartChat(Participant& p, LONG lConference);
 bool WaitUntilReady(Participant& p);
 void EndChat(Participant& p);

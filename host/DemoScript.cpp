@@ -19,9 +19,6 @@ constexpr int kUnderlineRun = 40; // pixels: a link's underline, longer than any
 constexpr int kSelectionPixels = 2000;
 constexpr COLORREF kLinkColour = RGB(0x00, 0x00, 0xFF);
 constexpr COLORREF kSelectionColour = RGB(0x0A, 0x24, 0x6A);
-constexpr COLORREF kHostColour = RGB(0x1F, 0x5F, 0xA8);
-constexpr COLORREF kPresenterColour = RGB(0x2E, 0x7D, 0x32);
-constexpr COLORREF kAttendeeColour = RGB(0xB2, 0x5E, 0x09);
 constexpr COLORREF kReaderColour = RGB(0x5E, 0x35, 0xB1);
 constexpr LONG kSupportMeetingType = QXCHAT_MEETING_TYPE_SUPPORT;
 constexpr DWORD kTransferJoin = 3;      // a notice line
@@ -79,33 +76,6 @@ void Say(Participant& speaker, LONG lGroup, const std::wstring& text,
 void StartAndWait(Participant& p, LONG lConference) {
     Require(StartChat(p, lConference), L"cannot start " + p.name + L"'s chat panel");
     Require(WaitUntilReady(p), p.name + L"'s chat did not become ready in time");
-}
-
-void ConfigureMeeting() {
-    Participant& host = Host();
-    host.name = L"Ann";
-    host.role = L"host";
-    host.color = kHostColour;
-    host.lRoles = QXCHAT_ROLE_HOST;
-    host.lPrivilege = QXCHAT_PRIV_ALL;
-    host.dwFeatures = QXCHAT_FEATURE_ENROLL_FEEDBACK | QXCHAT_FEATURE_TYPING;
-    host.groups = {{QXCHAT_GROUP_HOSTS, L"Hosts"}};
-    Participant& presenter = Presenter();
-    presenter.name = L"Ben";
-    presenter.role = L"presenter";
-    presenter.color = kPresenterColour;
-    presenter.lRoles = QXCHAT_ROLE_PRESENTER;
-    // Everything but the right that would let him read the hosts' group.
-    presenter.lPrivilege = QXCHAT_PRIV_ALL & ~QXCHAT_PRIV_FULL_A;
-    presenter.dwFeatures = QXCHAT_FEATURE_ENROLL_FEEDBACK | QXCHAT_FEATURE_TYPING;
-    Participant& attendee = Attendee();
-    attendee.name = L"Cy";
-    attendee.role = L"attendee";
-    attendee.color = kAttendeeColour;
-    attendee.lRoles = QXCHAT_ROLE_ATTENDEE;
-    attendee.lPrivilege = QXCHAT_PRIV_ATTENDEES | QXCHAT_PRIV_CHAT_HOST | QXCHAT_PRIV_CHAT_PRESENTER;
-    attendee.dwFeatures = QXCHAT_FEATURE_ENROLL_FEEDBACK | QXCHAT_FEATURE_TYPING | QXCHAT_FEATURE_RECOVERY;
-    attendee.waitingText = L"Cy joins later";
 }
 
 const wchar_t* const kGreetings[] = {
@@ -502,7 +472,8 @@ void StageTranscript(const std::wstring& transcript, const std::wstring& copy) {
 } // namespace
 
 int RunScriptedMeeting(const std::wstring& folder, const std::wstring& finalShot) {
-    ConfigureMeeting();
+    CastMeeting();
+    Attendee().waitingText = L"Cy joins later";
     for (Participant& p : g_host.people)
         InvalidateRect(p.hFrame, nullptr, TRUE);
     int nStage = 0;

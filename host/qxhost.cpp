@@ -28,11 +28,6 @@ namespace {
 
 constexpr DWORD kPeerTimeoutMs = 30000; // another process may start much later than this one
 constexpr DWORD kSettleMs = 500;        // a repeated item would arrive right behind the last one
-const wchar_t* const kNames[kMaxParticipants] = {L"Ann", L"Ben", L"Cy"};
-const wchar_t* const kRoles[kMaxParticipants] = {L"host", L"presenter", L"attendee"};
-const COLORREF kColours[kMaxParticipants] = {RGB(0x1F, 0x5F, 0xA8), RGB(0x2E, 0x7D, 0x32),
-                                             RGB(0xB2, 0x5E, 0x09)};
-const LONG kRoleBits[kMaxParticipants] = {QXCHAT_ROLE_HOST, QXCHAT_ROLE_PRESENTER, QXCHAT_ROLE_ATTENDEE};
 
 struct Line {
     int nSpeaker;
@@ -77,27 +72,24 @@ Options ParseArguments() {
 
 // The participants as a person finds them: each in its role, everyone able to type.
 void ConfigureOpenMeeting() {
-    for (int i = 0; i < kMaxParticipants; ++i) {
-        Participant& p = g_host.people[i];
-        p.name = kNames[i];
-        p.role = kRoles[i];
-        p.color = kColours[i];
-        p.lRoles = kRoleBits[i];
-        p.dwFeatures = QXCHAT_FEATURE_ENROLL_FEEDBACK | QXCHAT_FEATURE_TYPING | QXCHAT_FEATURE_RECOVERY;
+    CastMeeting();
+    for (Participant& p : g_host.people)
         p.waitingText = L"joining...";
-    }
-    g_host.people[0].groups = {{QXCHAT_GROUP_HOSTS, L"Hosts"}};
 }
 
 // One participant of a meeting spread over processes, in the single frame of this one. Across
 // processes a participant may join after lines were said: it reads them back.
 void ConfigureProcessParticipant() {
+    CastMeeting();
     Participant& p = g_host.people[0];
-    p.name = kNames[g_host.nParticipant];
-    p.role = L"participant " + std::to_wstring(g_host.nParticipant) + L" of a networked meeting";
-    p.color = kColours[g_host.nParticipant];
+    const Participant& who = g_host.people[g_host.nParticipant];
+    p.name = who.name;
+    p.color = who.color;
+    p.role = L"participant " + std::to_wstring(g_host.nParticipant) + L", own process";
     p.lRoles = QXCHAT_ROLE_ATTENDEE;
+    p.lPrivilege = QXCHAT_PRIV_ALL;
     p.dwFeatures = QXCHAT_FEATURE_ENROLL_FEEDBACK | QXCHAT_FEATURE_RECOVERY;
+    p.groups.clear();
     g_host.nFrames = 1;
 }
 
