@@ -85,6 +85,14 @@ int LongestColourRun(const ScreenImage& image, const RECT& rc, COLORREF colour) 
     return longest;
 }
 
+int LastRowDrawn(const ScreenImage& image, const RECT& rc, COLORREF background) {
+    const RECT r = Clip(image, rc);
+    for (int y = r.bottom - 1; y >= r.top; --y)
+        for (int x = r.left; x < r.right; ++x)
+            if (!IsColour(image, x, y, background)) return y;
+    return -1;
+}
+
 int CountColour(const ScreenImage& image, const RECT& rc, COLORREF colour) {
     const RECT r = Clip(image, rc);
     int n = 0;

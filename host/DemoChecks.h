@@ -29,6 +29,10 @@ bool ReadTranscriptFile(const std::wstring& path, std::wstring* pContent);
 // the image), as an underline or a selection bar shows.
 int LongestColourRun(const ScreenImage& image, const RECT& rc, COLORREF colour);
 
+// The last row inside the rectangle with a pixel of another colour than the background: the
+// bottom of what is drawn there. -1 when the rectangle holds nothing else.
+int LastRowDrawn(const ScreenImage& image, const RECT& rc, COLORREF background);
+
 // Pixels of exactly this colour inside the rectangle.
 int CountColour(const ScreenImage& image, const RECT& rc, COLORREF colour);
 

@@ -6,6 +6,7 @@
 #include "MessagePump.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <functional>
 
 namespace demo {
@@ -19,6 +20,9 @@ constexpr int kUnderlineRun = 40; // pixels: a link's underline, longer than any
 constexpr int kSelectionPixels = 2000;
 constexpr COLORREF kLinkColour = RGB(0x00, 0x00, 0xFF);
 constexpr COLORREF kSelectionColour = RGB(0x0A, 0x24, 0x6A);
+constexpr COLORREF kListBackground = RGB(0xFF, 0xFF, 0xFF);
+constexpr int kSelectionHeight = 45; // pixels above the text's last line: three or four lines
+constexpr int kSelectionLeft = 8;
 constexpr COLORREF kReaderColour = RGB(0x5E, 0x35, 0xB1);
 constexpr LONG kSupportMeetingType = QXCHAT_MEETING_TYPE_SUPPORT;
 constexpr DWORD kTransferJoin = 3;      // a notice line
@@ -273,8 +277,13 @@ void StageLinkAndSelection(const std::function<void()>& shoot) {
     HWND hList = FindMessageList(Host());
     RECT rc;
     GetClientRect(hList, &rc);
-    // From the middle of the list to its bottom right corner: the latest lines, link included.
-    Drag(hList, POINT{6, rc.bottom / 2}, POINT{rc.right - 8, rc.bottom - 4});
+    // From the start of a line a little above the end of the text to the right of its last line:
+    // the latest lines, link included.
+    const RECT rcList = ListRectInMeeting(Host());
+    const int nTextBottom =
+        LastRowDrawn(CaptureWindowArea(g_host.hMeeting), rcList, kListBackground) - rcList.top;
+    Require(nTextBottom > kSelectionHeight, L"Ann's list shows no text to select");
+    Drag(hList, POINT{kSelectionLeft, nTextBottom - kSelectionHeight}, POINT{rc.right - 8, nTextBottom});
     g_host.api.ChEditChat(Host().hChat, QXCHAT_EDIT_COPY);
     const std::wstring copied = ClipboardText();
     Require(copied.find(L"www.example.com/agenda") != std::wstring::npos,
@@ -439,11 +448,66 @@ void StageSupport(const std::wstring& transcript) {
                 L"Ann's transcript lacks the notice \"" + std::wstring(text) + L"\"");
 }
 
+// The module's open dialog, filled in as a user does: the file name typed into its name box,
+// then Open. A timer does it, since ChLoadChat runs the dialog's own message loop.
+struct OpenDialogFill {
+    std::wstring path;
+    int nTicks = 0;
+    bool bFilled = false;
+};
+OpenDialogFill g_fill;
+constexpr UINT kFillPeriodMs = 100;
+constexpr int kFillTicks = 100;     // ten seconds for the dialog to appear
+constexpr int kFileNameBox = 0x47C; // the Explorer-style dialog's file-name combo box
+constexpr int kOldFileNameBox = 0x480;
+
+HWND FindOpenDialog() {
+    HWND hFound = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            wchar_t szClass[16] = {};
+            GetClassNameW(hWnd, szClass, 16);
+            if (wcscmp(szClass, L"#32770") != 0 || !IsWindowVisible(hWnd)) return TRUE;
+            *reinterpret_cast<HWND*>(lParam) = hWnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&hFound));
+    return hFound;
+}
+
+void CALLBACK FillOpenDialog(HWND, UINT, UINT_PTR nTimer, DWORD) {
+    HWND hDlg = FindOpenDialog();
+    if (hDlg && !g_fill.bFilled) {
+        HWND hName = GetDlgItem(hDlg, kFileNameBox);
+        if (!hName) hName = GetDlgItem(hDlg, kOldFileNameBox);
+        if (hName) {
+            SetWindowTextW(hName, g_fill.path.c_str());
+            g_fill.bFilled = true;
+            KillTimer(nullptr, nTimer);
+            PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDOK)));
+            return;
+        }
+    }
+    if (++g_fill.nTicks < kFillTicks) return;
+    KillTimer(nullptr, nTimer);
+    if (hDlg) PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+bool LoadThroughOpenDialog(const Participant& p, const std::wstring& path) {
+    g_fill = OpenDialogFill{path};
+    if (!SetTimer(nullptr, 0, kFillPeriodMs, FillOpenDialog)) return false;
+    g_host.api.ChLoadChat(p.hChat);
+    return g_fill.bFilled;
+}
+
 void StageTranscript(const std::wstring& transcript, const std::wstring& copy) {
     SetStage(
         L"8  A transcript loaded back",
         L"Ann's transcript of the support session was saved (ChSaveChatTo); a fresh instance in the middle "
-        L"panel loads it (ChLoadRestoredChat) and shows the same messages.");
+        L"panel loads it (ChLoadChat; the host types the name into the open dialog) and shows the same "
+        L"messages.");
     EndChat(Presenter());
     Participant& reader = Presenter();
     reader.name = L"Reader";
@@ -455,8 +519,8 @@ void StageTranscript(const std::wstring& transcript, const std::wstring& copy) {
     reader.configs.clear();
     reader.bAllowInput = false;
     StartAndWait(reader, g_host.lConference + 2);
-    Require(g_host.api.ChLoadRestoredChat(reader.hChat, transcript.c_str()) == 0,
-            L"the transcript was not loaded");
+    Require(LoadThroughOpenDialog(reader, transcript),
+            L"the transcript was not loaded through the open dialog");
     std::wstring original;
     Require(ReadTranscriptFile(transcript, &original), L"cannot read " + transcript);
     // A transcript brings back its messages; its notices belonged to the session that showed them.

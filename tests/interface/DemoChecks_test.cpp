@@ -103,6 +103,10 @@ TEST(DemoChecks, ColourRunsAndCountsStayInsideTheRectangleAndTheImage) {
     EXPECT_EQ(demo::CountColour(image, all, blue), 11);
     EXPECT_EQ(demo::CountColour(image, huge, blue), 11);
     EXPECT_EQ(demo::CountColour(image, left, blue), 4);
+    const COLORREF white = RGB(0xFF, 0xFF, 0xFF);
+    EXPECT_EQ(demo::LastRowDrawn(image, all, white), 3);
+    EXPECT_EQ(demo::LastRowDrawn(image, RECT{6, 0, 20, 4}, white), 1) << "the near-blue pixel is left of it";
+    EXPECT_EQ(demo::LastRowDrawn(image, RECT{0, 2, 5, 4}, white), -1);
 }
 
 } // namespace
