@@ -5,6 +5,8 @@
 #include "DemoHost.h"
 #include "MessagePump.h"
 
+#include <dlgs.h>
+
 #include <algorithm>
 #include <cwchar>
 #include <functional>
@@ -457,9 +459,7 @@ struct OpenDialogFill {
 };
 OpenDialogFill g_fill;
 constexpr UINT kFillPeriodMs = 100;
-constexpr int kFillTicks = 100;     // ten seconds for the dialog to appear
-constexpr int kFileNameBox = 0x47C; // the Explorer-style dialog's file-name combo box
-constexpr int kOldFileNameBox = 0x480;
+constexpr int kFillTicks = 100; // ten seconds for the dialog to appear
 
 HWND FindOpenDialog() {
     HWND hFound = nullptr;
@@ -479,8 +479,9 @@ HWND FindOpenDialog() {
 void CALLBACK FillOpenDialog(HWND, UINT, UINT_PTR nTimer, DWORD) {
     HWND hDlg = FindOpenDialog();
     if (hDlg && !g_fill.bFilled) {
-        HWND hName = GetDlgItem(hDlg, kFileNameBox);
-        if (!hName) hName = GetDlgItem(hDlg, kOldFileNameBox);
+        // The file-name box: a combo box in the Explorer-style dialog, an edit box in the older one.
+        HWND hName = GetDlgItem(hDlg, cmb13);
+        if (!hName) hName = GetDlgItem(hDlg, edt1);
         if (hName) {
             SetWindowTextW(hName, g_fill.path.c_str());
             g_fill.bFilled = true;
