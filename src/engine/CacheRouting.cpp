@@ -75,6 +75,9 @@ int CMainChatDlg::ApeCacheActionConfirmEx(DWORD ape_handle, DWORD entity_id, DWO
         }
         return 0;
     }
+    // A group message that was not stored never comes back to release the copies behind it.
+    if (cache_action == QXNC_CACHE_APPEND && result != ARM_OK && entity_id != m_caches.m_CustomerCacheHandle)
+        GiveUpGroupItems(entity_id);
     if (cache_action == QXNC_CACHE_APPEND) SendMessageToService(WM_CHAT_CACHE_NOTIFY, 0, 0);
     Trace(L"/==== CMainChatDlg::ApeCacheActionConfirmEx Exit ====/");
     return 0;

@@ -188,6 +188,8 @@ LONG CMainChatDlg::SetRosters(DWORD dwRoster) {
 void CMainChatDlg::Cleanup() {
     Trace(L"/**** CMainChatDlg::Cleanup(): m_hWnd=%d, m_apeHandle=%d, m_confiHandle=%d ****/",
           PointerValue(m_hWnd), m_status.m_apeHandle, m_conn.m_confiHandle);
+    // Copies still waiting for an own item are written while the cache can still take them.
+    if (m_status.m_apeHandle) WriteHistoryCopies(m_support.m_copyQueue.TakeAll());
     if (IArmNodeController* pArmNC = m_status.m_pArmNC) {
         if (m_status.m_apeHandle) {
             pArmNC->DetachApe(m_status.m_apeHandle);
@@ -226,6 +228,7 @@ void CMainChatDlg::ResetAttachment() {
     m_status.m_bInRecovery = FALSE;
     m_status.m_dwUserInfoCacheHandle = 0;
     m_caches = ChatCacheState();
+    m_support.m_copyQueue = CHistoryCopyQueue();
     for (int i = 0; i < m_CacheGroups.GetCount(); ++i) {
         if (CUsersGroup* pGroup = m_CacheGroups.GetAt(i)) {
             pGroup->m_CacheEntity = ChatCacheEntity();

@@ -37,11 +37,8 @@ private:
 };
 
 // The phrase text as the input box takes it: at most its limit, never half a surrogate pair.
-std::wstring InputBoxText(std::wstring strText) {
-    if (strText.size() <= QX_MAX_SEND_TEXT) return strText;
-    strText.resize(QX_MAX_SEND_TEXT);
-    if (IS_HIGH_SURROGATE(strText.back())) strText.pop_back();
-    return strText;
+std::wstring InputBoxText(const std::wstring& strText) {
+    return QxClipText(strText, QX_MAX_SEND_TEXT);
 }
 
 } // namespace

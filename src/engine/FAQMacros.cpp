@@ -47,3 +47,10 @@ DWORD QxMacroTargetNode(DWORD dwEntryKind, DWORD dwUserNodeId, DWORD dwPrimCustN
     if (dwEntryKind == CHAT_KIND_USER) return dwUserNodeId;
     return 0;
 }
+
+std::wstring QxClipText(std::wstring strText, size_t nMax) {
+    if (strText.size() <= nMax) return strText;
+    strText.resize(nMax);
+    if (!strText.empty() && IS_HIGH_SURROGATE(strText.back())) strText.pop_back();
+    return strText;
+}

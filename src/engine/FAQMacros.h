@@ -36,6 +36,9 @@ void QxReplaceFAQMacro(std::wstring& strText, const std::wstring& strMacro, cons
 // The four macros replaced in order. With every value empty the text is returned unchanged.
 std::wstring QxApplyFAQMacros(const std::wstring& strContent, const FAQMacroValues& values);
 
+// The text cut to at most nMax UTF-16 units, never between the two halves of a surrogate pair.
+std::wstring QxClipText(std::wstring strText, size_t nMax);
+
 // The node id whose contact data fills the macros: in meeting type 3 always the primary
 // customer; otherwise the primary customer for a group entry (kind 2) when one is configured,
 // the chosen participant's node for a user entry (kind 1), else 0.

@@ -3,6 +3,7 @@
 #include "window/MainChatDlg.h"
 
 #include "engine/CustomerHistory.h"
+#include "engine/SendOption.h"
 #include "pdu/GroupMessagePDU.h"
 #include "pdu/PrivateMessagePDU.h"
 #include "qxnodectl.h"
@@ -35,10 +36,30 @@ void CMainChatDlg::CopyGroupItemToHistory(const CGroupMessagePDU& pdu, DWORD cac
     copy.SetReceiverName(pdu.GetReceiverName());
     copy.SetMessageText(pdu.GetMessageText());
     copy.SetGroupCacheId(cache_id);
-    if (copy.GenerateXMLPDU())
-        SendCopyToCustomerCache(&copy);
-    else
+    if (!copy.GenerateXMLPDU()) {
         Trace(L"CMainChatDlg::HandleGroupMessage: !bRet");
+        return;
+    }
+    // The own item's copy releases what this participant said after it; another sender's item
+    // came back before any own item still awaited in its cache, so it is written at once.
+    if (bOwn && pdu.SenderCopies())
+        WriteHistoryCopies(
+            m_support.m_copyQueue.GroupItemBack(GetGroupCacheHandle(pdu.GetGroupId()), copy.GetXMLText()));
+    else
+        WriteHistoryCopies({copy.GetXMLText()});
+}
+
+void CMainChatDlg::WriteHistoryCopies(const std::vector<std::string>& copies) {
+    for (const std::string& strText : copies) {
+        if (!m_caches.m_CustomerCacheHandle || !m_status.m_pArmNC) return;
+        WriteCache(m_caches.m_CustomerCacheHandle, QXNC_CACHE_APPEND, QX_CUSTOMER_COPY_OPTION, strText.data(),
+                   static_cast<DWORD>(strText.size()));
+        Trace(L" OPTION: CMainChatDlg::SendCopyToCustomerCache dwSendOption = %d ", QX_CUSTOMER_COPY_OPTION);
+    }
+}
+
+void CMainChatDlg::GiveUpGroupItems(DWORD dwCacheHandle) {
+    if (dwCacheHandle) WriteHistoryCopies(m_support.m_copyQueue.GiveUp(dwCacheHandle));
 }
 
 BOOL CMainChatDlg::AdmitHistoryPrivateMessage(const CPrivateMessagePDU& pdu) {

@@ -3,7 +3,9 @@
 // local roster information and the host's roster status go into the enrollment.
 #include "window/MainChatDlg.h"
 
+#include "engine/FAQMacros.h"
 #include "engine/RosterRules.h"
+#include "engine/SendOption.h"
 #include "pdu/RosterInfoPDU.h"
 #include "pdu/StringConverter.h"
 #include "qxchat.h"
@@ -226,14 +228,18 @@ bool CMainChatDlg::FillLocalRosterInfo(CRosterInfoPDU* pRosterInfo) const {
     pRosterInfo->SetRoleSet(m_own.m_dwRoles);
     pRosterInfo->SetVisible(m_event.m_lSendEnable);
     pRosterInfo->SetUserType(static_cast<DWORD>(m_own.m_lUserType));
-    // The contact data that fills the other side's phrase macros, each only when known.
+    // The contact data that fills the other side's phrase macros, each only when known. A value
+    // is cut to what the other side's input box can hold: nothing longer can ever be inserted,
+    // and the host's values could otherwise make the roster too large to enroll with at all.
     const std::pair<const std::wstring*, void (CRosterInfoPDU::*)(const std::string&)> contact[] = {
         {&m_own.m_strFirstName, &CRosterInfoPDU::SetFirstName},
         {&m_own.m_strLastName, &CRosterInfoPDU::SetLastName},
         {&m_own.m_strPhone, &CRosterInfoPDU::SetPhone},
         {&m_own.m_strEmail, &CRosterInfoPDU::SetEmail}};
     for (const auto& field : contact)
-        if (!field.first->empty()) (pRosterInfo->*field.second)(CStringConverter::ToUtf8(*field.first));
+        if (!field.first->empty())
+            (pRosterInfo->*field.second)(
+                CStringConverter::ToUtf8(QxClipText(*field.first, QX_MAX_SEND_TEXT)));
     pRosterInfo->SetGuestId(m_status.m_dwCustomerId);
     return true;
 }

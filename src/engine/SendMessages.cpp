@@ -25,7 +25,6 @@ namespace {
 
 constexpr DWORD kSendPrivilege = 0x100;
 constexpr UINT kInputPromptString = 1301;
-constexpr DWORD kCustomerCopyOption = 0x2000000;
 
 const wchar_t* TextOrNull(const wchar_t* lpsz) {
     return lpsz ? lpsz : L"NULL";
@@ -177,15 +176,14 @@ BOOL CMainChatDlg::SendPublicMessage(DWORD dwGroupId, const std::wstring& strMes
         ShowNoticeInList(QxLoadString(IDS_SEND_FAILED));
         return FALSE;
     }
+    if (pPdu->SenderCopies()) m_support.m_copyQueue.AwaitGroupItem(dwHandle);
     return TRUE;
 }
 
 void CMainChatDlg::SendCopyToCustomerCache(CChatXMLPDU* pPdu) {
     if (!pPdu || !m_caches.m_CustomerCacheHandle || !m_status.m_pArmNC) return;
-    const std::string strText = pPdu->GetXMLText();
-    WriteCache(m_caches.m_CustomerCacheHandle, QXNC_CACHE_APPEND, kCustomerCopyOption, strText.data(),
-               static_cast<DWORD>(strText.size()));
-    Trace(L" OPTION: CMainChatDlg::SendCopyToCustomerCache dwSendOption = %d ", kCustomerCopyOption);
+    // Behind the copy of an own group message that has not come back yet, if any.
+    WriteHistoryCopies(m_support.m_copyQueue.Write(pPdu->GetXMLText()));
 }
 
 int CMainChatDlg::ParticipantCountForTyping() const {

@@ -339,6 +339,8 @@ int CMainChatDlg::RequestGroupCache(DWORD dwGroupID, DWORD dwAction) {
     if (nRet == ARM_OK) {
         pGroup->m_bSubscribed = dwAction != QXNC_CACHE_UNSUBSCRIBE;
         pGroup->m_lSubscribedAction = static_cast<LONG>(dwAction);
+        // No own item of an unfollowed cache comes back to release the copies behind it.
+        if (dwAction == QXNC_CACHE_UNSUBSCRIBE) GiveUpGroupItems(pGroup->m_CacheEntity.m_dwHandle);
     }
     return nRet;
 }

@@ -19,6 +19,8 @@ struct ChatSupportState {
     std::vector<std::unique_ptr<CTransferMessagePDU>> m_HeldTransfers;
     // Private messages read from the customer's history, so that each is shown once.
     CHistoryPrivateFilter m_historyFilter;
+    // The copies this participant writes into the customer's history, in the order said.
+    CHistoryCopyQueue m_copyQueue;
     // The ids of the private messages this instance sends.
     DWORD m_dwMessageStart = 0;
     DWORD m_dwMessageSerial = 0;

@@ -274,6 +274,10 @@ public:
     // A group item shown live (or collected live by a recovery): copied if this participant is
     // the one to copy it.
     void CopyGroupItemToHistory(const CGroupMessagePDU& pdu, DWORD cache_id);
+    // Writes the copies that are due into the customer's cache, in order.
+    void WriteHistoryCopies(const std::vector<std::string>& copies);
+    // The own group items of this cache will not come back: what waited for them is written.
+    void GiveUpGroupItems(DWORD dwCacheHandle);
     // Whether a private message read from the history is shown: each message once.
     BOOL AdmitHistoryPrivateMessage(const CPrivateMessagePDU& pdu);
 

@@ -98,4 +98,24 @@ TEST(FAQMacroTarget, TheEntryKindThePrimaryCustomerAndTheMeetingTypeChooseThePar
             << c.kind << " " << c.primCust << " " << c.meetingType;
 }
 
+// Cut texts never end in half a surrogate pair; shorter texts stay whole.
+TEST(FAQMacroClip, TextsAreCutToTheLimitWithoutSplittingASurrogatePair) {
+    const std::wstring pair = {static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)};
+    struct Case {
+        std::wstring text;
+        size_t nMax;
+        std::wstring expected;
+    } cases[] = {
+        {L"abc", 5, L"abc"},
+        {L"abc", 3, L"abc"},
+        {L"abcdef", 4, L"abcd"},
+        {L"ab" + pair + L"c", 3, L"ab"},
+        {L"ab" + pair + L"c", 4, L"ab" + pair},
+        {pair, 1, L""},
+        {L"abc", 0, L""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(QxClipText(c.text, c.nMax), c.expected) << c.nMax;
+}
+
 } // namespace

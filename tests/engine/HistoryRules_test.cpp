@@ -41,6 +41,54 @@ TEST(HistoryCopyRule, TheSenderCopiesWhatItPromisedAndEveryoneCopiesTheRest) {
     EXPECT_NE(QxMakeMessageId(7, 1700000000, 3), QxMakeMessageId(7, 1700000001, 3));
 }
 
+using Copies = std::vector<std::string>;
+
+TEST(HistoryCopyQueue, CopiesWaitBehindAnOwnGroupItemUntilItComesBack) {
+    CHistoryCopyQueue queue;
+    EXPECT_EQ(queue.Write("a"), Copies{"a"}) << "nothing awaited: written at once";
+    queue.AwaitGroupItem(5);
+    EXPECT_TRUE(queue.Write("p1").empty());
+    queue.AwaitGroupItem(6);
+    queue.AwaitGroupItem(5);
+    EXPECT_TRUE(queue.Write("p2").empty());
+    // Cache 6's item comes back first: it waits for cache 5's earlier one.
+    EXPECT_TRUE(queue.GroupItemBack(6, "g6").empty());
+    EXPECT_EQ(queue.GroupItemBack(5, "g5a"), (Copies{"g5a", "p1", "g6"}));
+    EXPECT_EQ(queue.GroupItemBack(5, "g5b"), (Copies{"g5b", "p2"}));
+    EXPECT_EQ(queue.Held(), 0u);
+    // An item nobody awaits (the queue gave up on it, or an earlier attachment sent it).
+    EXPECT_EQ(queue.GroupItemBack(5, "late"), Copies{"late"});
+}
+
+TEST(HistoryCopyQueue, ItemsThatCannotComeBackReleaseWhatWaitsAndNothingIsLost) {
+    CHistoryCopyQueue queue;
+    queue.AwaitGroupItem(5);
+    queue.AwaitGroupItem(6);
+    EXPECT_TRUE(queue.Write("p1").empty());
+    EXPECT_TRUE(queue.GiveUp(6).empty()) << "cache 5's item is still awaited";
+    EXPECT_EQ(queue.GroupItemBack(5, "g5"), (Copies{"g5", "p1"}));
+
+    queue.AwaitGroupItem(5);
+    EXPECT_TRUE(queue.Write("p2").empty());
+    EXPECT_EQ(queue.GiveUp(5), Copies{"p2"});
+
+    // Leaving: the ready copies in order, the awaited items dropped.
+    queue.AwaitGroupItem(5);
+    queue.Write("p3");
+    queue.AwaitGroupItem(6);
+    queue.Write("p4");
+    EXPECT_EQ(queue.TakeAll(), (Copies{"p3", "p4"}));
+    EXPECT_EQ(queue.Held(), 0u);
+
+    // An item that never comes back holds at most the bound; then everything is written.
+    queue.AwaitGroupItem(5);
+    size_t written = 0;
+    for (size_t i = 0; i < HISTORY_COPY_MAX_HELD + 10; ++i)
+        written += queue.Write("c" + std::to_string(i)).size();
+    EXPECT_EQ(written, HISTORY_COPY_MAX_HELD + 10);
+    EXPECT_LE(queue.Held(), HISTORY_COPY_MAX_HELD);
+}
+
 CRecoveryList::Item Collected(DWORD dwCacheId) {
     CRecoveryList::Item item;
     item.dwCacheHandle = 5;

@@ -96,6 +96,12 @@ void ChatMember::Say(const std::wstring& strText) {
     SendMessageW(Dialog(), WM_COMMAND, MAKEWPARAM(102, BN_CLICKED), reinterpret_cast<LPARAM>(hSend));
 }
 
+std::wstring ChatMember::InputText() const {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(Input())) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(Input(), &text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
 bool PumpUntilReady(std::initializer_list<const ChatMember*> members, DWORD timeoutMs) {
     return PumpUntil(
         [&] {

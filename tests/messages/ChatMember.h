@@ -73,7 +73,8 @@ public:
     void ToUser(const ChatMember& other);
     // Types the text into the input box and clicks "Send".
     void Say(const std::wstring& strText);
-    std::wstring InputText() const { return WindowText(Input()); }
+    // The input box's whole text (it holds up to 1000 characters).
+    std::wstring InputText() const;
 
 private:
     MemberConfig m_config;

@@ -1,6 +1,7 @@
 #include "SupportDeskTestSupport.h"
 
 #include "../engine/EngineTestSupport.h"
+#include "interface/ModuleState.h"
 #include "resources/resource.h"
 #include "window/MessageContainer.h"
 #include "window/MessageWindow.h"
@@ -100,6 +101,15 @@ void PickPhrase(const ChatMember& m, int nIndex) {
     SendMessageW(hBox, CB_SETCURSEL, nIndex, 0);
     SendMessageW(m.Dialog(), WM_COMMAND, MAKEWPARAM(IDC_PHRASE_BOX, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(hBox));
+}
+
+bool ShowsInputPrompt(const ChatMember& m) {
+    return m.Dlg()->Status().m_bInputPromptShown && m.InputText() == QxLoadString(IDS_INPUT_PROMPT);
+}
+
+void ClickSend(const ChatMember& m) {
+    SendMessageW(m.Dialog(), WM_COMMAND, MAKEWPARAM(IDC_SEND, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(m.Dlg()->Controls().m_hSend));
 }
 
 std::vector<std::wstring> ItemsOfKind(const ChatMember& m, DWORD dwKind) {

@@ -60,6 +60,12 @@ std::wstring PhraseName(const msgtest::ChatMember& m, int nIndex);
 // Selects the entry and lets the box tell the dialog, as a pick with the mouse does.
 void PickPhrase(const msgtest::ChatMember& m, int nIndex);
 
+// The input box holds the prompt the dialog puts there once: real text, never sent, and not
+// anything the user typed.
+bool ShowsInputPrompt(const msgtest::ChatMember& m);
+// Clicks "Send" as the user does, whatever the input box holds.
+void ClickSend(const msgtest::ChatMember& m);
+
 // The message list's items of one kind, in order.
 std::vector<std::wstring> ItemsOfKind(const msgtest::ChatMember& m, DWORD dwKind);
 

@@ -25,6 +25,13 @@ bool HasColour(const ScreenImage& image, BYTE r, BYTE g, BYTE b) {
     return false;
 }
 
+// Only the member's panel is on the display: another member's window would cover it.
+void ShowAlone(ChatMember& m, std::initializer_list<ChatMember*> others) {
+    for (ChatMember* pOther : others)
+        if (pOther) ShowWindow(pOther->Host().Get(), SW_HIDE);
+    SetWindowPos(m.Host().Get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+}
+
 ScreenImage Shoot(ChatMember& m, const wchar_t* lpszFile) {
     // The list refreshes its added items once its timer has run.
     CMessageWindow* pList = QxMessageList(m.Dlg()->Controls().m_hMessageWnd);
@@ -72,6 +79,7 @@ TEST_F(SupportScreensTest, ASupportersPanelWithQuickPhrasesAndAHighlightedNotice
     PickPhrase(*agent, 0);
     EXPECT_EQ(agent->InputText(), L"Hello Ann, how can I help?");
 
+    ShowAlone(*agent, {client.get()});
     const ScreenImage image = Shoot(*agent, L"support_quick_phrase_panel.png");
     ASSERT_FALSE(image.rgb.empty());
     EXPECT_TRUE(HasColour(image, 0xFE, 0xFE, 0xE9)) << "the highlighted notice's background";
@@ -93,6 +101,44 @@ TEST_F(SupportScreensTest, ACompactPanelWithALineInItsStrip) {
 
     const ScreenImage image = Shoot(*agent, L"support_compact_strip.png");
     ASSERT_FALSE(image.rgb.empty());
+}
+
+// A supporter who joins a running conversation: the customer's history first, in its order,
+// then a transfer notice that was held until the history had been read.
+TEST_F(SupportScreensTest, ALateSupportersPanelWithTheCustomersHistory) {
+    client = StartDeskMember({L"Ann Lee", kCustomer});
+    std::unique_ptr<ChatMember> first = StartDeskMember({L"Agent Smith", kSupporter});
+    ASSERT_TRUE(PumpUntil([&] { return first->Dlg()->Users().FindByNodeId(client->NodeId()) != nullptr; }));
+    client->ToGroup(CHAT_ALL_USERS_ROLE_GROUP);
+    first->ToGroup(CHAT_ALL_USERS_ROLE_GROUP);
+    client->Say(L"Hi, my printer stopped working.");
+    ASSERT_TRUE(PumpUntilTexts(*first, {L"Hi, my printer stopped working."}));
+    first->Say(L"Let me look at it.");
+    ASSERT_TRUE(PumpUntilTexts(*client, {L"Hi, my printer stopped working.", L"Let me look at it."}));
+    first->ToUser(*client);
+    first->Say(L"Which model is it?");
+    const std::vector<std::wstring> history = {L"Hi, my printer stopped working.", L"Let me look at it.",
+                                               L"Which model is it?"};
+    ASSERT_TRUE(PumpUntilTexts(*client, history));
+    PumpUntilQuiet();
+
+    DeskMemberSetup late{L"Bob Jones", kSupporter, QXCHAT_FEATURE_CUSTOMER_HISTORY};
+    late.bWaitReady = false;
+    agent = StartDeskMember(late);
+    SetWindowPos(agent->Host().Get(), HWND_TOP, 20, 20, 520, 400, SWP_SHOWWINDOW);
+    // Held until the history has been read, then shown after it.
+    EXPECT_EQ(ChTransferMessages(agent->H(), 6, 0, QXCHAT_TRANSFER_SHOW, L"Ann Lee was transferred to you"),
+              0);
+    ASSERT_TRUE(PumpUntilSettled(*agent));
+    EXPECT_TRUE(PumpUntilTexts(*agent, history)) << testing::PrintToString(agent->Texts());
+    EXPECT_EQ(ItemsOfKind(*agent, ITEM_HIGHLIGHT),
+              std::vector<std::wstring>{L"Ann Lee was transferred to you"});
+
+    ShowAlone(*agent, {client.get(), first.get()});
+    const ScreenImage image = Shoot(*agent, L"support_customer_history.png");
+    ASSERT_FALSE(image.rgb.empty());
+    EXPECT_TRUE(HasColour(image, 0xFE, 0xFE, 0xE9)) << "the highlighted notice's background";
+    first.reset();
 }
 
 } // namespace
