@@ -1,4 +1,4 @@
-// Names and shared caches of the embedded conference, driven through qxnodectl.dll.
+// Names and shared caches of a conference on each back end, driven through qxnodectl.dll.
 #include "NodeTestSupport.h"
 
 #include <cstring>
@@ -8,12 +8,13 @@ using namespace nctest;
 
 namespace {
 
-class CacheTest : public ::testing::Test {
+class CacheTest : public BackendTest {
 protected:
     void SetUp() override {
-        Control()->Reset();
+        BackendTest::SetUp();
+        if (HasFatalFailure()) return;
         liveBlocks = QxMemoryLiveBlocks();
-        const std::string address = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        const std::string address = Address();
         a = std::make_unique<Participant>(address);
         b = std::make_unique<Participant>(address);
         ASSERT_TRUE(a->Enter("anna"));
@@ -54,7 +55,7 @@ protected:
     DWORD cache = 0;
 };
 
-TEST_F(CacheTest, NameHandlesAreStablePerNameAndConference) {
+TEST_P(CacheTest, NameHandlesAreStablePerNameAndConference) {
     std::vector<DWORD> first =
         Handles(*b, {"77_chat_cache_15", "77_Chat_User_Info", "", std::string(64, 'n')});
     EXPECT_EQ(cache, first[0]) << "the same name in the same conference";
@@ -81,7 +82,7 @@ TEST_F(CacheTest, NameHandlesAreStablePerNameAndConference) {
     EXPECT_EQ("x", a->sinks.Last(Event::Names)->named[0].first);
 }
 
-TEST_F(CacheTest, AppendsAscendReplaceKeepsOneItemAndReadsEndWithSix) {
+TEST_P(CacheTest, AppendsAscendReplaceKeepsOneItemAndReadsEndWithSix) {
     ASSERT_EQ(0, b->nc->CacheAction(b->ape, cache, 0, 1, 255, &b->sinks));
     for (const char* text : {"one", "two", "three"})
         ASSERT_EQ(0, Write(*a, 1, text, 7));
@@ -110,7 +111,7 @@ TEST_F(CacheTest, AppendsAscendReplaceKeepsOneItemAndReadsEndWithSix) {
     EXPECT_EQ((std::vector<DWORD>{cache, 0, 4, 1}), b->sinks.Last(Event::CacheConfirm)->values);
 }
 
-TEST_F(CacheTest, SubscribersIncludingTheWriterAreToldOfAppends) {
+TEST_P(CacheTest, SubscribersIncludingTheWriterAreToldOfAppends) {
     ASSERT_EQ(0, Write(*a, 1, "stored"));
     ASSERT_EQ(0, a->nc->SetSharedDataSink(a->ape, &a->sinks));
     ASSERT_EQ(0, a->nc->CacheAction(a->ape, cache, 0, 2, 255, nullptr)); // the APE's own sink
@@ -133,7 +134,7 @@ TEST_F(CacheTest, SubscribersIncludingTheWriterAreToldOfAppends) {
     EXPECT_EQ("1:5:alone", Items(*a).back());
 }
 
-TEST_F(CacheTest, ItemsOfEverySizeAndBadRequests) {
+TEST_P(CacheTest, ItemsOfEverySizeAndBadRequests) {
     ASSERT_EQ(0, a->nc->CacheAction(a->ape, cache, 0, 2, 255, &a->sinks));
     const std::string big(QXNC_MAX_DATA, 'b');
     ASSERT_EQ(0, Write(*a, 1, ""));
@@ -158,7 +159,7 @@ TEST_F(CacheTest, ItemsOfEverySizeAndBadRequests) {
     EXPECT_EQ(1201, b->nc->CacheAction(a->ape, cache, 0, 2, 255, &b->sinks)) << "another controller's APE";
 }
 
-TEST_F(CacheTest, AReaderMayReleaseOrKeepTheBlock) {
+TEST_P(CacheTest, AReaderMayReleaseOrKeepTheBlock) {
     ASSERT_EQ(0, a->nc->CacheAction(a->ape, cache, 0, 2, 255, &a->sinks));
     QXMEMHANDLE kept = nullptr;
     struct Releaser : Sinks {
@@ -186,5 +187,7 @@ TEST_F(CacheTest, AReaderMayReleaseOrKeepTheBlock) {
     EXPECT_EQ(QXMEM_OK, QxMemoryRelease(kept));
     EXPECT_EQ(2u, Items(*a).size());
 }
+
+QX_BOTH_BACKENDS(CacheTest);
 
 } // namespace
