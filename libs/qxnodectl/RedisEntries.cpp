@@ -181,7 +181,10 @@ bool ReadEvent(const StreamEntry& entry, ConferenceEvent* out, std::string* why)
         if (!NumberField(entry, "r", &event.room, why) || !NumberField(entry, "v", &event.version, why))
             return false;
     }
-    if ((event.kind == 'a' || event.kind == 'c') &&
+    // An enrollment carries its roster text; a removal may carry the text it removes, and
+    // whatever it carries is held to the same bound.
+    const bool needsText = event.kind == 'a' || event.kind == 'c';
+    if ((needsText || (event.kind == 'r' && entry.Field("t"))) &&
         !BytesField(entry, "t", QXNC_MAX_ROSTER_TEXT, &event.text, why))
         return false;
     *out = std::move(event);

@@ -20,6 +20,8 @@ protected:
         ASSERT_TRUE(a->Enter("anna"));
         ASSERT_TRUE(b->Enter("ben"));
         cache = Handles(*a, {"77_chat_cache_15"})[0];
+        // Each member names the caches it uses, as the chat does; the name gives the same handle.
+        ASSERT_EQ(cache, Handles(*b, {"77_chat_cache_15"})[0]);
     }
     void TearDown() override {
         a.reset();
@@ -67,9 +69,13 @@ TEST_P(CacheTest, NameHandlesAreStablePerNameAndConference) {
     EXPECT_EQ(2u, b->sinks.Last(Event::Names)->values[1]) << "two names were new";
     EXPECT_EQ(std::string(64, 'n'), b->sinks.Last(Event::Names)->named[3].first);
 
-    Participant other("another network");
-    ASSERT_TRUE(other.Enter("olga"));
-    EXPECT_NE(cache, Handles(other, {"77_chat_cache_15"})[0]) << "another conference's cache";
+    // On a server each conference numbers its own handles (that its caches stay apart is shown
+    // by RedisBackendTest.TwoConferencesOnOneServerAreApart); embedded ones share one counter.
+    if (!OnRedis()) {
+        Participant other("another network");
+        ASSERT_TRUE(other.Enter("olga"));
+        EXPECT_NE(cache, Handles(other, {"77_chat_cache_15"})[0]) << "another conference's cache";
+    }
 
     std::vector<QxCacheName> table = NameTable({"x"});
     EXPECT_EQ(1201, a->nc->AllocNameHandles(a->ape, 0, table.data(), &a->sinks));

@@ -205,7 +205,7 @@ TEST_F(RedisBackendTest, AProcessThatDiesLeavesTheRostersWithinTheBound) {
 // checks what its own panel showed and answers with its exit code).
 TEST_F(RedisBackendTest, HostProcessesHoldOneConversation) {
     auto start = [&](int participant) {
-        std::string line = "qxhost.exe --server " + Shared() + " --conference 11 --participant " +
+        std::string line = "qxhost.exe --server " + Shared() + " --conference 11 --exit --participant " +
                            std::to_string(participant);
         STARTUPINFOA si = {};
         si.cb = sizeof si;

@@ -3,13 +3,18 @@
 #include <hiredis/hiredis.h>
 #include <winsock2.h>
 
-#include <cstdio>
+#include <atomic>
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
 namespace nctest {
 
 namespace {
+
+constexpr DWORD kStartMs = 20000; // a loaded machine may take seconds to start a server
+constexpr DWORD kStopMs = 20000;
+constexpr DWORD kPollMs = 20;
 
 // A port nobody listens on now: the system's pick for a socket bound to port 0.
 int FreePort() {
@@ -28,16 +33,76 @@ int FreePort() {
     return port;
 }
 
-// The working folder (the build's bin folder) as a Unix path: Wine maps drive Z: to /.
+// The build folder (the one above this executable's bin folder) as a Unix path: Wine maps
+// drive Z: to /.
 std::string UnixBuildFolder() {
-    wchar_t cwd[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, cwd);
+    wchar_t module[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
     std::string path;
-    for (const wchar_t* p = cwd; *p; ++p)
+    for (const wchar_t* p = module; *p; ++p)
         path += *p == L'\\' ? '/' : static_cast<char>(*p);
-    if (path.size() >= 2 && path[1] == ':') path = path.substr(2);
-    const size_t bin = path.rfind("/bin");
-    return bin == std::string::npos ? path : path.substr(0, bin);
+    if (path.size() < 2 || (path[0] != 'Z' && path[0] != 'z') || path[1] != ':') return "/tmp/qx-build";
+    path = path.substr(2);
+    path = path.substr(0, path.rfind('/')); // the bin folder
+    return path.substr(0, path.rfind('/'));
+}
+
+std::string WindowsPath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+bool Exists(const std::string& unixPath) {
+    return GetFileAttributesA(WindowsPath(unixPath).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The first number in a file, 0 when it is missing or holds none.
+unsigned long NumberIn(const std::string& unixPath) {
+    std::ifstream in(WindowsPath(unixPath));
+    unsigned long n = 0;
+    return in >> n ? n : 0;
+}
+
+// A path or argument for the shell, in single quotes.
+std::string Quoted(const std::string& s) {
+    return "'" + s + "'";
+}
+
+// The Unix pid of this test process, when the build's wine-run gave it.
+std::string OwnerPid() {
+    char pid[32] = {};
+    const DWORD n = GetEnvironmentVariableA("QX_TEST_UNIX_PID", pid, sizeof pid);
+    if (n == 0 || n >= sizeof pid) return "";
+    for (DWORD i = 0; i < n; ++i)
+        if (!isdigit(static_cast<unsigned char>(pid[i]))) return "";
+    return pid;
+}
+
+// Starts /bin/sh -c line without waiting: under Wine there is no handle to wait on. Its
+// standard input and output are the test's own until the line redirects them.
+bool StartShell(const std::string& line) {
+    if (line.find('"') != std::string::npos) return false;
+    std::string command = "/bin/sh -c \"exec </dev/null >/dev/null 2>&1; " + line + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    if (pi.hThread) CloseHandle(pi.hThread);
+    if (pi.hProcess) CloseHandle(pi.hProcess);
+    return true;
+}
+
+// Polls until done() holds or the time is up.
+template <typename Done> bool WaitFor(Done done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(kPollMs);
+    }
 }
 
 std::string Show(const redisReply* r) {
@@ -61,16 +126,23 @@ std::string Show(const redisReply* r) {
 } // namespace
 
 int RunUnix(const std::string& commandLine, DWORD timeoutMs) {
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-    DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return static_cast<int>(code);
+    static std::atomic<unsigned> s_runs{0};
+    const std::string folder = UnixBuildFolder() + "/redis-test";
+    const std::string status =
+        folder + "/run-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++s_runs);
+    DeleteFileA(WindowsPath(status).c_str());
+    // The status appears whole (renamed into place) once the command has finished.
+    const std::string line = "mkdir -p " + Quoted(folder) + "; (" + commandLine + "); echo $? >" +
+                             Quoted(status + ".part") + "; mv " + Quoted(status + ".part") + " " +
+                             Quoted(status);
+    if (!StartShell(line)) return -1;
+    if (!WaitFor([&] { return Exists(status); }, timeoutMs)) return -1;
+    std::ifstream in(WindowsPath(status));
+    int code = -1;
+    in >> code;
+    in.close();
+    DeleteFileA(WindowsPath(status).c_str());
+    return code;
 }
 
 RedisServer::RedisServer() {
@@ -80,6 +152,7 @@ RedisServer::RedisServer() {
 
 RedisServer::~RedisServer() {
     Stop();
+    if (m_started) RunUnix("rm -rf " + Quoted(m_dir));
 }
 
 std::string RedisServer::Address() const {
@@ -90,57 +163,114 @@ std::string RedisServer::Address() const {
 bool RedisServer::Start(const std::string& password) {
     if (m_pid) return true;
     m_password = password;
-    RunUnix("/bin/mkdir -p " + m_dir);
-    const std::string pidFile = m_dir + "/redis.pid";
-    RunUnix("/bin/rm -f " + pidFile);
-    std::string command = "/usr/bin/redis-server --port " + std::to_string(m_port) +
-                          " --bind 127.0.0.1 --daemonize yes --pidfile " + pidFile + " --dir " + m_dir +
-                          " --logfile " + m_dir + "/redis.log --appendonly yes --save \"\"";
-    if (!password.empty()) command += " --requirepass " + password;
-    if (RunUnix(command) != 0) {
-        m_failure = "redis-server did not start";
+    m_failure.clear();
+    if (m_started) return Launch(); // a restart keeps its port and its data
+    // The port was free when chosen; another process may take it before the server binds it.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (attempt > 0) {
+            m_port = FreePort();
+            m_dir = UnixBuildFolder() + "/redis-test/" + std::to_string(m_port);
+        }
+        if (RunUnix("rm -rf " + Quoted(m_dir) + " && mkdir -p " + Quoted(m_dir)) != 0) {
+            m_failure = "cannot make the data folder " + m_dir;
+            return false;
+        }
+        m_started = true;
+        if (Launch()) return true;
+        RunUnix("rm -rf " + Quoted(m_dir));
+        m_started = false;
+    }
+    return false;
+}
+
+// Runs the server in the foreground of a shell that records its pid and, once it has ended and
+// been reaped, its exit status; until then the pid cannot be reused, so stopping by it is safe.
+bool RedisServer::Launch() {
+    const std::string pidFile = m_dir + "/redis.pid", exitFile = m_dir + "/exit";
+    DeleteFileA(WindowsPath(pidFile).c_str());
+    DeleteFileA(WindowsPath(exitFile).c_str());
+    std::string server = "/usr/bin/redis-server --port " + std::to_string(m_port) +
+                         " --bind 127.0.0.1 --dir " + Quoted(m_dir) + " --logfile " +
+                         Quoted(m_dir + "/redis.log") + " --appendonly yes --save ''";
+    if (!m_password.empty()) server += " --requirepass " + Quoted(m_password);
+    std::string line = server + " & server=$!; echo $server >" + Quoted(pidFile + ".part") + "; mv " +
+                       Quoted(pidFile + ".part") + " " + Quoted(pidFile) + "; ";
+    const std::string owner = OwnerPid();
+    if (!owner.empty())
+        line +=
+            "(while kill -0 " + owner + " 2>/dev/null; do sleep 0.5; done; kill -TERM $server) & watch=$!; ";
+    line += "wait $server; echo $? >" + Quoted(exitFile + ".part") + "; mv " + Quoted(exitFile + ".part") +
+            " " + Quoted(exitFile);
+    if (!owner.empty()) line += "; kill $watch 2>/dev/null";
+    if (!StartShell(line)) {
+        m_failure = "cannot run /bin/sh for redis-server";
         return false;
     }
-    // The daemon writes its pid file and starts listening a moment after the command returns.
-    for (int i = 0; i < 200; ++i) {
-        std::ifstream in("Z:" + pidFile);
-        DWORD pid = 0;
-        if (in >> pid) {
-            m_pid = pid;
-            if (Command({"PING"}) == "PONG") return true;
-        }
-        Sleep(25);
+
+    unsigned long pid = 0;
+    bool ended = false;
+    const bool answered = WaitFor(
+        [&] {
+            if (Exists(exitFile)) return ended = true;
+            if (!pid) pid = NumberIn(pidFile);
+            return pid && Command({"PING"}) == "PONG";
+        },
+        kStartMs);
+    if (answered && !ended) {
+        m_pid = pid;
+        return true;
     }
-    m_failure = "redis-server does not answer on port " + std::to_string(m_port);
+    if (ended) {
+        m_failure = "redis-server on port " + std::to_string(m_port) + " ended at once: " + Log();
+        return false;
+    }
+    m_failure = "redis-server does not answer on port " + std::to_string(m_port) + ": " + Log();
+    m_pid = pid;
+    Stop();
     return false;
+}
+
+bool RedisServer::WaitUntilEnded(DWORD timeoutMs) {
+    return WaitFor([&] { return Exists(m_dir + "/exit"); }, timeoutMs);
 }
 
 bool RedisServer::Stop() {
     if (m_context) redisFree(m_context);
     m_context = nullptr;
     if (!m_pid) return true;
-    RunUnix("/bin/kill -TERM " + std::to_string(m_pid));
+    const std::string pid = std::to_string(m_pid);
     m_pid = 0;
-    for (int i = 0; i < 400; ++i) {
-        redisContext* probe = redisConnect("127.0.0.1", m_port);
-        bool listening = probe && !probe->err;
-        if (probe) redisFree(probe);
-        if (!listening) return true;
-        Sleep(25);
-    }
-    m_failure = "redis-server did not stop";
+    if (WaitUntilEnded(0)) return true; // ended (and reaped) on its own: the pid is not its own now
+    RunUnix("kill -TERM " + pid);
+    if (WaitUntilEnded(kStopMs)) return true;
+    RunUnix("kill -KILL " + pid);
+    if (WaitUntilEnded(kStopMs)) return true;
+    m_failure = "redis-server (pid " + pid + ") did not stop";
     return false;
+}
+
+std::string RedisServer::Log() const {
+    std::ifstream in(WindowsPath(m_dir + "/redis.log"));
+    std::stringstream all;
+    all << in.rdbuf();
+    const std::string text = all.str();
+    return text.size() > 400 ? text.substr(text.size() - 400) : text;
 }
 
 std::string RedisServer::Command(const std::vector<std::string>& args) {
     if (!m_context) {
-        m_context = redisConnect("127.0.0.1", m_port);
+        const timeval connectTimeout = {2, 0}, commandTimeout = {10, 0};
+        m_context = redisConnectWithTimeout("127.0.0.1", m_port, connectTimeout);
         if (!m_context || m_context->err) {
             if (m_context) redisFree(m_context);
             m_context = nullptr;
             return "broken";
         }
-        if (!m_password.empty()) freeReplyObject(redisCommand(m_context, "AUTH %s", m_password.c_str()));
+        redisSetTimeout(m_context, commandTimeout);
+        if (!m_password.empty()) {
+            auto* reply = static_cast<redisReply*>(redisCommand(m_context, "AUTH %s", m_password.c_str()));
+            if (reply) freeReplyObject(reply);
+        }
     }
     std::vector<const char*> argv;
     std::vector<size_t> lengths;
