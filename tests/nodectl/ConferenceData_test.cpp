@@ -119,6 +119,8 @@ TEST_P(CacheTest, AppendsAscendReplaceKeepsOneItemAndReadsEndWithSix) {
 
 TEST_P(CacheTest, SubscribersIncludingTheWriterAreToldOfAppends) {
     ASSERT_EQ(0, Write(*a, 1, "stored"));
+    // Stored before Ben asks: on a server his read may otherwise overtake Ann's write.
+    ASSERT_TRUE(PumpUntilQuiet());
     ASSERT_EQ(0, a->nc->SetSharedDataSink(a->ape, &a->sinks));
     ASSERT_EQ(0, a->nc->CacheAction(a->ape, cache, 0, 2, 255, nullptr)); // the APE's own sink
     ASSERT_EQ(0, b->nc->CacheAction(b->ape, cache, 0, 3, 255, &b->sinks));
