@@ -19,7 +19,7 @@ else
 fi
 
 for p in g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 cmake ninja-build make googletest dpkg-dev \
-         wine wine32:i386 wine64 xvfb xauth procps fonts-wine fonts-liberation imagemagick; do
+         wine wine32:i386 wine64 xvfb xauth procps fonts-wine fonts-liberation imagemagick redis-server; do
   have "$p" || need_pkgs+=("$p")
 done
 
@@ -48,5 +48,26 @@ if [ ! -f "$third/tinyxml/tinyxml.h" ]; then
   rm -rf "$third/tinyxml"
   mv "$src" "$third/tinyxml"
   rm -rf "$tmp"
+fi
+
+# hiredis 1.2 from the source package of the release after bookworm (bookworm's has no Windows
+# support), built with MinGW by this build. The package lists of that suite go to a private
+# folder, so the machine's own apt lists are left as they are.
+if [ ! -f "$third/hiredis/hiredis.h" ]; then
+  mkdir -p "$third"
+  apt_tmp=$(mktemp -d)
+  mkdir -p "$apt_tmp/parts" "$apt_tmp/lists/partial" "$apt_tmp/src"
+  printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: trixie\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+    >"$apt_tmp/parts/hiredis-src.sources"
+  apt_opts=(-o Dir::Etc::sourcelist=/dev/null -o Dir::Etc::sourceparts="$apt_tmp/parts"
+            -o Dir::State::Lists="$apt_tmp/lists" -o Debug::NoLocking=1)
+  apt-get "${apt_opts[@]}" update -q
+  (cd "$apt_tmp/src" && apt-get "${apt_opts[@]}" source -q hiredis)
+  src=$(find "$apt_tmp/src" -maxdepth 1 -type d -name 'hiredis-*' | head -n 1)
+  [ -n "$src" ] && [ -f "$src/hiredis.h" ] || { echo "setup: hiredis source not found" >&2; exit 1; }
+  rm -rf "$third/hiredis.part"
+  mv "$src" "$third/hiredis.part"
+  mv "$third/hiredis.part" "$third/hiredis"
+  rm -rf "$apt_tmp"
 fi
 echo "setup: done"

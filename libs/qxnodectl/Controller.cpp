@@ -17,10 +17,10 @@ DWORD g_lastSerial = 0;
 
 } // namespace
 
-Controller* Controller::Create(const std::string& network) {
+Controller* Controller::Create(const std::string& network, const RedisAddress* server) {
     std::unique_ptr<WindowOutbox> outbox = WindowOutbox::Create();
     if (!outbox) return nullptr;
-    auto* controller = new Controller(network, std::move(outbox));
+    auto* controller = new Controller(network, std::move(outbox), server);
     LiveList().push_back(controller);
     return controller;
 }
@@ -29,14 +29,17 @@ const std::vector<Controller*>& Controller::Live() {
     return LiveList();
 }
 
-Controller::Controller(const std::string& network, std::unique_ptr<WindowOutbox> outbox)
-    : m_network(network), m_outbox(std::move(outbox)), m_serial(++g_lastSerial) {}
+Controller::Controller(const std::string& network, std::unique_ptr<WindowOutbox> outbox,
+                       const RedisAddress* server)
+    : m_network(network), m_outbox(std::move(outbox)), m_serial(++g_lastSerial) {
+    if (server) m_redis = std::make_unique<RedisLink>(*server, network, m_outbox.get());
+}
 
 long __stdcall Controller::Release() {
     try {
         std::lock_guard<std::mutex> guard(Hub::Get().Lock());
         CallRecord(m_serial, QXNC_OP_RELEASE, "Release").FinishWithoutResult();
-        LeaveAll(0);
+        if (!m_redis) LeaveAll(0);
         std::vector<Controller*>& live = LiveList();
         live.erase(std::remove(live.begin(), live.end(), this), live.end());
         delete this; // the outbox goes with it, and every undelivered callback
@@ -58,6 +61,7 @@ int __stdcall Controller::Connect(IArmNodeControllerSink* sink, const char* cred
 
 int Controller::DoConnect(IArmNodeControllerSink* sink) {
     if (!sink) return ARM_ERROR_INVALID_PARAMETER;
+    if (m_redis) return m_redis->Connect(sink);
     if (m_nodeId) return ARM_ERROR_ALREADY_CONNECTED;
     short failure = 0;
     if (Script::Get().TakeConfirm(QXNC_CONFIRM_CONNECT, &failure)) {
@@ -74,7 +78,8 @@ int Controller::DoConnect(IArmNodeControllerSink* sink) {
 int __stdcall Controller::Disconnect(IArmNodeControllerSink* sink, DWORD reason) {
     return Run(
         QXNC_OP_DISCONNECT, "Disconnect", [&](CallRecord& c) { c.Ptr(sink).Num(reason); },
-        [&] {
+        [&]() -> int {
+            if (m_redis) return m_redis->Disconnect();
             if (!m_nodeId) return ARM_ERROR_INVALID_STATE;
             LeaveAll(QXNC_DETACH_DISCONNECTED);
             m_nodeId = 0;
@@ -91,6 +96,7 @@ int __stdcall Controller::JoinConference(DWORD top_node, WORD conf_handle, IArmC
 }
 
 int Controller::DoJoin(WORD confHandle, IArmConferenceSink* sink) {
+    if (m_redis) return m_redis->Join(confHandle, sink);
     if (!m_nodeId) return ARM_ERROR_INVALID_STATE;
     if (!sink) return ARM_ERROR_INVALID_PARAMETER;
     if (m_joined.count(confHandle)) return ARM_ERROR_ALREADY_CONNECTED;
@@ -112,7 +118,8 @@ int __stdcall Controller::LeaveConference(DWORD top_node, WORD conf_handle, IArm
     return Run(
         QXNC_OP_LEAVE_CONFERENCE, "LeaveConference",
         [&](CallRecord& c) { c.Num(top_node).Num(conf_handle).Ptr(sink); },
-        [&] {
+        [&]() -> int {
+            if (m_redis) return m_redis->Leave(conf_handle);
             if (!m_joined.count(conf_handle)) return ARM_ERROR_INVALID_STATE;
             Leave(conf_handle, QXNC_DETACH_LEFT);
             return ARM_OK;
@@ -141,6 +148,13 @@ int __stdcall Controller::AttachApe(IArmApeSink* sink, DWORD session, WORD conf_
 
 int Controller::DoAttach(IArmApeSink* sink, WORD confHandle, DWORD* apeHandle) {
     if (!sink || !apeHandle) return ARM_ERROR_INVALID_PARAMETER;
+    if (m_redis) {
+        if (!m_redis->IsJoined(confHandle)) return ARM_ERROR_INVALID_STATE;
+        const DWORD handle = Hub::Get().Numbers().apes.Take();
+        if (!handle) return ARM_ERROR_INVALID_STATE;
+        *apeHandle = handle;
+        return m_redis->Attach(sink, confHandle, handle);
+    }
     Conference* conference = m_joined.count(confHandle) ? Hub::Get().Find(m_network, confHandle) : nullptr;
     if (!conference) return ARM_ERROR_INVALID_STATE;
     Ids& ids = Hub::Get().Numbers();

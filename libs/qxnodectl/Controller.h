@@ -4,6 +4,7 @@
 
 #include "CallLog.h"
 #include "Hub.h"
+#include "RedisLink.h"
 #include "Script.h"
 #include "WindowOutbox.h"
 
@@ -16,9 +17,10 @@ namespace qxnc {
 
 class Controller final : public IArmNodeController {
 public:
-    // A controller on a network (null when its window cannot be made); Release frees it. The
-    // hub's lock must be held.
-    static Controller* Create(const std::string& network);
+    // A controller on a network (null when its window cannot be made); Release frees it. With
+    // a server, the conference is the one on that Redis server instead of the embedded one.
+    // The hub's lock must be held.
+    static Controller* Create(const std::string& network, const RedisAddress* server = nullptr);
     // The live controllers, oldest first; the hub's lock must be held.
     static const std::vector<Controller*>& Live();
 
@@ -50,7 +52,7 @@ public:
                               DWORD priority, IArmSharedDataSink* sink) override;
 
 private:
-    Controller(const std::string& network, std::unique_ptr<WindowOutbox> outbox);
+    Controller(const std::string& network, std::unique_ptr<WindowOutbox> outbox, const RedisAddress* server);
     ~Controller() = default;
 
     // Locks, describes the call into the log, applies a scripted result or runs the body.
@@ -76,6 +78,7 @@ private:
 
     std::string m_network;
     std::unique_ptr<WindowOutbox> m_outbox;
+    std::unique_ptr<RedisLink> m_redis; // after the outbox: it is gone before the outbox is
     DWORD m_serial;
     DWORD m_nodeId = 0; // 0 while not connected
     std::map<WORD, IArmConferenceSink*> m_joined;

@@ -53,10 +53,11 @@ int __stdcall Controller::SetSendOption(int code, const void* data) {
                     "{" + std::to_string(option->ape_handle) + ", " + std::to_string(option->option) + "}");
             c.Data(data, sizeof(QxSendOption));
         },
-        [&] {
+        [&]() -> int {
             if (code != QXNC_OPTION_NEXT_SEND || !data) return ARM_ERROR_INVALID_PARAMETER;
             QxSendOption option;
             std::memcpy(&option, data, sizeof option);
+            if (m_redis) return m_redis->SetSendOption(option.ape_handle, option.option);
             Conference* conference = nullptr;
             Ape* ape = MyApe(option.ape_handle, &conference);
             if (!ape) return ARM_ERROR_INVALID_PARAMETER;
@@ -88,8 +89,8 @@ int __stdcall Controller::EnrollApe(DWORD ape_handle, DWORD enroll, DWORD chat_r
 int Controller::DoEnroll(DWORD apeHandle, DWORD enroll, DWORD chatRoomId, WORD resourceCount,
                          const QxResourceRecord* resources, const char* rosterText, DWORD rosterLength) {
     Conference* conference = nullptr;
-    Ape* ape = MyApe(apeHandle, &conference);
-    if (!ape || enroll > 1) return ARM_ERROR_INVALID_PARAMETER;
+    Ape* ape = m_redis ? nullptr : MyApe(apeHandle, &conference);
+    if ((!ape && !(m_redis && m_redis->IsApe(apeHandle))) || enroll > 1) return ARM_ERROR_INVALID_PARAMETER;
     if (resourceCount > QXNC_MAX_RESOURCES || (resourceCount && !resources))
         return ARM_ERROR_INVALID_PARAMETER;
     if (rosterLength > QXNC_MAX_ROSTER_TEXT || (rosterLength && !rosterText))
@@ -100,6 +101,15 @@ int Controller::DoEnroll(DWORD apeHandle, DWORD enroll, DWORD chatRoomId, WORD r
         size_t length = name ? strnlen(name, QXNC_MAX_RESOURCE_NAME + 1) : 0;
         if (length == 0 || length > QXNC_MAX_RESOURCE_NAME) return ARM_ERROR_INVALID_PARAMETER;
         asks.push_back(ResourceAsk{resources[i].type, std::string(name, length)});
+    }
+    if (m_redis) {
+        std::vector<std::string> names;
+        std::vector<WORD> types;
+        for (const ResourceAsk& ask : asks) {
+            names.push_back(ask.name);
+            types.push_back(ask.type);
+        }
+        return m_redis->Enroll(apeHandle, enroll, chatRoomId, names, types, rosterText, rosterLength);
     }
     short failure = 0;
     if (Script::Get().TakeConfirm(QXNC_CONFIRM_ENROLL, &failure)) {
@@ -128,13 +138,17 @@ int __stdcall Controller::SendData(DWORD ape_handle, DWORD receiver_id, DWORD ch
             c.Num(length).Num(priority).Num(reliable);
             if (data && length <= QXNC_MAX_DATA) c.Data(data, length);
             Conference* conference = nullptr;
-            if (Ape* ape = MyApe(ape_handle, &conference)) c.Note(ape->sendOption, "option");
+            if (m_redis && m_redis->IsApe(ape_handle))
+                c.Note(m_redis->SendOptionOf(ape_handle), "option");
+            else if (Ape* ape = MyApe(ape_handle, &conference))
+                c.Note(ape->sendOption, "option");
         },
         [&] { return DoSendData(ape_handle, receiver_id, channel_id, data, length, priority); });
 }
 
 int Controller::DoSendData(DWORD apeHandle, DWORD receiverId, DWORD channelId, const BYTE* data, DWORD length,
                            DWORD priority) {
+    if (m_redis) return m_redis->SendData(apeHandle, receiverId, channelId, data, length, priority);
     Conference* conference = nullptr;
     Ape* from = MyApe(apeHandle, &conference);
     if (!from || !data || length == 0 || length > QXNC_MAX_DATA) return ARM_ERROR_INVALID_PARAMETER;
@@ -148,7 +162,8 @@ int Controller::DoSendData(DWORD apeHandle, DWORD receiverId, DWORD channelId, c
 int __stdcall Controller::DetachApe(DWORD ape_handle) {
     return Run(
         QXNC_OP_DETACH_APE, "DetachApe", [&](CallRecord& c) { c.Num(ape_handle); },
-        [&] {
+        [&]() -> int {
+            if (m_redis) return m_redis->DetachApe(ape_handle);
             Conference* conference = nullptr;
             if (!MyApe(ape_handle, &conference)) return ARM_ERROR_INVALID_PARAMETER;
             conference->DetachApe(ape_handle, 0);
@@ -160,7 +175,8 @@ int __stdcall Controller::SetSharedDataSink(DWORD ape_handle, IArmSharedDataSink
     return Run(
         QXNC_OP_SET_SHARED_DATA_SINK, "SetSharedDataSink",
         [&](CallRecord& c) { c.Num(ape_handle).Ptr(sink); },
-        [&] {
+        [&]() -> int {
+            if (m_redis) return m_redis->SetSharedDataSink(ape_handle, sink);
             Conference* conference = nullptr;
             Ape* ape = MyApe(ape_handle, &conference);
             if (!ape) return ARM_ERROR_INVALID_PARAMETER;
@@ -183,6 +199,10 @@ int __stdcall Controller::AllocNameHandles(DWORD ape_handle, DWORD count, const 
 }
 
 int Controller::DoAllocNames(DWORD apeHandle, DWORD count, const QxCacheName* table, IArmNameSink* sink) {
+    if (m_redis) {
+        if (!table || !sink || count == 0 || count > QXNC_MAX_NAMES) return ARM_ERROR_INVALID_PARAMETER;
+        return m_redis->AllocNames(apeHandle, std::vector<QxCacheName>(table, table + count), sink);
+    }
     Conference* conference = nullptr;
     Ape* ape = MyApe(apeHandle, &conference);
     if (!ape || !table || !sink || count == 0 || count > QXNC_MAX_NAMES) return ARM_ERROR_INVALID_PARAMETER;
@@ -224,6 +244,11 @@ int __stdcall Controller::CacheSet(DWORD ape_handle, DWORD cache_handle, DWORD r
 
 int Controller::DoCacheSet(DWORD apeHandle, DWORD cacheHandle, DWORD action, DWORD sendOption,
                            QXMEMHANDLE mem) {
+    if (m_redis) {
+        Bytes bytes;
+        if (!ReadBlock(mem, &bytes)) return ARM_ERROR_INVALID_PARAMETER;
+        return m_redis->CacheSet(apeHandle, cacheHandle, action, sendOption, std::move(bytes));
+    }
     Conference* conference = nullptr;
     Ape* ape = MyApe(apeHandle, &conference);
     Cache* cache = ape ? conference->FindCache(cacheHandle) : nullptr;
@@ -256,6 +281,7 @@ int __stdcall Controller::CacheAction(DWORD ape_handle, DWORD cache_handle, DWOR
 
 int Controller::DoCacheAction(DWORD apeHandle, DWORD cacheHandle, DWORD firstItem, DWORD action,
                               IArmSharedDataSink* sink) {
+    if (m_redis) return m_redis->CacheAction(apeHandle, cacheHandle, firstItem, action, sink);
     Conference* conference = nullptr;
     Ape* ape = MyApe(apeHandle, &conference);
     Cache* cache = ape ? conference->FindCache(cacheHandle) : nullptr;

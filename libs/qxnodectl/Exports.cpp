@@ -6,13 +6,14 @@
 namespace qxnc {
 namespace {
 
-int Obtain(DWORD op, CallRecord& call, const std::string* network, IArmNodeController** out) {
+int Obtain(DWORD op, CallRecord& call, const std::string* network, IArmNodeController** out,
+           const RedisAddress* server = nullptr) {
     if (out) *out = nullptr;
     int result = 0;
     if (!Script::Get().TakeResult(op, &result)) {
         if (!network || !out) {
             result = ARM_ERROR_INVALID_PARAMETER;
-        } else if (Controller* controller = Controller::Create(*network)) {
+        } else if (Controller* controller = Controller::Create(*network, server)) {
             *out = controller;
             call.SetController(controller->Serial());
         } else {
@@ -32,11 +33,21 @@ extern "C" int __stdcall QxGetArmNodeController(const char* utf8ServerAddress,
     try {
         std::lock_guard<std::mutex> guard(Hub::Get().Lock());
         CallRecord call(0, QXNC_OP_GET_CONTROLLER, "QxGetArmNodeController");
-        call.Text(utf8ServerAddress).Ptr(controller);
         // An address without its terminating NUL in the first 4 KiB is not taken.
         size_t length = utf8ServerAddress ? strnlen(utf8ServerAddress, 4096) : 4096;
-        if (length < 4096) call.Data(utf8ServerAddress, length);
-        std::string network = length < 4096 ? "address:" + std::string(utf8ServerAddress, length) : "";
+        const std::string address = length < 4096 ? std::string(utf8ServerAddress, length) : "";
+        // The log never holds a server's password.
+        const std::string shown = MaskedAddress(address);
+        call.Shown(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(utf8ServerAddress)),
+                   utf8ServerAddress ? Quoted(shown.c_str()) : "null")
+            .Ptr(controller);
+        if (length < 4096) call.Data(shown.data(), shown.size());
+        RedisAddress server;
+        if (length < 4096 && address.compare(0, 8, "redis://") == 0) {
+            if (!ParseRedisAddress(address, &server)) return call.Finish(ARM_ERROR_INVALID_PARAMETER);
+            return Obtain(QXNC_OP_GET_CONTROLLER, call, &address, controller, &server);
+        }
+        std::string network = length < 4096 ? "address:" + address : "";
         return Obtain(QXNC_OP_GET_CONTROLLER, call, length < 4096 ? &network : nullptr, controller);
     } catch (...) {
         return ARM_ERROR_INVALID_STATE;

@@ -83,7 +83,7 @@ public:
             DWORD pending = 0;
             for (Controller* live : Controller::Live())
                 pending += live->Pending();
-            return static_cast<int>(pending);
+            return static_cast<int>(pending + RedisLink::ProcessPending());
         }));
     }
     int __stdcall DetachApe(DWORD ape_handle) override {

@@ -2,10 +2,57 @@
 // joins conferences, attaches application entities (APEs), enrolls them in a chat room's roster,
 // and carries data and shared caches between them.
 //
-// This build embeds the conference in the process: every controller obtained in one process
-// with the same server address (or, through QxGetArmNodeControllerEx, the same conference id)
-// is on one network, and the controllers that join the same conference handle on it are in one
-// conference. A conference ends, with its caches, when its last controller leaves it.
+// Two back ends, chosen by the server address:
+// - "redis://host:port" or "redis://:password@host:port" (the password is sent with AUTH and
+//   never written to a trace or the call log): the conference lives on that Redis server, so
+//   controllers in different processes and on different machines share it. A malformed
+//   redis:// address gives no controller (1201).
+// - Any other address, and every controller of QxGetArmNodeControllerEx (which has no
+//   address): the conference is embedded in the process. Every controller obtained in one
+//   process with the same address (or the same conference id) is on one network, and the
+//   controllers that join the same conference handle on it are in one conference. A conference
+//   ends, with its caches, when its last controller leaves it.
+//
+// On a server, a conference is named by the server and its handle; its keys share the hash tag
+// {handle} ("qxnc:{7}:..."), so one conference lives on one shard. Its keys:
+//   members            hash   node id -> 1, the controllers that joined
+//   alive:<node>       string a member's keep-alive, expiring 5 s after its last refresh
+//   users              hash   user id -> node id, the attached APEs
+//   rooms              hash   user id -> chat room, the enrolled APEs
+//   roster:<room>      hash   user id -> roster text
+//   versions           hash   chat room -> its roster's version
+//   events             stream the ordered changes every member reads: k = A (attached),
+//                             D (detached), a (enrolled), c (enrolled again), r (left the roster),
+//                             with u user, n node, r room, v version, t roster text
+//   resources          hash   resource name -> value; names / handles: cache name <-> handle;
+//                             counters: the next resource value and name handle
+//   cache:<handle>     stream one per cache: entry id 0-N is the item with cache id N (ids
+//                             ascend and are never reused, a replace trims and appends in one
+//                             step); a = action, w = writer's user id, o = send option, d = data
+//   data:<user>        stream direct data to one user: f sender, c channel, p priority, d data
+//                             (the newest 4096 or so are kept)
+//   keys               set    every key above, so that the conference can expire as a whole
+// Node and user ids are claimed on the server ("qxnc:node:<id>", "qxnc:user:<id>", expiring
+// with the keep-alive), so they are unique across processes; APE handles are the process's.
+// Resource values and name handles are made once per name and conference.
+// - Each controller has a thread for its commands and a reader thread per joined conference;
+//   callbacks are delivered exactly as below. A write's confirmation reaches the writer before
+//   the notification of the same write.
+// - Lifetime: a conference outlives its last member by 15 minutes (then every key expires), so
+//   that late joiners and restarted participants recover what was said; a join keeps it.
+// - Presence: each member refreshes its keep-alive every second; every second each member also
+//   removes, in one atomic step, every member whose keep-alive has lapsed (its APEs leave the
+//   rosters with a removal, then detach), so a process that died leaves the others' rosters
+//   within 7 seconds, and the removal is written once. A live member removed that way (it was
+//   stalled for longer than 5 s) gets ApeDetachIndication(QXNC_DETACH_BY_SERVER).
+// - Losing the server (closed, refused or silent for 3 s): every APE of the controller gets
+//   ApeDetachIndication(QXNC_DETACH_SERVER_LOST) and the controller stays unusable; calls that
+//   would need the server answer ARM_ERROR_INVALID_STATE (those naming a detached APE 1201).
+// - Entries that are not what this back end writes (missing fields, wrong types, values over
+//   the bounds below, cache ids out of order) are refused with a trace line and skipped.
+// - Differences from the embedded conference: a full cache (QXNC_MAX_CACHE_ITEMS) refuses an
+//   append through its confirmation (1202), since the count lives on the server; SendData to a
+//   user id answers 1201 only for users this controller has not seen attach.
 //
 // Calls and callbacks:
 // - Every operation returns at once. Every confirmation, indication and notification it causes
@@ -112,7 +159,9 @@ enum : int {
 enum : DWORD {
     QXNC_DETACH_LEFT = 1,         // its controller left the conference
     QXNC_DETACH_DISCONNECTED = 2, // its controller disconnected
-    QXNC_DETACH_BY_SERVER = 3,    // the conference detached it (test control)
+    QXNC_DETACH_BY_SERVER = 3,    // the conference detached it (test control; on a server: it
+                                  // was taken for dead, its keep-alive having lapsed)
+    QXNC_DETACH_SERVER_LOST = 4,  // the connection to the conference's server was lost
 };
 
 // Cache actions: CacheSet writes 0 (replace the content with one item) and 1 (append an item

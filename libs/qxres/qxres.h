@@ -91,5 +91,6 @@
 #define IDS_ERR_WRITE_SHORT 1440        /* save: a write came out short */
 #define IDS_CHAT_UNAVAILABLE 1450       /* notice: the chat of this meeting could not be set up */
 #define IDS_SEND_FAILED 1451            /* notice: a message could not be sent, its text stays */
+#define IDS_CONFERENCE_LOST 1441        /* list notice: the chat lost its conference */
 
 #endif

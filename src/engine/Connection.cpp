@@ -9,6 +9,7 @@
 #include "pdu/StringConverter.h"
 #include "qxchat.h"
 #include "qxkeyfocus.h"
+#include "resources/resource.h"
 #include "trace/Trace.h"
 
 #include <new>
@@ -155,9 +156,15 @@ void CMainChatDlg::ApeEnrollConfirm(DWORD apehandle, short result, WORD resoruce
 }
 
 void CMainChatDlg::ApeDetachIndication(DWORD a, DWORD b) {
-    // The engine does not attach again: sending stays impossible until the host starts anew.
+    // The engine does not attach again: sending stays impossible until the host starts anew,
+    // so the user is told and the host may start the participant again (which then recovers
+    // the history through the ordinary recovery).
     Trace(L"/**** CMainChatDlg::ApeDetachIndication : %d, %d ****/:", a, b);
     m_status.m_apeHandle = 0;
+    SetInputUIStatus(FALSE);
+    ShowMessage(L"", QxLoadString(IDS_CONFERENCE_LOST), L"");
+    if (m_features.m_dwFeature1 & QXCHAT_FEATURE_ENROLL_FEEDBACK)
+        SendMessageToService(WM_CHAT_NOTIFY_TO_SERVICE, QXCHAT_NOTIFY_ENROLL, static_cast<LPARAM>(-1));
 }
 
 LONG CMainChatDlg::CallEnrollToSendMessages(LONG nSendInfo) {

@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <new>
+#include <string>
 
 // Writes "Fail: <export>, <reason>" for an exception stopped at the boundary.
 void QxTraceExportFailure(const wchar_t* lpszExport, const char* lpszReason);
@@ -26,6 +27,11 @@ template <class R, class Body> R QxGuarded(const wchar_t* lpszExport, R failResu
 inline const wchar_t* QxTraceText(const wchar_t* lpsz) {
     return lpsz ? lpsz : L"NULL";
 }
+
+// A server address as a trace line shows it: the password of "redis://:password@host:port"
+// as "***" (written into masked, which the result then points at); null as "NULL". Throws
+// std::bad_alloc.
+const wchar_t* QxTraceAddress(const wchar_t* lpszAddress, std::wstring& masked);
 
 // A string argument copied for the duration of a call; null stays null. Throws std::bad_alloc.
 class QxArgCopy {

@@ -46,11 +46,12 @@ LONG __stdcall ChChat1(QXHCOMPONENT hComponent, const wchar_t* lpszServerAddress
                        LONG lChatRoomId, const wchar_t* lpszUserName, LONG userHandle,
                        const wchar_t* lpszUserInfo) {
     return QxGuarded(L"ChChat1", 0L, [&] {
+        std::wstring strShownServer;
         Trace(L"/@@@@ ChChat1 enter: hComponent=%d,lpszServerAddress=%s,confHandle = "
               L"%d,lpszUserName=%s,userHandle=%d,"
               L"lpszUserInfo=%s @@@@/",
-              QxHv(hComponent), QxTraceText(lpszServerAddress), confHandle, QxTraceText(lpszUserName),
-              userHandle, QxTraceText(lpszUserInfo));
+              QxHv(hComponent), QxTraceAddress(lpszServerAddress, strShownServer), confHandle,
+              QxTraceText(lpszUserName), userHandle, QxTraceText(lpszUserInfo));
         if (hComponent) {
             QxArgCopy server(lpszServerAddress), name(lpszUserName), info(lpszUserInfo);
             QxChatOf(hComponent)

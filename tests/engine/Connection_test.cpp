@@ -276,20 +276,36 @@ TEST_F(ConnectionTest, AnEnrollConfirmationWithoutResourcesKeepsTheCacheNumber) 
     EXPECT_TRUE(capture.ContainsSubstring(L",result = 0,resoruce_number = 0,resource_list = 0 ****/"));
 }
 
-TEST_F(ConnectionTest, ADetachByTheConferenceOnlyClearsTheApeHandle) {
-    Start();
-    ASSERT_TRUE(PumpUntilEnrolled());
-    const DWORD dwApe = dlg->Status().m_apeHandle;
-    ASSERT_EQ(control->DetachApe(dwApe), 0);
-    ASSERT_TRUE(PumpUntil([this] { return dlg->Status().m_apeHandle == 0; }));
-    EXPECT_TRUE(capture.Contains(
-        Fmt(L"/**** CMainChatDlg::ApeDetachIndication : %d, %d ****/:", dwApe, QXNC_DETACH_BY_SERVER)));
-    EXPECT_TRUE(dlg->Status().m_bEnrolled);
-    EXPECT_NE(dlg->Status().m_pArmNC, nullptr);
-    control->ClearCalls();
-    dlg->Cleanup();
-    EXPECT_EQ(LoggedOps(),
-              (std::vector<DWORD>{QXNC_OP_LEAVE_CONFERENCE, QXNC_OP_DISCONNECT, QXNC_OP_RELEASE}));
+// A detach by the conference (for example a lost server): the input goes off, the user reads
+// why in the list, and the host hears of it (200, -1) when it asked for enrollment feedback.
+TEST_F(ConnectionTest, ADetachByTheConferenceStopsTheInputAndSaysSo) {
+    for (const DWORD dwFeature : {0ul, QXCHAT_FEATURE_ENROLL_FEEDBACK}) {
+        SCOPED_TRACE(dwFeature);
+        dlg = std::make_unique<CMainChatDlg>();
+        const int nToldBefore = service.Count(WM_CHAT_NOTIFY_TO_SERVICE, QXCHAT_NOTIFY_ENROLL, -1);
+        UseHostWindows();
+        dlg->SelectFeature(dwFeature, 0);
+        Start();
+        ASSERT_TRUE(PumpUntilEnrolled());
+        const DWORD dwApe = dlg->Status().m_apeHandle;
+        capture.Clear();
+        ASSERT_EQ(control->DetachApe(dwApe), 0);
+        ASSERT_TRUE(PumpUntil([this] { return dlg->Status().m_apeHandle == 0; }));
+        EXPECT_TRUE(capture.Contains(
+            Fmt(L"/**** CMainChatDlg::ApeDetachIndication : %d, %d ****/:", dwApe, QXNC_DETACH_BY_SERVER)));
+        EXPECT_TRUE(capture.Contains(L"/**** CMainChatDlg::SetInputUIStatus : bEnable = 0 ****/"))
+            << capture.Dump();
+        EXPECT_TRUE(PumpUntil([&] {
+            return service.Count(WM_CHAT_NOTIFY_TO_SERVICE, QXCHAT_NOTIFY_ENROLL, -1) - nToldBefore ==
+                   (dwFeature ? 1 : 0);
+        }));
+        EXPECT_TRUE(dlg->Status().m_bEnrolled);
+        EXPECT_NE(dlg->Status().m_pArmNC, nullptr);
+        control->ClearCalls();
+        dlg->Cleanup();
+        EXPECT_EQ(LoggedOps(),
+                  (std::vector<DWORD>{QXNC_OP_LEAVE_CONFERENCE, QXNC_OP_DISCONNECT, QXNC_OP_RELEASE}));
+    }
 }
 
 TEST_F(ConnectionTest, DestroyingTheEngineLeavesDetachesDisconnectsAndReleases) {

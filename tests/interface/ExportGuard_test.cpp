@@ -93,4 +93,34 @@ TEST(ExportGuard, StringCopyOutOfMemoryStopsTheStart) {
     QxDeleteInstance(h);
 }
 
+TEST(ExportGuard, TracedServerAddressesNeverShowAPassword) {
+    const struct {
+        const wchar_t* address;
+        const wchar_t* shown;
+    } cases[] = {
+        {L"redis://:s3cret@127.0.0.1:6379", L"redis://:***@127.0.0.1:6379"},
+        {L"redis://:a@b@host:1", L"redis://:***@host:1"},
+        {L"redis://127.0.0.1:6379", L"redis://127.0.0.1:6379"},
+        {L"net-1", L"net-1"},
+        {L"user@embedded", L"user@embedded"},
+        {nullptr, L"NULL"},
+    };
+    for (const auto& c : cases) {
+        std::wstring masked;
+        EXPECT_EQ(std::wstring(c.shown), QxTraceAddress(c.address, masked));
+    }
+
+    TestHostWindow host;
+    const QXHCOMPONENT h = QxNewInstance(host.Get());
+    ASSERT_NE(h, 0);
+    TraceCapture capture;
+    // Port 9 on loopback has no server: the controller fails later, out of this test's sight.
+    EXPECT_EQ(ChChat1(h, L"redis://:s3cret@127.0.0.1:9", 1, 1, L"me", 1, nullptr), 0);
+    // The address is one field of the whole enter line.
+    EXPECT_TRUE(capture.ContainsSubstring(L",lpszServerAddress=redis://:***@127.0.0.1:9,"))
+        << ::testing::PrintToString(capture.Dump());
+    EXPECT_EQ(std::wstring::npos, capture.Dump().find(L"s3cret"));
+    QxDeleteInstance(h);
+}
+
 } // namespace

@@ -1,4 +1,4 @@
-// Rosters and direct data of the embedded conference, driven through qxnodectl.dll.
+// Rosters and direct data of a conference on each back end, driven through qxnodectl.dll.
 #include "NodeTestSupport.h"
 
 #include <memory>
@@ -7,17 +7,13 @@ using namespace nctest;
 
 namespace {
 
-class ConferenceTest : public ::testing::Test {
-protected:
-    void SetUp() override { Control()->Reset(); }
-    std::string Address() const { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
-};
+class ConferenceTest : public BackendTest {};
 
 std::string Text(const std::string& name) {
     return "<UserName>" + name + "</UserName>";
 }
 
-TEST_F(ConferenceTest, TwoParticipantsSeeEachOtherInTheRosterLayout) {
+TEST_P(ConferenceTest, TwoParticipantsSeeEachOtherInTheRosterLayout) {
     Participant a(Address()), b(Address());
     ASSERT_TRUE(a.Enter("anna"));
     ASSERT_TRUE(b.Enter("ben"));
@@ -47,7 +43,7 @@ TEST_F(ConferenceTest, TwoParticipantsSeeEachOtherInTheRosterLayout) {
     EXPECT_LT(a.sinks.Of(Event::Roster)[0].records[0].version, record.version);
 }
 
-TEST_F(ConferenceTest, IdsComeFromRangesThatDoNotMeet) {
+TEST_P(ConferenceTest, IdsComeFromRangesThatDoNotMeet) {
     Participant a(Address()), b(Address());
     ASSERT_TRUE(a.Enter("anna"));
     ASSERT_TRUE(b.Enter("ben"));
@@ -64,7 +60,7 @@ TEST_F(ConferenceTest, IdsComeFromRangesThatDoNotMeet) {
     EXPECT_EQ(a.cacheNumber, b.cacheNumber);
 }
 
-TEST_F(ConferenceTest, FiveParticipantsAndOneLeaving) {
+TEST_P(ConferenceTest, FiveParticipantsAndOneLeaving) {
     std::vector<std::unique_ptr<Participant>> people;
     for (int i = 0; i < 5; ++i) {
         people.push_back(std::make_unique<Participant>(Address()));
@@ -87,7 +83,7 @@ TEST_F(ConferenceTest, FiveParticipantsAndOneLeaving) {
     }
 }
 
-TEST_F(ConferenceTest, EnrollConfirmationComesBeforeTheRosterThatAnnouncesIt) {
+TEST_P(ConferenceTest, EnrollConfirmationComesBeforeTheRosterThatAnnouncesIt) {
     Participant a(Address());
     ASSERT_TRUE(a.Connect() && a.Join() && a.Attach());
     QxResourceRecord resource = {1, "c_session_id", 1, 0};
@@ -102,7 +98,7 @@ TEST_F(ConferenceTest, EnrollConfirmationComesBeforeTheRosterThatAnnouncesIt) {
     EXPECT_GE(a.sinks.events[3].named[0].second, QXNC_FIRST_RESOURCE_VALUE);
 }
 
-TEST_F(ConferenceTest, ReEnrollIsAChangeWithdrawAndDetachAreRemovals) {
+TEST_P(ConferenceTest, ReEnrollIsAChangeWithdrawAndDetachAreRemovals) {
     Participant a(Address()), b(Address());
     ASSERT_TRUE(a.Enter("anna"));
     ASSERT_TRUE(b.Enter("ben"));
@@ -126,7 +122,7 @@ TEST_F(ConferenceTest, ReEnrollIsAChangeWithdrawAndDetachAreRemovals) {
     EXPECT_EQ(1201, b.nc->DetachApe(b.ape));
 }
 
-TEST_F(ConferenceTest, ChatRoomsHaveTheirOwnRosters) {
+TEST_P(ConferenceTest, ChatRoomsHaveTheirOwnRosters) {
     Participant a(Address()), b(Address()), c(Address());
     ASSERT_TRUE(a.Enter("anna", 5));
     ASSERT_TRUE(b.Enter("ben", 6));
@@ -141,7 +137,7 @@ TEST_F(ConferenceTest, ChatRoomsHaveTheirOwnRosters) {
     EXPECT_EQ(6u, b.sinks.Last(Event::Roster)->records[0].chatRoomId);
 }
 
-TEST_F(ConferenceTest, RosterTextsOfEverySize) {
+TEST_P(ConferenceTest, RosterTextsOfEverySize) {
     Participant a(Address()), b(Address());
     ASSERT_TRUE(a.Enter("anna"));
     ASSERT_TRUE(b.Connect() && b.Join() && b.Attach());
@@ -173,7 +169,7 @@ TEST_F(ConferenceTest, RosterTextsOfEverySize) {
     EXPECT_EQ(1201, b.nc->EnrollApe(b.ape + 1000, 1, 5, 0, 1, &ok, "x", 1, 3));
 }
 
-TEST_F(ConferenceTest, SendDataReachesTheUserIdIncludingOneself) {
+TEST_P(ConferenceTest, SendDataReachesTheUserIdIncludingOneself) {
     Participant a(Address()), b(Address());
     ASSERT_TRUE(a.Enter("anna"));
     ASSERT_TRUE(b.Enter("ben"));
@@ -206,7 +202,7 @@ TEST_F(ConferenceTest, SendDataReachesTheUserIdIncludingOneself) {
     EXPECT_EQ(QXNC_MAX_DATA, b.sinks.Last(Event::Data)->bytes.size());
 }
 
-TEST_F(ConferenceTest, EachApeGetsItsCallbacksInOrder) {
+TEST_P(ConferenceTest, EachApeGetsItsCallbacksInOrder) {
     Participant a(Address()), b(Address());
     ASSERT_TRUE(a.Enter("anna"));
     ASSERT_TRUE(b.Enter("ben"));
@@ -228,5 +224,7 @@ TEST_F(ConferenceTest, EachApeGetsItsCallbacksInOrder) {
     EXPECT_EQ("change", seen[26]);
     EXPECT_EQ("49", seen[50]);
 }
+
+QX_BOTH_BACKENDS(ConferenceTest);
 
 } // namespace

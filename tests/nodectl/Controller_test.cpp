@@ -47,7 +47,9 @@ TEST_F(ControllerTest, SameAddressOrConferenceIdMeansSameConference) {
     }
 }
 
-TEST_F(ControllerTest, StatesAnswerWithTheirResults) {
+class ControllerStateTest : public BackendTest {};
+
+TEST_P(ControllerStateTest, StatesAnswerWithTheirResults) {
     Participant p(Address());
     DWORD ape = 0;
     EXPECT_EQ(1202, p.nc->JoinConference(0, 7, &p.sinks, 3)) << "not connected";
@@ -70,7 +72,7 @@ TEST_F(ControllerTest, StatesAnswerWithTheirResults) {
     EXPECT_EQ(2u, p.sinks.events.size());
 }
 
-TEST_F(ControllerTest, LeavingAndDisconnectingDetachTheApes) {
+TEST_P(ControllerStateTest, LeavingAndDisconnectingDetachTheApes) {
     for (DWORD reason : {QXNC_DETACH_LEFT, QXNC_DETACH_DISCONNECTED}) {
         Participant a(Address()), b(Address());
         ASSERT_TRUE(a.Enter("anna"));
@@ -88,6 +90,8 @@ TEST_F(ControllerTest, LeavingAndDisconnectingDetachTheApes) {
         EXPECT_EQ(1201, b.nc->SendData(b.ape, a.userId, 1, reinterpret_cast<const BYTE*>("x"), 1, 1, 1));
     }
 }
+
+QX_BOTH_BACKENDS(ControllerStateTest);
 
 // Each scripted failure: what the call returns, which confirmation comes with which result,
 // and that the step it stands for did not happen.

@@ -161,6 +161,29 @@ int Sinks::AllocNameHandleConfirm(DWORD ape_handle, DWORD handle_count, const Qx
     return 0;
 }
 
+std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
+    return info.param == Backend::Redis ? "Redis" : "Embedded";
+}
+
+RedisServer& SharedServer() {
+    static RedisServer server;
+    return server;
+}
+
+void BackendTest::SetUp() {
+    Control()->Reset();
+    if (!OnRedis()) return;
+    ASSERT_TRUE(SharedServer().Start()) << SharedServer().Failure();
+    // What the last test's controllers still had to write lands before the slate is wiped.
+    ASSERT_TRUE(PumpUntilQuiet());
+    ASSERT_EQ("OK", SharedServer().Command({"FLUSHALL"}));
+}
+
+std::string BackendTest::Address() const {
+    if (OnRedis()) return SharedServer().Address();
+    return ::testing::UnitTest::GetInstance()->current_test_info()->name();
+}
+
 IQxNodeControlTest* Control() {
     IQxNodeControlTest* control = nullptr;
     QxGetNodeControlTest(&control);

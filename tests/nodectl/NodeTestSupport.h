@@ -3,6 +3,7 @@
 #pragma once
 
 #include "MessagePump.h"
+#include "RedisServer.h"
 #include "qxnodectl.h"
 #include "qxnodectl_test.h"
 
@@ -84,6 +85,24 @@ private:
 };
 
 IQxNodeControlTest* Control();
+
+// The two back ends of the controller: the conference embedded in the process, and the one on
+// a Redis server (the tests' own, started on first use and shared by the whole executable).
+enum class Backend { Embedded, Redis };
+std::string BackendName(const ::testing::TestParamInfo<Backend>& info);
+RedisServer& SharedServer();
+
+// A fixture whose tests run once on each back end: each test starts on an empty conference.
+class BackendTest : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override;
+    // A fresh network per test on the embedded back end, the shared server on the other.
+    std::string Address() const;
+    bool OnRedis() const { return GetParam() == Backend::Redis; }
+};
+#define QX_BOTH_BACKENDS(fixture)                                                                            \
+    INSTANTIATE_TEST_SUITE_P(Backends, fixture, ::testing::Values(Backend::Embedded, Backend::Redis),        \
+                             BackendName)
 
 // Pumps (PumpUntil of MessagePump.h) until no controller has a callback waiting.
 bool PumpUntilQuiet(DWORD timeoutMs = 5000);
