@@ -157,7 +157,8 @@ void CMainChatDlg::ApeEnrollConfirm(DWORD apehandle, short result, WORD resoruce
 void CMainChatDlg::ApeDetachIndication(DWORD a, DWORD b) {
     // The engine does not attach again: sending stays impossible until the host starts anew.
     Trace(L"/**** CMainChatDlg::ApeDetachIndication : %d, %d ****/:", a, b);
-    m_status.m_apeHandle = 0;
+    // Only this chat's own attachment: a late detach of one that has gone leaves the live one.
+    if (IsOwnApe(a)) m_status.m_apeHandle = 0;
 }
 
 LONG CMainChatDlg::CallEnrollToSendMessages(LONG nSendInfo) {
