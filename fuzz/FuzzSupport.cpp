@@ -148,6 +148,15 @@ int FindingCount() {
     return g_nFindings;
 }
 
+double ThreadSeconds() {
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) return 0;
+    auto seconds = [](const FILETIME& ft) {
+        return double((static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
 double Now() {
     static LARGE_INTEGER freq = [] {
         LARGE_INTEGER f;
@@ -221,7 +230,7 @@ Mutator::Mutator(unsigned seed, std::vector<Bytes> seeds, std::vector<Bytes> tok
 
 Bytes Mutator::Next(size_t nMaxSize) {
     Bytes b = m_corpus[Pick(m_corpus.size())];
-    const int nSteps = 1 + static_cast<int>(m_rng() % 8);
+    const int nSteps = 1 + static_cast<int>(m_rng() % 4);
     for (int i = 0; i < nSteps; ++i) {
         Step(b);
         if (b.size() > nMaxSize) b.resize(nMaxSize);
@@ -230,7 +239,7 @@ Bytes Mutator::Next(size_t nMaxSize) {
 }
 
 void Mutator::Keep(const Bytes& bytes) {
-    if (m_corpus.size() < 512 && bytes.size() < 65536) m_corpus.push_back(bytes);
+    if (m_corpus.size() < 512 && bytes.size() < 16384) m_corpus.push_back(bytes);
 }
 
 void Mutator::Step(Bytes& b) {
@@ -279,7 +288,7 @@ void Mutator::Step(Bytes& b) {
         if (n) {
             const size_t at = Pick(n);
             const Bytes piece = b.substr(at, 1 + Pick(std::min<size_t>(16, n - at)));
-            const size_t nTimes = 2 + Pick(2000);
+            const size_t nTimes = 2 + Pick(m_rng() % 16 ? 200 : 5000);
             Bytes run;
             for (size_t i = 0; i < nTimes; ++i)
                 run += piece;
@@ -287,7 +296,7 @@ void Mutator::Step(Bytes& b) {
         }
         break;
     case 9: // a huge text
-        b.insert(Pick(n + 1), Bytes(1 + Pick(m_rng() % 8 ? 4096 : 300000), "xA<&\x80 "[Pick(6)]));
+        b.insert(Pick(n + 1), Bytes(1 + Pick(m_rng() % 32 ? 4096 : 300000), "xA<&\x80 "[Pick(6)]));
         break;
     case 10: // truncate
         if (n) b.resize(Pick(n));

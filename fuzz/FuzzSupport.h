@@ -53,6 +53,10 @@ private:
 // boundary numbers.
 std::vector<Bytes> XmlTokens();
 
+// The processor time this thread has used, in seconds: the per-input bound is taken on it, so
+// that other work on a shared machine does not make an input look slow.
+double ThreadSeconds();
+
 // A wall clock in seconds.
 double Now();
 

@@ -296,9 +296,9 @@ int main(int argc, char** argv) {
         {
             const Bytes input = mutator.Next(target == Target::Config ? (256u << 10) : (1u << 20));
             fuzz::SetCurrent(input);
-            const double t0 = fuzz::Now();
+            const double t0 = fuzz::ThreadSeconds();
             const bool bQuiet = deliverer->Deliver(input);
-            const double seconds = fuzz::Now() - t0;
+            const double seconds = fuzz::ThreadSeconds() - t0;
             slowest = std::max(slowest, seconds);
             if (!bQuiet || seconds > fuzz::kSlowInputSeconds) {
                 ++nSlow;
@@ -346,7 +346,8 @@ int main(int argc, char** argv) {
         }
         deliverer.reset(new Deliverer(pair, target, rng));
     }
-    printf("done: %s, %llu inputs, %llu cycles, slowest %.4f s, %llu slow, %.1f s (%.0f inputs/s), %d "
+    printf("done: %s, %llu inputs, %llu cycles, slowest %.4f s (processor), %llu slow, %.1f s (%.0f "
+           "inputs/s), %d "
            "findings\n",
            name.c_str(), nInputs, nCycle, slowest, nSlow, fuzz::Now() - tStart,
            double(nInputs) / (fuzz::Now() - tStart), fuzz::FindingCount());
