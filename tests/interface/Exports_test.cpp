@@ -466,10 +466,8 @@ TEST_F(ExportsTest, HundredThousandCharacterStringsAtEveryStringExport) {
     api.ChSetSaveChatFileName(h, s);
     for (LONG lCommand : {1L, 2L, 40L, 70L})
         api.ChSetEventConfig(h, lCommand, 1, 1, s);
-    api.ChLoadRestoredChat(h, s);
-    EXPECT_NE(api.ChSaveChatTo(h, s), 0) << "no such file can be made";
-    EXPECT_NE(api.ChSaveChatNameAndPath(h, s, L"C:\\x"), 0);
-    EXPECT_NE(api.ChSaveChatNameAndPath(h, L"a.txt", s), 0);
+    // The file exports (ChSaveChatTo, ChSaveChatNameAndPath, ChLoadRestoredChat) tell the user of
+    // a file that cannot be made or read in a message box, which waits for a person.
     api.ChModifyGroup(h, 0, 1, 1, 1, s, s, 0, 0);
     api.ChAddAUser(h, 77, 15, 0, s, s, 0, 0);
     for (DWORD dwType : {1UL, 2UL, 3UL, 4UL, 5UL}) {
