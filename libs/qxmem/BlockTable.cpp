@@ -1,7 +1,9 @@
 // The live blocks, by handle. A handle is a serial number, not an address: a retired handle
 // never names a later block, and a forged one is only looked up, never followed.
 #include "qxmem.h"
+#include "qxmem_test.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -132,10 +134,23 @@ DWORD BlockTable::LiveBlocks() {
 }
 
 BlockTable g_table;
+std::atomic<DWORD> g_dwScriptedFailures{0};
+
+// Takes one scripted failure, if any is left.
+bool TakeScriptedFailure() {
+    DWORD n = g_dwScriptedFailures.load();
+    while (n != 0 && !g_dwScriptedFailures.compare_exchange_weak(n, n - 1)) {
+    }
+    return n != 0;
+}
 
 } // namespace
 
 extern "C" int __stdcall QxMemoryAlloc(DWORD dwSize, QXMEMHANDLE* pOut) {
+    if (pOut && TakeScriptedFailure()) {
+        *pOut = nullptr;
+        return QXMEM_E_NO_MEMORY;
+    }
     return g_table.Alloc(dwSize, pOut);
 }
 
@@ -161,4 +176,8 @@ extern "C" int __stdcall QxMemoryRelease(QXMEMHANDLE hMem) {
 
 extern "C" DWORD __stdcall QxMemoryLiveBlocks(void) {
     return g_table.LiveBlocks();
+}
+
+extern "C" DWORD __stdcall QxMemoryScriptFailures(DWORD dwCount) {
+    return g_dwScriptedFailures.exchange(dwCount);
 }

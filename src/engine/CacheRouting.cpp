@@ -84,8 +84,9 @@ int CMainChatDlg::ApeCacheActionConfirmEx(DWORD ape_handle, DWORD entity_id, DWO
 }
 
 int CMainChatDlg::SharedDataReceivedEx(DWORD ape_handle, DWORD cache_id, DWORD entity_id,
-                                       QXMEMHANDLE mem_handle, short result, DWORD cache_action) {
-    if (ape_handle != m_status.m_apeHandle) return 0;
+                                       QXMEMHANDLE mem_handle, short result, DWORD cache_action,
+                                       DWORD writer_id) {
+    if (!IsOwnApe(ape_handle)) return 0;
     Trace(L"/**** CMainChatDlg::SharedDataReceivedEx: begin ape_handle = %x, cache_id = %d, entity_id = %d, "
           L"mem_handle = %x, result = %d, cache_action= %d ****/",
           ape_handle, cache_id, entity_id, static_cast<unsigned>(reinterpret_cast<UINT_PTR>(mem_handle)),
@@ -140,7 +141,7 @@ int CMainChatDlg::SharedDataReceivedEx(DWORD ape_handle, DWORD cache_id, DWORD e
     if (bLateItem && cache_action == QXNC_CACHE_ITEM_LAST) m_recovery.LateAnswered(entity_id);
     // A live item is shown once: a read of the same cache may have shown it already.
     if ((cache_action == QXNC_CACHE_APPEND || bLateItem) && m_recovery.MarkShown(entity_id, cache_id))
-        nRet = HandleReceivedMessages(strText.c_str(), nullptr, entity_id, cache_id);
+        nRet = HandleReceivedMessages(strText.c_str(), nullptr, entity_id, cache_id, writer_id);
     Trace(L"/**** CMainChatDlg::SharedDataReceivedEx: end,  nRet = %d ****/", nRet);
     return nRet;
 }

@@ -160,6 +160,8 @@ void CMainChatDlg::ApeDetachIndication(DWORD a, DWORD b) {
     // so the user is told and the host may start the participant again (which then recovers
     // the history through the ordinary recovery).
     Trace(L"/**** CMainChatDlg::ApeDetachIndication : %d, %d ****/:", a, b);
+    // Only this chat's own attachment: a late detach of one that has gone leaves the live one.
+    if (!IsOwnApe(a)) return;
     m_status.m_apeHandle = 0;
     SetInputUIStatus(FALSE);
     ShowMessage(L"", QxLoadString(IDS_CONFERENCE_LOST), L"");

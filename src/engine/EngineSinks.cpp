@@ -66,13 +66,13 @@ int __stdcall CChatEngineSinks::ApeCacheActionConfirmEx(DWORD ape_handle, DWORD 
     });
 }
 
-// The writer, length and option of an item are not used.
+// The length and option of an item are not used; the writer decides whose a message is.
 int __stdcall CChatEngineSinks::SharedDataReceivedEx(DWORD ape_handle, DWORD cache_id, DWORD entity_id,
                                                      QXMEMHANDLE mem_handle, short result, DWORD cache_action,
-                                                     DWORD, DWORD, DWORD) {
+                                                     DWORD writer_id, DWORD, DWORD) {
     return QxGuardCallback(L"CMainChatDlg::SharedDataReceivedEx", 0, [&] {
-        return m_pDlg->SharedDataReceivedEx(ape_handle, cache_id, entity_id, mem_handle, result,
-                                            cache_action);
+        return m_pDlg->SharedDataReceivedEx(ape_handle, cache_id, entity_id, mem_handle, result, cache_action,
+                                            writer_id);
     });
 }
 

@@ -3,6 +3,7 @@
 // sound, clears its sender's typing indication, goes to the recording provider and tells the host.
 #include "window/MainChatDlg.h"
 
+#include "engine/ReceiveRules.h"
 #include "engine/SoundPolicy.h"
 #include "interface/Cchat.h"
 #include "interface/ModuleState.h"
@@ -24,7 +25,6 @@
 namespace {
 
 constexpr DWORD SSR_STATUS_TPRECORDING = 1;
-constexpr DWORD kHostChatPrivilege = 0x10;
 constexpr int kRecordStringRoom = 256;
 // The recording provider's item source, item name and sender attribute name.
 constexpr UINT kRecordSource = 1421, kRecordName = 1422, kRecordSender = 1423;
@@ -63,6 +63,11 @@ int CMainChatDlg::ApeDataIndication(DWORD ape_handle, DWORD sender_id, DWORD cha
               L"m_pChatCtrl&&m_pChatCtrl->GetServerSideRecordingStatus()==SSR_STATUS_TPRECORDING");
         return 0;
     }
+    if (!IsOwnApe(ape_handle)) {
+        Trace(L"Fail: CMainChatDlg::ApeDataIndication: ape_handle %u is not this chat's (%u), dropped",
+              ape_handle, m_status.m_apeHandle);
+        return 0;
+    }
     if (!data || data_length == 0) return ARM_ERROR_INVALID_PARAMETER;
     // Checked before anything is copied, whatever controller hands the data over.
     if (data_length > MAX_PDU_SIZE) {
@@ -77,13 +82,13 @@ int CMainChatDlg::ApeDataIndication(DWORD ape_handle, DWORD sender_id, DWORD cha
         Trace(L"CMainChatDlg::ApeDataIndication: !lpszMessage");
         return -1;
     }
-    HandleReceivedMessages(strMessage.c_str(), nullptr, 0, 0);
+    HandleReceivedMessages(strMessage.c_str(), nullptr, 0, 0, sender_id);
     Trace(L"/==== CMainChatDlg::ApeDataIndication end ====/");
     return 0;
 }
 
 int CMainChatDlg::HandleReceivedMessages(const char* lpszPDUContent, CChatXMLPDU* pChatXMLPDU,
-                                         DWORD entity_id, DWORD cache_id) {
+                                         DWORD entity_id, DWORD cache_id, DWORD dwWriterId) {
     if (!lpszPDUContent && !pChatXMLPDU) {
         Trace(L"CMainChatDlg::HandleReceivedMessages: !lpszPDUContent && !pChatXMLPDU");
         return 1;
@@ -100,7 +105,7 @@ int CMainChatDlg::HandleReceivedMessages(const char* lpszPDUContent, CChatXMLPDU
         strText = pChatXMLPDU->GetXMLText();
     }
     switch (nType) {
-    case CChatXMLPDU::PDU_GROUP_MESSAGE: return HandleGroupMessage(entity_id, strText, cache_id);
+    case CChatXMLPDU::PDU_GROUP_MESSAGE: return HandleGroupMessage(entity_id, strText, cache_id, dwWriterId);
     case CChatXMLPDU::PDU_TYPING_INDICATOR: {
         if (!(m_features.m_dwFeature1 & QXCHAT_FEATURE_TYPING)) return 1;
         CTypingIndicatorPDU pdu;
@@ -120,20 +125,35 @@ int CMainChatDlg::HandleReceivedMessages(const char* lpszPDUContent, CChatXMLPDU
     }
 }
 
-int CMainChatDlg::HandleGroupMessage(DWORD entity_id, const std::string& strText, DWORD cache_id) {
+int CMainChatDlg::HandleGroupMessage(DWORD entity_id, const std::string& strText, DWORD cache_id,
+                                     DWORD dwWriterId) {
     if (strText.empty()) return 0;
     // A failed parse leaves the fields empty, which the show step refuses.
     CGroupMessagePDU pdu;
     pdu.ParseXMLPDU(strText);
-    if (pdu.GetGroupId() == CHAT_HOST_ROLE_GROUP && !(m_own.m_dwPrivilege & kHostChatPrivilege) &&
-        !(m_own.m_dwRoles & ROLE_HOST) && pdu.GetSendNodeId() != m_own.m_dwOwnNodeId)
-        return 0;
+    // Checked before the copy into the customer's history as well as when shown.
+    if (!MayShowGroupMessage(pdu, pdu.GetGroupId(), dwWriterId)) return 0;
     CopyGroupItemToHistory(pdu, cache_id);
-    ParseAndShowGroupMessages(&pdu, entity_id);
+    ParseAndShowGroupMessages(&pdu, entity_id, dwWriterId);
     return 1;
 }
 
-int CMainChatDlg::ParseAndShowGroupMessages(CGroupMessagePDU* pPdu, DWORD dwGroupCacheHandle) {
+bool CMainChatDlg::MayShowGroupMessage(const CGroupMessagePDU& pdu, DWORD dwGroup, DWORD dwWriterId) const {
+    if (pdu.GetGroupId() != CHAT_HOST_ROLE_GROUP && dwGroup != CHAT_HOST_ROLE_GROUP) return true;
+    QxOwnIdentity own;
+    own.dwPrivilege = m_own.m_dwPrivilege;
+    own.dwRoles = m_own.m_dwRoles;
+    own.dwUserId = m_own.m_dwOwnUserId;
+    own.dwNodeId = m_own.m_dwOwnNodeId;
+    if (QxMayShowHostGroupMessage(own, pdu.GetSendId(), pdu.GetSendNodeId(), dwWriterId)) return true;
+    Trace(
+        L"/---- CMainChatDlg::MayShowGroupMessage: a host group message of user %u (writer %u) dropped ----/",
+        pdu.GetSendId(), dwWriterId);
+    return false;
+}
+
+int CMainChatDlg::ParseAndShowGroupMessages(CGroupMessagePDU* pPdu, DWORD dwGroupCacheHandle,
+                                            DWORD dwWriterId) {
     const DWORD dwSender = pPdu ? pPdu->GetSendId() : 0;
     if (dwSender == 0) {
         Trace(L"/---- CMainChatDlg::ParseAndShowGroupMessages Exit 2 ----/");
@@ -149,6 +169,8 @@ int CMainChatDlg::ParseAndShowGroupMessages(CGroupMessagePDU* pPdu, DWORD dwGrou
             break;
         }
     }
+    // Every path ends here (live items, direct data, recovery, the customer's history).
+    if (!MayShowGroupMessage(*pPdu, dwGroup, dwWriterId)) return 1;
     if (CUsersGroup* pCacheGroup = FindCacheGroup(dwGroup)) pCacheGroup->m_bSubscriptionPending = FALSE;
     const std::string strMessage = pPdu->GetMessageText();
     if (strMessage.empty()) {

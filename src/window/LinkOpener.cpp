@@ -6,6 +6,7 @@
 #include <ole2.h>
 #include <shellapi.h>
 
+#include <cwctype>
 #include <vector>
 
 namespace {
@@ -83,8 +84,27 @@ std::wstring QxHostProgramCommandLine(LONG lBrowserType, const std::wstring& str
     return strProgram + (lBrowserType == BROWSER_HOST_PROGRAM_URL ? L" -url " : L" ") + strAddress;
 }
 
+bool QxIsOpenableAddress(const std::wstring& strAddress) {
+    static const wchar_t* const kSchemes[] = {L"http://", L"https://", L"ftp:/"};
+    std::wstring strLower(strAddress);
+    for (wchar_t& c : strLower) {
+        if (c <= L' ' || c == 0x7F || iswspace(c)) return false;
+        c = static_cast<wchar_t>(towlower(c));
+    }
+    for (const wchar_t* lpszScheme : kSchemes) {
+        const size_t n = wcslen(lpszScheme);
+        if (strLower.size() > n && strLower.compare(0, n, lpszScheme) == 0) return true;
+    }
+    return false;
+}
+
 bool QxOpenLink(const std::wstring& strAddress, LONG lBrowserType, ILinkLauncher& launcher) {
     if (strAddress.empty()) return false;
+    if (!QxIsOpenableAddress(strAddress)) {
+        Trace(L"Fail: CMessageWindow::OpenLink, not a web or ftp address: %d characters",
+              static_cast<int>(strAddress.size()));
+        return false;
+    }
     if (launcher.ShellOpen(strAddress)) return true;
     if (lBrowserType == BROWSER_HOST_PROGRAM || lBrowserType == BROWSER_HOST_PROGRAM_URL) {
         const std::wstring strCommand =

@@ -26,7 +26,13 @@ public:
 std::wstring QxHostProgramCommandLine(LONG lBrowserType, const std::wstring& strProgram,
                                       const std::wstring& strAddress);
 
-// True when one of the ways started the address.
+// Only web and ftp addresses are ever started: "http://", "https://" or "ftp:/" (any case) and
+// something after it, with no white space or control character anywhere. Whatever else a
+// message may hold ("file:", "javascript:", a share's path) is never handed to the system.
+bool QxIsOpenableAddress(const std::wstring& strAddress);
+
+// True when one of the ways started the address; an address that is not openable is refused
+// (traced) before any way is tried.
 bool QxOpenLink(const std::wstring& strAddress, LONG lBrowserType, ILinkLauncher& launcher);
 
 // The launcher of the running system.

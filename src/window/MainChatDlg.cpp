@@ -365,7 +365,9 @@ void CMainChatDlg::OnDestroy() {
         KbUninstallFocusControl();
     }
     QxRemoveInputBoxSubclass(m_ctl.m_hInput);
-    for (HWND* phWnd : {&m_ctl.m_hMessageWnd, &m_ctl.m_hPhraseBox}) {
+    // The Send button's tooltip is a popup owned by the host's top-level window, not a child of
+    // this dialog: it would outlive the instance until the host window goes.
+    for (HWND* phWnd : {&m_ctl.m_hMessageWnd, &m_ctl.m_hPhraseBox, &m_ctl.m_hSendTooltip}) {
         if (*phWnd) DestroyWindow(*phWnd);
         *phWnd = nullptr;
     }

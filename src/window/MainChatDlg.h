@@ -122,8 +122,9 @@ public:
     BOOL SendOwnUserInfoToCache();
     int SendGroupInfoToCache(DWORD dwGroupID, const std::string& strGroupName);
     int ApeCacheActionConfirmEx(DWORD ape_handle, DWORD entity_id, DWORD cache_action, short result);
+    // writer_id: the item's writer as the conference reports it, 0 when not known.
     int SharedDataReceivedEx(DWORD ape_handle, DWORD cache_id, DWORD entity_id, QXMEMHANDLE mem_handle,
-                             short result, DWORD cache_action);
+                             short result, DWORD cache_action, DWORD writer_id = 0);
     BOOL SubscribeGroupCache(DWORD dwGroupID, DWORD dwAction);
     BOOL UnSubscribeGroupCache(DWORD dwGroupID);
     DWORD GetGroupCacheHandle(DWORD dwGroupID) const;
@@ -165,10 +166,16 @@ public:
     DWORD GetSendOption(DWORD id, BOOL bGroup, BOOL bGroupMessage, BOOL bRecordable, BOOL bRecordCopy) const;
     int ApeDataIndication(DWORD ape_handle, DWORD sender_id, DWORD channel_id, DWORD priorty,
                           const BYTE* data, DWORD data_length);
+    // dwWriterId: who the conference says wrote or sent the PDU, 0 when the path does not know.
     int HandleReceivedMessages(const char* lpszPDUContent, CChatXMLPDU* pChatXMLPDU, DWORD entity_id,
-                               DWORD cache_id);
-    int HandleGroupMessage(DWORD entity_id, const std::string& strText, DWORD cache_id);
-    int ParseAndShowGroupMessages(CGroupMessagePDU* pPdu, DWORD dwGroupCacheHandle);
+                               DWORD cache_id, DWORD dwWriterId = 0);
+    int HandleGroupMessage(DWORD entity_id, const std::string& strText, DWORD cache_id, DWORD dwWriterId);
+    int ParseAndShowGroupMessages(CGroupMessagePDU* pPdu, DWORD dwGroupCacheHandle, DWORD dwWriterId = 0);
+    // False for a host-group message (by its own group id or by the cache it came through) that
+    // the local user may not read; the drop is traced.
+    bool MayShowGroupMessage(const CGroupMessagePDU& pdu, DWORD dwGroup, DWORD dwWriterId) const;
+    // A callback's APE is this engine's live attachment (not one that has gone, nor none).
+    bool IsOwnApe(DWORD ape_handle) const { return ape_handle != 0 && ape_handle == m_status.m_apeHandle; }
     int ParseAndShowPrivateMessages(CPrivateMessagePDU* pPdu);
     void NotifyHostOfMessage(DWORD dwNodeId, const std::wstring& strText);
     void RecordMessageToProvider(DWORD dwSenderId, const std::wstring& strText);

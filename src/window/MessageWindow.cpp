@@ -75,11 +75,11 @@ class OffscreenDC {
 public:
     OffscreenDC(HDC hdc, int cx, int cy)
         : m_hdc(CreateCompatibleDC(hdc)), m_hBitmap(CreateCompatibleBitmap(hdc, cx, cy)) {
-        if (m_hdc && m_hBitmap) m_hOld = SelectObject(m_hdc, m_hBitmap);
+        if (m_hdc && m_hBitmap) m_hOld = SelectObject(m_hdc, m_hBitmap.Get());
     }
     ~OffscreenDC() {
         if (m_hOld) SelectObject(m_hdc, m_hOld);
-        if (m_hBitmap) DeleteObject(m_hBitmap);
+        m_hBitmap.Reset();
         if (m_hdc) DeleteDC(m_hdc);
     }
     OffscreenDC(const OffscreenDC&) = delete;
@@ -88,7 +88,7 @@ public:
 
 private:
     HDC m_hdc;
-    HBITMAP m_hBitmap;
+    GdiObject<HBITMAP> m_hBitmap;
     HGDIOBJ m_hOld = nullptr;
 };
 

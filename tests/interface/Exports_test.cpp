@@ -3,12 +3,14 @@
 #include "QxChatApi.h"
 #include "TraceCapture.h"
 #include "WindowTestUtil.h"
+#include "qxnodectl_test.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -387,6 +389,103 @@ TEST_F(ExportsTest, SavedFileNameNeverWritesPastTheCapacity) {
               Fmt(L"/@@@@ ChGetSavedFileName enter: hComponent=%d,lpszFileName=####,reserved=4 @@@@/",
                   static_cast<int>(h)));
     EXPECT_EQ(capture.Lines().back(), L"/#### ChGetSavedFileName exit: 1 ####/");
+    api.QxDeleteInstance(h);
+}
+
+// Guard units after the caller's buffer: whatever the saved name's length and the capacity,
+// nothing past the capacity is written.
+TEST_F(ExportsTest, SavedFileNameKeepsTheGuardAfterTheBufferIntact) {
+    TestHostWindow host;
+    const QXHCOMPONENT h = api.QxNewInstance(host.Get());
+    ASSERT_EQ(api.ChChat1(h, L"srv", 1, 1, L"me", 1, nullptr), 0);
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring path =
+        std::wstring(temp) + L"qxguard" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    ASSERT_EQ(api.ChSaveChatTo(h, path.c_str()), 0);
+    wchar_t shortName[MAX_PATH] = {};
+    const LONG nLength = static_cast<LONG>(GetShortPathNameW(path.c_str(), shortName, MAX_PATH));
+    ASSERT_GT(nLength, 2);
+    constexpr size_t kGuard = 16;
+    constexpr wchar_t kMark = 0xFDFD;
+    for (LONG nCapacity :
+         {-1L, 0L, 1L, nLength - 1, nLength, nLength + 1, nLength + 2, static_cast<LONG>(MAX_PATH)}) {
+        const size_t nRoom = static_cast<size_t>(std::max(nCapacity, 0L));
+        std::vector<wchar_t> buffer(nRoom + kGuard, kMark);
+        const LONG lResult = api.ChGetSavedFileName(h, buffer.data(), nCapacity);
+        EXPECT_EQ(lResult, nCapacity > nLength ? 0 : 1) << nCapacity;
+        for (size_t i = nRoom; i < buffer.size(); ++i)
+            ASSERT_EQ(buffer[i], kMark) << "written past a capacity of " << nCapacity << " at " << i;
+        if (lResult == 0) EXPECT_EQ(std::wstring(buffer.data()), std::wstring(shortName));
+    }
+    DeleteFileW(path.c_str());
+    api.QxDeleteInstance(h);
+}
+
+// Every export that takes a string takes one of 100,000 characters (with format directives in
+// it) in every string position, and the instance goes on working.
+TEST_F(ExportsTest, HundredThousandCharacterStringsAtEveryStringExport) {
+    std::wstring huge;
+    while (huge.size() < 100000)
+        huge += L"%s%n%x <chat> \\server\\share http://a.b ";
+    huge.resize(100000);
+    const wchar_t* const s = huge.c_str();
+    const std::wstring plain(100000, L'\x3042');
+    const std::wstring config7 = L"<chat ver=\"1.0\"><mtype>7</mtype><faq><index>1</index><faqn>" + plain +
+                                 L"</faqn><faqc>" + plain + L"</faqc></faq></chat>";
+    const std::wstring config8 = L"<chat ver=\"1.0\"><mtype>8</mtype><fname>" + plain + L"</fname></chat>";
+    // The embedded conference's callbacks are delivered before each check.
+    using GetControl = int(__stdcall*)(IQxNodeControlTest**);
+    IQxNodeControlTest* control = nullptr;
+    const auto getControl = reinterpret_cast<GetControl>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"qxnodectl.dll"), "QxGetNodeControlTest")));
+    ASSERT_NE(getControl, nullptr);
+    getControl(&control);
+    ASSERT_NE(control, nullptr);
+    auto settle = [&] { EXPECT_TRUE(PumpUntil([&] { return control->PendingCallbacks() == 0; })); };
+    TestHostWindow host;
+    for (int nPosition = 0; nPosition < 3; ++nPosition) {
+        // ChChat1's three strings, one at a time, each on a fresh instance.
+        const QXHCOMPONENT hStart = api.QxNewInstance(host.Get());
+        api.ChSelectFeature(hStart, QXCHAT_FEATURE_QUICK_PHRASE, 0, 0, 0, 0, nullptr);
+        api.ChAddGroup(hStart, 0, 1, 15, L"Everyone", 1, 1, 0, nullptr, 0, 0);
+        api.ChChat1(hStart, nPosition == 0 ? s : L"srv", 1, 1, nPosition == 1 ? s : L"me", 1,
+                    nPosition == 2 ? s : nullptr);
+        settle();
+        api.QxDeleteInstance(hStart);
+    }
+    const QXHCOMPONENT h = api.QxNewInstance(host.Get());
+    api.ChSelectFeature(h, QXCHAT_FEATURE_QUICK_PHRASE, 0, 0, 0, 100000, s);
+    api.ChSelectFeature(h, QXCHAT_FEATURE_QUICK_PHRASE, 0, 0, 0, 0xFFFFFFFFu, s);
+    api.ChAddGroup(h, 0, 1, 15, s, 1, 1, 0, s, 0, 0);
+    api.ChAddGroup(h, 1, 1, 8, L"Attendees", 0, 0, 0, s, 0, 0);
+    ASSERT_EQ(api.ChChat1(h, L"srv", 1, 1, L"me", 1, nullptr), 0);
+    settle();
+    api.ChSetSoundPreference(h, 1, s, 0, 0, 0);
+    api.ChSetAutoSavePath(h, s);
+    api.ChSetSaveChatFileName(h, s);
+    for (LONG lCommand : {1L, 2L, 40L, 70L})
+        api.ChSetEventConfig(h, lCommand, 1, 1, s);
+    // The file exports (ChSaveChatTo, ChSaveChatNameAndPath, ChLoadRestoredChat) tell the user of
+    // a file that cannot be made or read in a message box, which waits for a person.
+    api.ChModifyGroup(h, 0, 1, 1, 1, s, s, 0, 0);
+    api.ChAddAUser(h, 77, 15, 0, s, s, 0, 0);
+    for (DWORD dwType : {1UL, 2UL, 3UL, 4UL, 5UL}) {
+        api.ChSetConfig(h, dwType, s);
+        api.ChTransferMessages(h, dwType, 0, 0x1, s);
+    }
+    EXPECT_EQ(api.ChSetConfig(h, 1, config7.c_str()), 1);
+    EXPECT_EQ(api.ChSetConfig(h, 2, config8.c_str()), 1);
+    settle();
+    // Still alive: it saves its transcript and names the file.
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring path =
+        std::wstring(temp) + L"qxhuge" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    EXPECT_EQ(api.ChSaveChatTo(h, path.c_str()), 0);
+    wchar_t buffer[MAX_PATH];
+    EXPECT_EQ(api.ChGetSavedFileName(h, buffer, MAX_PATH), 0);
+    DeleteFileW(path.c_str());
     api.QxDeleteInstance(h);
 }
 

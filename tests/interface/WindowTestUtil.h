@@ -18,6 +18,22 @@ inline void PumpPending() {
     }
 }
 
+// Windows of this thread, children included: the platform's object counts read 0 under some
+// hosts, so leak checks count the windows themselves.
+inline int ThreadWindowCount() {
+    int n = 0;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            ++*reinterpret_cast<int*>(lParam);
+            EnumChildWindows(
+                hWnd, [](HWND, LPARAM l) -> BOOL { return ++*reinterpret_cast<int*>(l), TRUE; }, lParam);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&n));
+    return n;
+}
+
 struct RecordedMessage {
     UINT uMsg;
     WPARAM wParam;

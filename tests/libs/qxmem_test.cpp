@@ -1,5 +1,6 @@
 // qxmem: every result of every call, through the import library.
 #include "qxmem.h"
+#include "qxmem_test.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,24 @@ TEST(QxMemory, ExportsEveryEntryByName) {
     for (const char* name : {"QxMemoryAlloc", "QxMemoryWrite", "QxMemoryGetSize", "QxMemoryRead",
                              "QxMemoryRelease", "QxMemoryAddRef", "QxMemoryLiveBlocks"})
         EXPECT_NE(GetProcAddress(h, name), nullptr) << name;
+}
+
+TEST(QxMemory, ScriptedFailuresRefuseExactlyThatManyAllocations) {
+    const DWORD dwLive = QxMemoryLiveBlocks();
+    EXPECT_EQ(QxMemoryScriptFailures(2), 0u);
+    QXMEMHANDLE h = reinterpret_cast<QXMEMHANDLE>(static_cast<uintptr_t>(1));
+    EXPECT_EQ(QxMemoryAlloc(16, &h), QXMEM_E_NO_MEMORY);
+    EXPECT_EQ(h, nullptr);
+    EXPECT_EQ(QxMemoryAlloc(0, &h), QXMEM_E_NO_MEMORY);
+    EXPECT_EQ(QxMemoryLiveBlocks(), dwLive);
+    Block after(16);
+    EXPECT_NE(after.h, nullptr) << "the script is used up";
+    // A null out pointer is refused as always and uses no scripted failure.
+    QxMemoryScriptFailures(1);
+    EXPECT_EQ(QxMemoryAlloc(16, nullptr), QXMEM_E_NULL_POINTER);
+    EXPECT_EQ(QxMemoryScriptFailures(0), 1u) << "removed, one was still pending";
+    Block last(1);
+    EXPECT_NE(last.h, nullptr);
 }
 
 TEST(QxMemory, WritesAndReadsBackAZeroFilledBlock) {

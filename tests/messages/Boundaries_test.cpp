@@ -10,6 +10,7 @@
 #include "qxmem.h"
 #include "qxskin7.h"
 #include "resources/resource.h"
+#include "window/GdiObject.h"
 
 #include <gtest/gtest.h>
 
@@ -137,6 +138,42 @@ TEST(DialogBoundary, ARefusedEnrollmentLeavesTheWindowsControlsTheirFonts) {
         }
         RedrawWindow(m.Dialog(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     }
+    control->Reset();
+}
+
+TEST(ModuleBoundary, DeletedInstancesLeaveNoWindowDrawingObjectOrMemoryBlock) {
+    IQxNodeControlTest* control = enginetest::FreshControl();
+    PumpUntilQuiet();
+    const long nDrawing = QxGdiObjectsLive();
+    const int nWindows = ThreadWindowCount();
+    const DWORD dwBlocks = QxMemoryLiveBlocks();
+    int nWindowsLeft = -1;
+    for (int nRound = 0; nRound < 2; ++nRound) {
+        ChatMember a(MemberConfig(L"Alice", QXCHAT_FEATURE_TYPING | QXCHAT_FEATURE_QUICK_PHRASE).Typing(5));
+        ChatMember b(MemberConfig(L"Bob"));
+        a.Start();
+        b.Start();
+        ASSERT_TRUE(PumpUntilReady({&a, &b}));
+        a.ToGroup(CHAT_ALL_USERS_ROLE_GROUP);
+        a.Say(L"see www.example.com");
+        ASSERT_TRUE(PumpUntilTexts(b, {L"see www.example.com"}));
+        for (HWND hWnd : {a.Dialog(), b.Dialog()})
+            RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        EXPECT_GT(QxGdiObjectsLive(), nDrawing) << "the instances hold fonts and brushes";
+        a.Delete();
+        b.Delete();
+        PumpUntilQuiet();
+        EXPECT_EQ(QxGdiObjectsLive(), nDrawing) << "round " << nRound;
+        EXPECT_EQ(QxMemoryLiveBlocks(), dwBlocks) << "round " << nRound;
+        // The members' own host windows are all that is left of them until they go (and the
+        // platform's input-method window of the thread, made with the first window that had
+        // the focus, the same in every round).
+        const int nLeft = ThreadWindowCount();
+        if (nRound == 0) nWindowsLeft = nLeft;
+        EXPECT_LE(nLeft, nWindows + 3) << "round " << nRound;
+        EXPECT_EQ(nLeft, nWindowsLeft) << "round " << nRound;
+    }
+    EXPECT_EQ(ThreadWindowCount(), nWindows);
     control->Reset();
 }
 

@@ -132,6 +132,43 @@ INSTANTIATE_TEST_SUITE_P(
                     LateJoin{"both", QXCHAT_FEATURE_RECOVERY | QXCHAT_FEATURE_SUBSCRIBE_STORED}),
     [](const testing::TestParamInfo<LateJoin>& info) { return std::string(info.param.label); });
 
+// A host-group message that someone wrote into the everyone cache is read back like any item;
+// a joiner without the host right does not show it.
+TEST_F(RecoveryTest, ARecoveredHostGroupMessageOfAnotherIsNotShownWithoutTheRight) {
+    Converse({L"before"});
+    CGroupMessagePDU pdu;
+    pdu.SetSendId(a->UserId());
+    pdu.SetSendNodeId(a->NodeId());
+    pdu.SetSenderName("Alice");
+    pdu.SetGroupId(CHAT_HOST_ROLE_GROUP);
+    pdu.SetMessageText("for the hosts");
+    ASSERT_TRUE(pdu.GenerateXMLPDU());
+    const std::string strItem = pdu.GetXMLText();
+    QXMEMHANDLE hMem = nullptr;
+    ASSERT_EQ(QxMemoryAlloc(static_cast<DWORD>(strItem.size()), &hMem), QXMEM_OK);
+    DWORD dwSize = static_cast<DWORD>(strItem.size());
+    QxMemoryWrite(hMem, 0, strItem.data(), &dwSize);
+    CMainChatDlg* pAlice = a->Dlg();
+    ASSERT_EQ(pAlice->Status().m_pArmNC->CacheSet(pAlice->Status().m_apeHandle,
+                                                  pAlice->GetGroupCacheHandle(CHAT_ALL_USERS_ROLE_GROUP), 0,
+                                                  0, QXNC_CACHE_APPEND, 0, hMem, 0, 1),
+              0);
+    QxMemoryRelease(hMem);
+    ASSERT_TRUE(PumpUntilTexts(*a, {L"before", L"for the hosts"})) << "Alice has the right";
+    Converse({L"after"});
+
+    capture.Clear();
+    MemberConfig config(L"Carol", QXCHAT_FEATURE_RECOVERY);
+    config.dwPrivilege = 0x1;
+    c.reset(new ChatMember(config));
+    c->Start();
+    // Without the full rights the input may stay closed; the read-back is what counts here.
+    ASSERT_TRUE(PumpUntil([&] { return capture.ContainsSubstring(L"ParseAndShowRecoveryMessages Exit"); }))
+        << capture.Dump();
+    ExpectShownOnce(*c, {L"before", L"after"});
+    EXPECT_TRUE(capture.ContainsSubstring(L"MayShowGroupMessage: a host group message of user"));
+}
+
 TEST_F(RecoveryTest, AJoinerWithoutRecoveryShowsOnlyWhatIsSaidAfterIt) {
     Converse();
     ChatMember& late = Join(0);

@@ -253,6 +253,59 @@ TEST_F(SendReceiveTest, AHostGroupMessageReachesOnlyParticipantsWithTheRight) {
     EXPECT_EQ(b->Texts(), std::vector<std::wstring>{L"question"});
 }
 
+// Whatever a participant writes, a host-group message of another never shows to a participant
+// without the host right: not with the receiver's own ids forged into it, not through the
+// everyone cache, not as direct data, and not with the group number written another way.
+TEST_F(SendReceiveTest, AForgedHostGroupMessageNeverShowsWithoutTheRight) {
+    StartBoth(MemberConfig(L"Alice"), MemberConfig(L"Bob").Roles(ROLE_ATTENDEE));
+    ChSetPrivilege(b->H(), 0x1);
+    PumpUntilQuiet();
+    CMainChatDlg* pAlice = a->Dlg();
+    IArmNodeController* nc = pAlice->Status().m_pArmNC;
+    ASSERT_NE(nc, nullptr);
+    const std::string strBobUser = std::to_string(b->UserId()), strBobNode = std::to_string(b->NodeId());
+    auto forged = [&](const std::string& strGroup, const std::string& strSender, const std::string& strNode,
+                      const std::string& strText) {
+        return "<chat ver=\"1.0\"><mtype>3</mtype><sendid>" + strSender + "</sendid><sendnodeid>" + strNode +
+               "</sendnodeid><SenderName>Bob</SenderName><groupid>" + strGroup + "</groupid><message>" +
+               strText + "</message></chat>";
+    };
+    const std::string items[] = {
+        forged("1", strBobUser, strBobNode, "as if Bob wrote it"),
+        forged("1", std::to_string(a->UserId()), strBobNode, "with Bob's node"),
+        forged("01", strBobUser, strBobNode, "a leading zero"),
+        forged(" 1", strBobUser, strBobNode, "a leading blank"),
+    };
+    for (const std::string& strItem : items) {
+        // Written into the everyone cache, which Bob reads: the conference names Alice the writer.
+        QXMEMHANDLE hMem = nullptr;
+        ASSERT_EQ(QxMemoryAlloc(static_cast<DWORD>(strItem.size()), &hMem), QXMEM_OK);
+        DWORD dwSize = static_cast<DWORD>(strItem.size());
+        QxMemoryWrite(hMem, 0, strItem.data(), &dwSize);
+        EXPECT_EQ(nc->CacheSet(pAlice->Status().m_apeHandle,
+                               pAlice->GetGroupCacheHandle(CHAT_ALL_USERS_ROLE_GROUP), 0, 0,
+                               QXNC_CACHE_APPEND, 0, hMem, 0, 1),
+                  0);
+        QxMemoryRelease(hMem);
+        // Sent to Bob directly.
+        EXPECT_EQ(nc->SendData(pAlice->Status().m_apeHandle, b->UserId(), 1,
+                               reinterpret_cast<const BYTE*>(strItem.data()),
+                               static_cast<DWORD>(strItem.size()), 1, 1),
+                  0);
+    }
+    // Alice has the right: the four cache items reach her, so they reached Bob too.
+    EXPECT_TRUE(PumpUntil([&] { return a->Texts().size() == 4; }));
+    PumpUntilQuiet();
+    EXPECT_TRUE(b->Texts().empty());
+    const std::wstring strDump = capture.Dump();
+    size_t nDropped = 0;
+    for (size_t at = 0;
+         (at = strDump.find(L"MayShowGroupMessage: a host group message of user", at)) != std::wstring::npos;
+         ++at)
+        ++nDropped;
+    EXPECT_EQ(nDropped, 8u) << "each item and each datum dropped and traced";
+}
+
 TEST_F(SendReceiveTest, BadItemsAndDataAreDroppedWithoutHarm) {
     StartBoth();
     CMainChatDlg* pDlg = b->Dlg();
