@@ -13,3 +13,5 @@ struct ScreenImage {
 
 // BitBlt of the window's screen rectangle into a 24-bit DIB. Empty on failure.
 ScreenImage CaptureWindowArea(HWND hWnd);
+// The client area as the window paints it when asked through WM_PRINTCLIENT, off the screen.
+ScreenImage PrintClientArea(HWND hWnd);
