@@ -333,8 +333,8 @@ void CMessageWindow::Append(std::unique_ptr<MessageItem> pItem, bool bFromEngine
     if (!bFromEngine) return;
     if (!m_bRefreshTimer) {
         m_bRefreshTimer = SetTimer(m_hWnd, TIMER_REFRESH, kRefreshDelayMs, nullptr) != 0;
-        m_dwRefreshDue = GetTickCount() + kRefreshDelayMs;
-    } else if (static_cast<LONG>(GetTickCount() - m_dwRefreshDue) >= 0) {
+        m_dwRefreshDue = m_clock() + kRefreshDelayMs;
+    } else if (static_cast<LONG>(m_clock() - m_dwRefreshDue) >= 0) {
         // Timer messages wait for an empty queue, and a burst keeps the queue full: refresh
         // when the timer is due, so the burst still shows once per period.
         OnTimer(TIMER_REFRESH);
