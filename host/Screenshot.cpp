@@ -59,6 +59,20 @@ ScreenImage CaptureWindowArea(HWND hWnd) {
     });
 }
 
+ScreenImage CaptureClientArea(HWND hWnd) {
+    RECT rc = {};
+    if (!GetClientRect(hWnd, &rc)) return ScreenImage();
+    POINT origin = {0, 0};
+    ClientToScreen(hWnd, &origin);
+    return DrawIntoImage(rc.right, rc.bottom, [&](HDC hMem) {
+        HDC hScreen = GetDC(nullptr);
+        const bool bDone =
+            BitBlt(hMem, 0, 0, rc.right, rc.bottom, hScreen, origin.x, origin.y, SRCCOPY) != FALSE;
+        ReleaseDC(nullptr, hScreen);
+        return bDone;
+    });
+}
+
 ScreenImage PrintClientArea(HWND hWnd) {
     RECT rc = {};
     if (!GetClientRect(hWnd, &rc)) return ScreenImage();
