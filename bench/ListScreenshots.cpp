@@ -1,6 +1,8 @@
 // Screenshots of the message list as a person sees it: a conversation scrolled to its middle
 // with the scroll bar, a long line wrapped, links, and a partial selection. Writes PNG files
-// into the folder given as the first argument.
+// into the folder given as the first argument. (The typing strip with its tooltip is shot by
+// its window test, into screenshots\indication-strip.png.)
+#include "MessagePump.h"
 #include "PngWriter.h"
 #include "Screenshot.h"
 #include "interface/ModuleState.h"
@@ -17,15 +19,18 @@ LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     return DefWindowProcW(h, m, w, l);
 }
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageW(&msg);
+// Whether the screen shows what the window paints: the display takes a painted frame over
+// while the message loop runs, not at once.
+bool Shown(HWND hWnd) {
+    const ScreenImage painted = PrintClientArea(hWnd);
+    return !painted.rgb.empty() && CaptureClientArea(hWnd).rgb == painted.rgb;
 }
 
-bool Shot(HWND hWnd, const std::wstring& path) {
+// Waits until the list shows on the screen, then captures hWnd's area.
+bool Shot(HWND hWnd, HWND hList, const std::wstring& path) {
     RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Pump();
+    if (!PumpUntil([&] { return Shown(hList); }, 3000))
+        std::printf("%ls: the screen did not show the list\n", path.c_str());
     const ScreenImage image = CaptureWindowArea(hWnd);
     const bool bDone = !image.rgb.empty() && WritePngFile(path, image.width, image.height, image.rgb);
     std::printf("%ls: %s\n", path.c_str(), bDone ? "written" : "FAILED");
@@ -73,7 +78,7 @@ int main(int argc, char** argv) {
         w.list->ShowNotice(3, L"Erin joined the chat", L"December 8, 2026", L"14:41");
         w.list->Refresh();
         w.list->Scroll(ScrollAction::Track, w.list->ScrollState().BottomPos() / 2);
-        bAll &= Shot(w.hContainer, folder + L"\\list-scrolled.png");
+        bAll &= Shot(w.hContainer, w.list->GetHwnd(), folder + L"\\list-scrolled.png");
     }
     {
         Window w(360, 260);
@@ -85,7 +90,7 @@ int main(int argc, char** argv) {
         w.Say(L"Carol", L"Thanks, I will read them tonight.");
         w.list->Refresh();
         w.list->SelectText(TextPoint{3, 4}, TextPoint{3, 52});
-        bAll &= Shot(w.hContainer, folder + L"\\list-wrap-link-selection.png");
+        bAll &= Shot(w.hContainer, w.list->GetHwnd(), folder + L"\\list-wrap-link-selection.png");
     }
     return bAll ? 0 : 1;
 }

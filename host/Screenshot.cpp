@@ -1,12 +1,13 @@
 #include "Screenshot.h"
 
-ScreenImage CaptureWindowArea(HWND hWnd) {
-    ScreenImage image;
-    RECT rc = {};
-    if (!GetWindowRect(hWnd, &rc)) return image;
-    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
-    if (width <= 0 || height <= 0) return image;
+#include <functional>
 
+namespace {
+
+// A 24-bit top-down DIB of the given size, drawn by draw into a memory DC, as RGB rows.
+ScreenImage DrawIntoImage(int width, int height, const std::function<bool(HDC)>& draw) {
+    ScreenImage image;
+    if (width <= 0 || height <= 0) return image;
     BITMAPINFO bmi = {};
     bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
     bmi.bmiHeader.biWidth = width;
@@ -20,7 +21,7 @@ ScreenImage CaptureWindowArea(HWND hWnd) {
     HBITMAP hBitmap = CreateDIBSection(hScreen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (hBitmap && bits) {
         HGDIOBJ old = SelectObject(hMem, hBitmap);
-        if (BitBlt(hMem, 0, 0, width, height, hScreen, rc.left, rc.top, SRCCOPY)) {
+        if (draw(hMem)) {
             GdiFlush();
             const int stride = (width * 3 + 3) & ~3;
             image.width = width;
@@ -42,4 +43,41 @@ ScreenImage CaptureWindowArea(HWND hWnd) {
     DeleteDC(hMem);
     ReleaseDC(nullptr, hScreen);
     return image;
+}
+
+} // namespace
+
+ScreenImage CaptureWindowArea(HWND hWnd) {
+    RECT rc = {};
+    if (!GetWindowRect(hWnd, &rc)) return ScreenImage();
+    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    return DrawIntoImage(width, height, [&](HDC hMem) {
+        HDC hScreen = GetDC(nullptr);
+        const bool bDone = BitBlt(hMem, 0, 0, width, height, hScreen, rc.left, rc.top, SRCCOPY) != FALSE;
+        ReleaseDC(nullptr, hScreen);
+        return bDone;
+    });
+}
+
+ScreenImage CaptureClientArea(HWND hWnd) {
+    RECT rc = {};
+    if (!GetClientRect(hWnd, &rc)) return ScreenImage();
+    POINT origin = {0, 0};
+    ClientToScreen(hWnd, &origin);
+    return DrawIntoImage(rc.right, rc.bottom, [&](HDC hMem) {
+        HDC hScreen = GetDC(nullptr);
+        const bool bDone =
+            BitBlt(hMem, 0, 0, rc.right, rc.bottom, hScreen, origin.x, origin.y, SRCCOPY) != FALSE;
+        ReleaseDC(nullptr, hScreen);
+        return bDone;
+    });
+}
+
+ScreenImage PrintClientArea(HWND hWnd) {
+    RECT rc = {};
+    if (!GetClientRect(hWnd, &rc)) return ScreenImage();
+    return DrawIntoImage(rc.right, rc.bottom, [&](HDC hMem) {
+        SendMessageW(hWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(hMem), PRF_CLIENT);
+        return true;
+    });
 }

@@ -13,3 +13,7 @@ struct ScreenImage {
 
 // BitBlt of the window's screen rectangle into a 24-bit DIB. Empty on failure.
 ScreenImage CaptureWindowArea(HWND hWnd);
+// The window's client area of the screen (without its frame and scroll bars).
+ScreenImage CaptureClientArea(HWND hWnd);
+// The client area as the window paints it when asked through WM_PRINTCLIENT, off the screen.
+ScreenImage PrintClientArea(HWND hWnd);

@@ -13,6 +13,7 @@
 #include "pdu/PrimCustNodeIdPDU.h"
 #include "pdu/StringConverter.h"
 #include "qxchat.h"
+#include "window/ControlAccessible.h"
 #include "resources/resource.h"
 #include "trace/Trace.h"
 
@@ -96,6 +97,8 @@ BOOL CMainChatDlg::CreateFAQComboBox() {
     if (m_res.m_fontNormal)
         SendMessageW(m_ctl.m_hPhraseBox, WM_SETFONT, reinterpret_cast<WPARAM>(m_res.m_fontNormal.Get()),
                      FALSE);
+    // A screen reader reads the box by its label, "Quick Phrase:".
+    QxNameComboByLabel(m_ctl.m_hPhraseBox, IDC_PHRASE_LABEL);
     return TRUE;
 }
 

@@ -1,8 +1,11 @@
 #include "window/ControlAccessible.h"
 
+#include "interface/CallbackGuard.h"
 #include "interface/ModuleState.h"
 #include "resources/resource.h"
 #include "window/AccessibleBase.h"
+
+#include <commctrl.h>
 
 #include <new>
 
@@ -231,4 +234,27 @@ std::wstring QxLabelName(HWND hDialog, int nId) {
 std::wstring QxInputBoxName() {
     const std::wstring text = QxHasResourceLibrary() ? QxLoadString(IDS_TIP_SEND_CHAT) : std::wstring();
     return text.empty() ? L"Send Chat Message" : text;
+}
+
+namespace {
+
+// The label's id travels as the subclass's reference data.
+LRESULT CALLBACK LabelledComboProc(HWND hBox, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                   DWORD_PTR dwLabelId) {
+    return QxGuardCallback(L"ControlAccessible::LabelledComboProc", LRESULT(0), [&]() -> LRESULT {
+        if (uMsg == WM_GETOBJECT) {
+            const std::wstring strName = QxLabelName(GetParent(hBox), static_cast<int>(dwLabelId));
+            if (const LRESULT result = QxControlObject(hBox, wParam, lParam, strName, true)) return result;
+        } else if (uMsg == WM_NCDESTROY) {
+            RemoveWindowSubclass(hBox, LabelledComboProc, 0);
+        }
+        return DefSubclassProc(hBox, uMsg, wParam, lParam);
+    });
+}
+
+} // namespace
+
+bool QxNameComboByLabel(HWND hBox, int nLabelId) {
+    return hBox && IsWindow(hBox) &&
+           SetWindowSubclass(hBox, LabelledComboProc, 0, static_cast<DWORD_PTR>(nLabelId)) != FALSE;
 }

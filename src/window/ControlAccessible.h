@@ -15,5 +15,8 @@
 LRESULT QxControlObject(HWND hCtl, WPARAM wParam, LPARAM lParam, const std::wstring& strName, bool bEntries);
 // The text of a dialog's control without its mnemonic marker: the name a label gives.
 std::wstring QxLabelName(HWND hDialog, int nId);
+// Names a combo box of the dialog by its label for screen readers, with its entries' texts and
+// the selected one as value, until the box is destroyed. False when it could not be hooked.
+bool QxNameComboByLabel(HWND hBox, int nLabelId);
 // The input box's name: the Send button's tooltip, which says what the box is for.
 std::wstring QxInputBoxName();

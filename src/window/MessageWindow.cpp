@@ -333,8 +333,8 @@ void CMessageWindow::Append(std::unique_ptr<MessageItem> pItem, bool bFromEngine
     if (!bFromEngine) return;
     if (!m_bRefreshTimer) {
         m_bRefreshTimer = SetTimer(m_hWnd, TIMER_REFRESH, kRefreshDelayMs, nullptr) != 0;
-        m_dwRefreshDue = GetTickCount() + kRefreshDelayMs;
-    } else if (static_cast<LONG>(GetTickCount() - m_dwRefreshDue) >= 0) {
+        m_dwRefreshDue = m_clock() + kRefreshDelayMs;
+    } else if (static_cast<LONG>(m_clock() - m_dwRefreshDue) >= 0) {
         // Timer messages wait for an empty queue, and a burst keeps the queue full: refresh
         // when the timer is due, so the burst still shows once per period.
         OnTimer(TIMER_REFRESH);
@@ -842,7 +842,8 @@ void CMessageWindow::DrawItem(HDC hdc, const MessageItem& item, int top, const R
     SelectedRange(item, &nSelFirst, &nSelLast);
     GdiBrush selBrush(CreateSolidBrush(kSelectedBack));
     HGDIOBJ hOldFont = SelectObject(hdc, m_pFonts->For(item.kind));
-    size_t nLink = 0; // links are in text order
+    std::vector<INT> dx; // advances of the segment being drawn
+    size_t nLink = 0;    // links are in text order
     auto linkAt = [&](int c) -> bool {
         while (nLink < item.links.size() && item.links[nLink].nLast < c)
             ++nLink;
@@ -879,7 +880,11 @@ void CMessageWindow::DrawItem(HDC hdc, const MessageItem& item, int top, const R
                 }
                 SelectObject(hdc, bLink && !bSelected ? m_pFonts->link.Get() : m_pFonts->For(item.kind));
                 SetTextColor(hdc, bSelected ? kSelectedText : (bLink ? kLinkText : style.text));
-                ExtTextOutW(hdc, x, y, 0, nullptr, item.text.c_str() + a, static_cast<UINT>(b - a), nullptr);
+                // Each character at its measured place, where hit testing finds it: a segment
+                // drawn with the font's own advances drifts from the next one.
+                dx.assign(wrap.width.begin() + a, wrap.width.begin() + b);
+                ExtTextOutW(hdc, x, y, 0, nullptr, item.text.c_str() + a, static_cast<UINT>(b - a),
+                            dx.data());
             }
             a = b;
         }

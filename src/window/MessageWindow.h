@@ -55,6 +55,9 @@ public:
     int GetItemCount() const { return static_cast<int>(m_items.size()); }
     const MessageItem& GetItem(int nIndex) const { return *m_items[nIndex]; }
     int RefreshCount() const { return m_nRefreshCount; } // refreshes done so far
+    // The milliseconds clock that tells when a burst's refresh is due (tests drive their own).
+    using Clock = DWORD(WINAPI*)();
+    void SetClock(Clock clock) { m_clock = clock ? clock : GetTickCount; }
     bool IsRefreshPending() const { return m_bRefreshTimer; }
 
     bool IsUnsaved() const { return m_bUnsaved; }
@@ -185,6 +188,7 @@ private:
 
     bool m_bRefreshTimer = false;
     DWORD m_dwRefreshDue = 0; // tick count when the pending refresh is due
+    Clock m_clock = GetTickCount;
     int m_nRefreshCount = 0;
     bool m_bUnsaved = false, m_bUnsavedAutoSave = false;
     size_t m_nTextSizeSum = 0;

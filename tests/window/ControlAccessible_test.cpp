@@ -96,6 +96,25 @@ TEST_F(ControlAccessibleTest, TheOwnerDrawnRecipientBoxExposesItsEntriesAndTheSe
     EXPECT_EQ(Read(hBox, CHILDID_SELF, true), L"Everyone");
 }
 
+// The quick-phrase box is read by its label, with the phrases as entries and the chosen one as
+// value; the label's text is what the dialog shows, which the resource library may change.
+TEST_F(ControlAccessibleTest, TheQuickPhraseBoxIsNamedByItsLabelAndExposesThePhrases) {
+    ASSERT_TRUE(dlg.CreateFAQComboBox());
+    HWND hBox = dlg.Controls().m_hPhraseBox;
+    ASSERT_NE(hBox, nullptr);
+    HWND hLabel = GetDlgItem(dlg.GetHwnd(), IDC_PHRASE_LABEL);
+    ASSERT_NE(hLabel, nullptr);
+    EXPECT_EQ(Read(hBox, CHILDID_SELF), L"Quick Phrase:");
+    SetWindowTextW(hLabel, L"&Phrases:");
+    EXPECT_EQ(Read(hBox, CHILDID_SELF), L"Phrases:");
+    for (const wchar_t* text : {L"Greeting", L"Closing"})
+        SendMessageW(hBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageW(hBox, CB_SETCURSEL, 1, 0);
+    EXPECT_EQ(Read(hBox, 1), L"Greeting");
+    EXPECT_EQ(Read(hBox, CHILDID_SELF, true), L"Closing");
+    // Destroyed with the dialog, the box leaves no object behind (checked on tear-down).
+}
+
 TEST_F(ControlAccessibleTest, AControlsObjectFailsCleanlyOnceTheControlIsGone) {
     HWND hInput = dlg.Controls().m_hInput;
     IAccessible* acc = nullptr;

@@ -28,8 +28,7 @@ POINT BoundaryPoint(CMessageWindow* list, int nItem, int nChar) {
     return POINT{rc.left + 1, (rc.top + rc.bottom) / 2};
 }
 
-// Disabled: it fails in its first run (64-bit test build); to be investigated, see the open issue.
-TEST_F(MessageListMouse, DISABLED_DraggingSelectsFromTheAnchorToThePointer) {
+TEST_F(MessageListMouse, DraggingSelectsFromTheAnchorToThePointer) {
     Conversation(list);
     Down(BoundaryPoint(list, 1, 6));
     EXPECT_EQ(GetCapture(), hList);
@@ -41,14 +40,15 @@ TEST_F(MessageListMouse, DISABLED_DraggingSelectsFromTheAnchorToThePointer) {
     EXPECT_EQ(list->GetItem(2).selState, 1u);
     EXPECT_EQ(list->GetItem(3).selState, 1u);
     EXPECT_EQ(list->GetItem(4).selState, 2u);
-    // Back above the anchor: the items below it are no longer selected.
+    // Back above the anchor: the items below it are no longer selected. The notice after the
+    // last selected item still gets its line break.
     Move(BoundaryPoint(list, 0, 0));
-    EXPECT_EQ(list->GetSelectedText(), L"Alice says:\r\nHello ");
+    EXPECT_EQ(list->GetSelectedText(), L"Alice says:\r\nHello \r\n");
     EXPECT_EQ(list->GetItem(4).selState, 0u);
     EXPECT_EQ(list->GetItem(2).selState, 0u);
     // Within one item, either way round.
     Move(BoundaryPoint(list, 1, 2));
-    EXPECT_EQ(list->GetSelectedText(), L"llo ");
+    EXPECT_EQ(list->GetSelectedText(), L"llo \r\n");
     Up(BoundaryPoint(list, 1, 2));
     EXPECT_NE(GetCapture(), hList);
     EXPECT_FALSE(list->IsMouseSelecting());
@@ -61,13 +61,14 @@ TEST_F(MessageListMouse, DISABLED_DraggingSelectsFromTheAnchorToThePointer) {
     Up(BoundaryPoint(list, 4, 0));
 }
 
-// Disabled: it fails in its first run (64-bit test build); to be investigated, see the open issue.
-TEST_F(MessageListMouse, DISABLED_PointsBesideTheTextSnapToTheItemsEdges) {
+TEST_F(MessageListMouse, PointsBesideTheTextSnapToTheItemsEdges) {
     Conversation(list);
     const RECT rc = list->CharRect(1, 0);
     Down(POINT{rc.left + 1, rc.top + 2});
     Move(POINT{ClientRectOf(hList).right - 1, rc.top + 2}); // right of "Hello world"
-    EXPECT_EQ(list->GetSelectedText(), L"Hello world");
+    EXPECT_EQ(list->GetSelectedText(), L"Hello world\r\n"); // the break before the notice
+    EXPECT_EQ(list->GetItem(1).selStart, 0);
+    EXPECT_EQ(list->GetItem(1).selEnd, 11);
     Move(POINT{5, ClientRectOf(hList).bottom - 2}); // below every item: the last one's end
     EXPECT_EQ(list->GetSelectedText(), L"Hello world\r\n\r\nBob joined\r\nBob says:\r\nHi there");
     Up(POINT{5, 5});
@@ -237,8 +238,7 @@ TEST_F(MessageListMouse, DrawingStartsAtTheScrollPositionAndCutsLinesAtTheBottom
     }
 }
 
-// Disabled: it fails in its first run (64-bit test build); to be investigated, see the open issue.
-TEST_F(MessageListMouse, DISABLED_StrangeTextsWrapAndPaintWithoutHarm) {
+TEST_F(MessageListMouse, StrangeTextsWrapAndPaintWithoutHarm) {
     list->Append(Item(ITEM_TEXT, std::wstring(1000, L'W')), false);
     list->Append(Item(ITEM_TEXT, std::wstring(500, L'\t') + L"end"), false);
     list->Append(Item(ITEM_TEXT, L"http://" + std::wstring(5000, L'x')), false);
@@ -248,9 +248,21 @@ TEST_F(MessageListMouse, DISABLED_StrangeTextsWrapAndPaintWithoutHarm) {
     list->Append(Item(ITEM_NOTICE, L"\r\n\r\n"), false);
     list->Refresh();
     const int line = list->LineHeight(ITEM_TEXT);
-    EXPECT_GT(list->GetItem(0).height, 20 * line); // a word without a break wraps by character
-    EXPECT_EQ(list->GetItem(1).height, line);      // tabs never wrap
-    EXPECT_GT(list->GetItem(2).height, 100 * line);
+    // A word without a break wraps by character: many lines, each inside the list's width.
+    for (int nItem : {0, 2}) {
+        const MessageItem& item = list->GetItem(nItem);
+        const WrappedText wrap = list->WrapItem(item);
+        EXPECT_GT(wrap.LineCount(), 20) << nItem;
+        EXPECT_EQ(item.height, wrap.LineCount() * line) << nItem;
+        for (size_t i = 0; i < item.text.size(); ++i)
+            ASSERT_LE(wrap.x[i] + wrap.width[i], list->LayoutWidth()) << nItem << " " << i;
+    }
+    // A run of tabs hangs at its line's end instead of filling lines; the word after it starts
+    // the next line, where it can be seen.
+    const WrappedText tabs = list->WrapItem(list->GetItem(1));
+    ASSERT_EQ(tabs.LineCount(), 2);
+    EXPECT_EQ(tabs.lineStarts[1], 500);
+    EXPECT_EQ(list->GetItem(1).height, 2 * line);
     ASSERT_EQ(list->GetItem(2).links.size(), 1u);
     for (UINT vk : {VK_HOME, VK_NEXT, VK_NEXT, VK_DOWN, VK_END, VK_PRIOR}) {
         Key(vk);

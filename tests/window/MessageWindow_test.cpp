@@ -110,16 +110,29 @@ TEST_F(MessageWindowTest, ABurstOfEngineItemsCostsOneRefreshPerPeriod) {
     ASSERT_TRUE(PumpUntil([&] { return list->RefreshCount() == nBefore + 2; }, 3000));
 }
 
+DWORD g_dwBurstNow = 0;
+DWORD WINAPI BurstClock() {
+    return g_dwBurstNow;
+}
+
 // Timer messages wait for an empty queue: a burst that never lets the queue empty must still
-// refresh once each period instead of once at its end.
+// refresh once each period instead of once at its end. The burst's time is the test's clock, a
+// message every 10 ms for 700 ms, so a busy machine cannot stretch it.
 TEST_F(MessageWindowTest, ABurstThatNeverYieldsStillRefreshesEachPeriod) {
-    const DWORD dwStart = GetTickCount();
-    int n = 0;
-    while (GetTickCount() - dwStart < 700)
-        Say(L"Carol", L"message " + std::to_wstring(n++));
-    const int nRefreshes = list->RefreshCount();
-    EXPECT_GE(nRefreshes, 2);
-    EXPECT_LE(nRefreshes, static_cast<int>((GetTickCount() - dwStart) / 300));
+    list->SetClock(BurstClock);
+    g_dwBurstNow = 0xFFFFFF00; // the count wraps during the burst
+    std::vector<int> refreshedAt;
+    for (int ms = 0; ms <= 700; ms += 10) {
+        const int nBefore = list->RefreshCount();
+        Say(L"Carol", L"message " + std::to_wstring(ms));
+        if (list->RefreshCount() != nBefore) refreshedAt.push_back(ms);
+        g_dwBurstNow += 10;
+    }
+    // Once every 300 ms: the item after a refresh (here the message text after its header)
+    // starts the next period.
+    EXPECT_EQ(refreshedAt, (std::vector<int>{300, 600}));
+    EXPECT_TRUE(list->IsRefreshPending()); // the rest waits for the timer
+    list->SetClock(nullptr);
 }
 
 TEST_F(MessageWindowTest, TheLoaderPathDoesNotStartTheTimer) {

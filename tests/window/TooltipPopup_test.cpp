@@ -84,8 +84,8 @@ TEST_F(TooltipPopupTest, ShowsTheTextFramedAndInsetWithoutTakingTheActivation) {
     EXPECT_TRUE(GetWindowLongW(popup->GetHwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(GetWindow(popup->GetHwnd(), GW_OWNER), host.Get());
 
-    RedrawWindow(popup->GetHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    const ScreenImage shot = CaptureWindowArea(popup->GetHwnd());
+    ScreenImage shot;
+    ASSERT_TRUE(CaptureOnceShown(popup->GetHwnd(), &shot)) << "the screen never showed the popup's painting";
     ASSERT_EQ(shot.width, rc.right - rc.left);
     const int cx = shot.width, cy = shot.height;
     // One black pixel all round, the pale yellow inside, the text in the inset.

@@ -2,6 +2,7 @@
 // state for Ctrl, the clipboard's text, and a look at the pixels a window paints.
 #pragma once
 
+#include "Screenshot.h"
 #include "WindowTestUtil.h"
 
 #include <windows.h>
@@ -91,5 +92,20 @@ private:
     HBITMAP m_hBitmap;
     HGDIOBJ m_hOld;
 };
+
+// The screen area of a window without a frame, once the display shows what the window paints.
+// The display takes a painted frame over asynchronously, while this thread runs its message
+// loop, so a capture made right after painting may still hold the frame before. False when the
+// screen did not catch up within the time; the image is then the last capture.
+inline bool CaptureOnceShown(HWND hWnd, ScreenImage* pShot, DWORD timeoutMs = 3000) {
+    RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const ScreenImage painted = PrintClientArea(hWnd);
+    return PumpUntil(
+        [&] {
+            *pShot = CaptureWindowArea(hWnd);
+            return !painted.rgb.empty() && pShot->width == painted.width && pShot->rgb == painted.rgb;
+        },
+        timeoutMs);
+}
 
 } // namespace windowtest
