@@ -416,7 +416,9 @@ TEST_F(ExportsTest, SavedFileNameKeepsTheGuardAfterTheBufferIntact) {
         EXPECT_EQ(lResult, nCapacity > nLength ? 0 : 1) << nCapacity;
         for (size_t i = nRoom; i < buffer.size(); ++i)
             ASSERT_EQ(buffer[i], kMark) << "written past a capacity of " << nCapacity << " at " << i;
-        if (lResult == 0) EXPECT_EQ(std::wstring(buffer.data()), std::wstring(shortName));
+        if (lResult == 0) {
+            EXPECT_EQ(std::wstring(buffer.data()), std::wstring(shortName));
+        }
     }
     DeleteFileW(path.c_str());
     api.QxDeleteInstance(h);
