@@ -14,7 +14,7 @@ mkdir -p "$build/Testing"
 # The output CTest printed for one failed test: from its result line to the next test's.
 first_output() {
   awk -v name="$1" '
-    $0 ~ ("Test +#[0-9]+: " name " ") && /\*\*\*|Failed|Timeout|Exception/ { on = 1; print; next }
+    index($0, ": " name " ") && /Test +#[0-9]+: / && /\*\*\*|Failed|Timeout|Exception/ { on = 1; print; next }
     on && /^ *[0-9]+\/[0-9]+ Test +#/ { exit }
     on { print }' "$log"
 }
@@ -37,10 +37,10 @@ xvfb bash -c '"$1" cmd /c exit 0 && ctest --test-dir "$2" --rerun-failed --outpu
   "$build/wine-run" "$build" || rerun=$?
 echo
 echo "==== The first run's output of each test that failed in it:"
-for name in $names; do
+while IFS= read -r name; do # a parameterized test's name holds spaces
   echo "---- $name"
   first_output "$name"
-done
+done <<<"$names"
 if [ "$rerun" -eq 0 ]; then
   echo "==== These failed once and passed when run again (see their first output above):"
   echo "$names"
