@@ -186,7 +186,10 @@ TEST_F(FaultsTest, CallbacksForAnAttachmentThatHasGoneShowNothing) {
         QxMemoryRelease(hMem);
     }
     PumpUntilQuiet();
-    EXPECT_TRUE(b->Texts().empty());
+    // The list holds only the notice of the lost conference, none of the late items.
+    const std::vector<std::wstring> texts = b->Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], QxLoadString(IDS_CONFERENCE_LOST));
 }
 
 } // namespace
