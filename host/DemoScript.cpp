@@ -323,9 +323,15 @@ void StageLongConversation() {
     }
     HWND hAnn = FindMessageList(Host()), hCy = FindMessageList(Attendee());
     PumpUntil(PanelsPainted, kShowTimeoutMs);
-    const SCROLLINFO atEnd = ScrollOf(hAnn);
-    Require(atEnd.nMax > static_cast<int>(atEnd.nPage) &&
-                atEnd.nPos + static_cast<int>(atEnd.nPage) > atEnd.nMax,
+    // The list refreshes its scroll bar after a burst on its own timer: wait for it.
+    SCROLLINFO atEnd = {};
+    Require(PumpUntil(
+                [&] {
+                    atEnd = ScrollOf(hAnn);
+                    return atEnd.nMax > static_cast<int>(atEnd.nPage) &&
+                           atEnd.nPos + static_cast<int>(atEnd.nPage) > atEnd.nMax;
+                },
+                kShowTimeoutMs),
             L"Ann's list is not scrollable, or does not follow the latest line");
     Scroll(hAnn, SB_PAGEUP, 1);
     const SCROLLINFO back = ScrollOf(hAnn);
