@@ -1,6 +1,7 @@
 // A chat instance in its own host window on a bench conference, driven as a host and a user do.
 #pragma once
 
+#include "BenchHost.h"
 #include "interface/Cchat.h"
 #include "window/MainChatDlg.h"
 #include "window/MessageContainer.h"
@@ -16,24 +17,6 @@ namespace bench {
 constexpr LONG kConference = 11;
 constexpr LONG kRoom = 4;
 constexpr UINT kSendButton = 102;
-
-inline LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-    return DefWindowProcW(h, m, w, l);
-}
-
-inline HWND MakeHost(int x) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = HostProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"QxBenchHost";
-        RegisterClassW(&wc);
-        registered = true;
-    }
-    return CreateWindowW(L"QxBenchHost", L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, 0, 400, 300, nullptr,
-                         nullptr, GetModuleHandleW(nullptr), nullptr);
-}
 
 struct Member {
     HWND hHost = nullptr;

@@ -2,6 +2,7 @@
 // change against the time of parsing the same 5,000 roster PDUs alone, in the same run.
 // Prints one line per repetition and the medians with their ratio.
 #include "BenchClock.h"
+#include "BenchHost.h"
 #include "interface/Cchat.h"
 #include "pdu/RosterInfoPDU.h"
 #include "window/MainChatDlg.h"
@@ -19,23 +20,11 @@
 
 namespace {
 
+using bench::MakeHost;
+
 int kParticipants = 5000;
 int kRepetitions = 5;
 constexpr DWORD kRoom = 5;
-
-LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-    return DefWindowProcW(h, m, w, l);
-}
-
-HWND MakeHost() {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = HostProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"QxBenchHost";
-    RegisterClassW(&wc);
-    return CreateWindowW(L"QxBenchHost", L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr,
-                         nullptr, wc.hInstance, nullptr);
-}
 
 bool PumpUntilEnrolled(CMainChatDlg* dlg) {
     const DWORD dwEnd = GetTickCount() + 10000;

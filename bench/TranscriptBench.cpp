@@ -5,6 +5,7 @@
 //
 // transcript_bench.exe [messages] [repetitions]
 #include "BenchClock.h"
+#include "BenchHost.h"
 #include "interface/ModuleState.h"
 #include "transcript/Transcript.h"
 #include "window/MessageContainer.h"
@@ -19,19 +20,7 @@
 
 namespace {
 
-LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-    return DefWindowProcW(h, m, w, l);
-}
-
-HWND MakeHost() {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = HostProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"QxTranscriptBenchHost";
-    RegisterClassW(&wc);
-    return CreateWindowW(wc.lpszClassName, L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300,
-                         nullptr, nullptr, wc.hInstance, nullptr);
-}
+using bench::MakeHost;
 
 std::unique_ptr<MessageItem> NewItem(DWORD kind, const std::wstring& text) {
     auto item = std::make_unique<MessageItem>();
