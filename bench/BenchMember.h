@@ -27,7 +27,7 @@ struct Member {
         h = QxNewInstance(hHost);
         if (dwFeature) ChSelectFeature(h, dwFeature, 0, 0, 0, 0, nullptr);
         ChSetPrivilege(h, 0x1FF);
-        ChSetRosters(h, ROLE_ATTENDEE);
+        ChSetRosters(h, QXCHAT_ROLE_ATTENDEE);
         ChAddGroup(h, 0, CHAT_ROLE_GROUP, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone", 1, 1, 0, nullptr, 0, 0);
         ChChat1(h, lpszServer, kConference, kRoom, lpszName, 1, L"");
     }

@@ -48,7 +48,7 @@ double TimeRosterChange(HWND hHost, const enginetest::RosterList& list, int* pEn
     enginetest::FreshControl();
     QXHCOMPONENT h = QxNewInstance(hHost);
     ChSetPrivilege(h, 0x1FF);
-    ChSetRosters(h, ROLE_HOST);
+    ChSetRosters(h, QXCHAT_ROLE_HOST);
     ChChat1(h, L"conf.bench", 7, static_cast<LONG>(kRoom), L"Bench", 1, L"");
     CMainChatDlg* dlg = reinterpret_cast<Cchat*>(h)->Dialog();
     double ms = -1;
@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     std::vector<enginetest::EntrySpec> entries;
     std::vector<std::string> texts;
     for (int i = 0; i < kParticipants; ++i) {
-        const DWORD dwRoles = i % 50 == 0 ? ROLE_PANELIST : ROLE_ATTENDEE;
+        const DWORD dwRoles = i % 50 == 0 ? QXCHAT_ROLE_PANELIST : QXCHAT_ROLE_ATTENDEE;
         texts.push_back(enginetest::RosterText(NameOf(i), dwRoles));
         entries.push_back({static_cast<DWORD>(100000 + i), static_cast<DWORD>(200000 + i), texts.back()});
     }

@@ -109,7 +109,7 @@ int CMainChatDlg::SharedDataReceivedEx(DWORD ape_handle, DWORD cache_id, DWORD e
         Trace(L"/**** CMainChatDlg::SharedDataReceivedEx:HandleGetAllHistoryMessages");
         HandleGetAllHistoryMessages(cache_id, entity_id, strText);
         if (cache_action == QXNC_CACHE_ITEM_LAST) {
-            if (m_host.m_lMeetingType == 3) ProcessRecovery(TRUE);
+            if (m_host.m_lMeetingType == QXCHAT_MEETING_TYPE_SUPPORT) ProcessRecovery(TRUE);
             Trace(
                 L"/**** CMainChatDlg::SharedDataReceivedEx:HandleGetAllHistoryMessages, RequestRecoveryData, "
                 L"m_nCountRecoveryCache=%d",

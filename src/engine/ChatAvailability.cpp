@@ -17,7 +17,7 @@ constexpr DWORD kPlainNotice = 2; // a notice line of the list, neither highligh
 } // namespace
 
 void CMainChatDlg::ShowNoticeInList(const std::wstring& strText) {
-    CMessageWindow* pList = m_ctl.m_hMessageWnd ? QxMessageList(m_ctl.m_hMessageWnd) : nullptr;
+    CMessageWindow* pList = MessageList();
     if (!pList || strText.empty()) return;
     const QxDateTimeText when = QxGetCurrentDateTime();
     pList->ShowNotice(kPlainNotice, strText, when.strDate, when.strTime);

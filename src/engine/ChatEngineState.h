@@ -3,6 +3,8 @@
 // operations of CMainChatDlg.
 #pragma once
 
+#include "engine/RecordingStatus.h"
+
 #include <windows.h>
 #include <map>
 #include <memory>

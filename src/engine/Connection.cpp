@@ -19,8 +19,6 @@ namespace {
 constexpr DWORD kJoinCapabilities = 3; // data and roster
 constexpr DWORD kDisconnectByUser = 1; // the user closed the chat
 constexpr DWORD kSelfConnectNode = 77; // node id of the engine's own confirmation after 1215
-constexpr UINT kInputPromptString = 1301;
-constexpr int kInputPromptScrollLines = 3;
 
 int PointerValue(const void* p) {
     return static_cast<int>(reinterpret_cast<INT_PTR>(p));
@@ -131,16 +129,10 @@ void CMainChatDlg::ApeEnrollConfirm(DWORD apehandle, short result, WORD resoruce
         if ((dwFeature & QXCHAT_FEATURE_KEY_FOCUS) && HasWindow()) KbSetDialogFocus(m_hWnd);
         EnableRecipientBox(m_host.m_lUserListPermission != 0);
         if (bSupportMode && !m_status.m_bInputPromptShown && !(dwFeature & QXCHAT_FEATURE_COMPACT)) {
-            HWND hInput = HasWindow() ? GetDlgItem(m_hWnd, 101) : nullptr;
-            if (hInput && IsWindow(hInput)) {
-                SetWindowTextW(hInput, QxLoadString(kInputPromptString).c_str());
-                ShowScrollBar(hInput, SB_VERT,
-                              SendMessageW(hInput, EM_GETLINECOUNT, 0, 0) >= kInputPromptScrollLines);
-                m_status.m_bInputPromptShown = TRUE;
-            }
+            if (HasWindow() && ShowInputPrompt()) m_status.m_bInputPromptShown = TRUE;
         }
     }
-    if (!bSupportMode && m_event.m_lConferenceMode == 2)
+    if (!bSupportMode && m_event.m_lConferenceMode == QXCHAT_CONF_MODE_2)
         HandlePrivilegeUpdate(TRUE);
     else if (bFirst)
         FillRecipientBoxWithGroups();
@@ -214,10 +206,7 @@ void CMainChatDlg::Cleanup() {
     ClearFAQList();
     StopEngineTimers();
     ResetAttachment();
-    if (m_hNoticeWnd) {
-        DestroyWindow(m_hNoticeWnd);
-        m_hNoticeWnd = nullptr;
-    }
+    DestroyNoticeWindow();
     // The fonts and the brush stay: the dialog's controls use them for as long as the window
     // lives, and the window goes only with its own destruction.
     Trace(L"/==== CMainChatDlg::Cleanup() : end ====/");

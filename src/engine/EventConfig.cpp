@@ -9,7 +9,7 @@ EventConfigOutcome QxApplyEventCommand(ChatEventConfig& config, ChatNotifyTarget
     switch (lCommand) {
     case QXCHAT_EVT_STRICT_MODE:
         if (config.m_bAcceptStrictMode) {
-            config.m_lConferenceMode = 2;
+            config.m_lConferenceMode = QXCHAT_CONF_MODE_2;
             config.m_bMode2 = TRUE;
             config.m_lStrictMode = lParam1;
             out.m_bReapplyPrivileges = TRUE;
@@ -17,14 +17,14 @@ EventConfigOutcome QxApplyEventCommand(ChatEventConfig& config, ChatNotifyTarget
         }
         break;
     case QXCHAT_EVT_CONF_MODE:
-        if (lParam1 == 2) {
-            config.m_lConferenceMode = 2;
+        if (lParam1 == QXCHAT_CONF_MODE_2) {
+            config.m_lConferenceMode = QXCHAT_CONF_MODE_2;
             config.m_bMode2 = TRUE;
             config.m_bAcceptStrictMode = TRUE;
             out.m_bReapplyPrivileges = TRUE;
             out.m_lResult = 1;
-        } else if (lParam1 == 3) {
-            config.m_lConferenceMode = 3;
+        } else if (lParam1 == QXCHAT_CONF_MODE_3) {
+            config.m_lConferenceMode = QXCHAT_CONF_MODE_3;
             out.m_lResult = 1;
         }
         break;
@@ -75,5 +75,5 @@ BOOL QxApplyFeatureMask(ChatFeatureState& features, ChatEventConfig& config, DWO
 BOOL QxApplyNBRStatus(ChatRecordingState& recording, DWORD dwStatus, DWORD dwOption) {
     recording.m_dwNBRStatus = dwStatus;
     recording.m_dwNBROption = dwOption;
-    return dwStatus == 0 || dwStatus == 3;
+    return QxNBRAllowsRecording(dwStatus);
 }

@@ -7,17 +7,14 @@
 #include "engine/FAQMacros.h"
 #include "engine/SendOption.h"
 #include "interface/ModuleState.h"
-#include "participants/RecipientCombo.h"
 #include "pdu/FAQContentPDU.h"
 #include "pdu/FAQMacroInfoPDU.h"
 #include "pdu/PrimCustNodeIdPDU.h"
 #include "pdu/StringConverter.h"
 #include "qxchat.h"
-#include "window/ControlAccessible.h"
 #include "resources/resource.h"
 #include "trace/Trace.h"
 
-#include <commctrl.h>
 #include <new>
 
 namespace {
@@ -83,73 +80,14 @@ LONG CMainChatDlg::HandlePrimaryCustomerNodeId(const wchar_t* lpszConfig) {
     return 1;
 }
 
-BOOL CMainChatDlg::CreateFAQComboBox() {
-    if (m_ctl.m_hPhraseBox) return TRUE;
-    if (!HasWindow()) return FALSE;
-    // Created hidden; the layout shows it in the quick-phrase row.
-    m_ctl.m_hPhraseBox = CreateWindowExW(
-        0, WC_COMBOBOXW, L"", WS_CHILD | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST, 0, 0, 100, 200, m_hWnd,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PHRASE_BOX)), QxThisModule(), nullptr);
-    if (!m_ctl.m_hPhraseBox) {
-        Trace(L"Fail: CMainChatDlg::CreateFAQComboBox");
-        return FALSE;
-    }
-    if (m_res.m_fontNormal)
-        SendMessageW(m_ctl.m_hPhraseBox, WM_SETFONT, reinterpret_cast<WPARAM>(m_res.m_fontNormal.Get()),
-                     FALSE);
-    // A screen reader reads the box by its label, "Quick Phrase:".
-    QxNameComboByLabel(m_ctl.m_hPhraseBox, IDC_PHRASE_LABEL);
-    return TRUE;
-}
-
-int CMainChatDlg::ShowFAQInComboBox() {
-    Trace(L"/**** CMainChatDlg::ShowFAQInComboBox() Enter ****/");
-    HWND hBox = m_ctl.m_hPhraseBox;
-    if (!hBox) return 0;
-    // The entries point at the phrases' entry data, which is replaced below: the box starts
-    // empty, so that no entry is left pointing at data that is gone.
-    SendMessageW(hBox, CB_RESETCONTENT, 0, 0);
-    if (m_support.m_FAQList.empty()) {
-        m_features.m_bQuickPhrase = FALSE;
-        ShowWindow(hBox, SW_HIDE);
-        if (m_ctl.m_hPhraseLabel) ShowWindow(m_ctl.m_hPhraseLabel, SW_HIDE);
-        Layout();
-        return 0;
-    }
-    SendMessageW(hBox, WM_SETREDRAW, FALSE, 0);
-    for (const std::unique_ptr<FAQItem>& pItem : m_support.m_FAQList) {
-        std::unique_ptr<FAQEntryData> pData(new FAQEntryData());
-        pData->dwFAQIndex = static_cast<DWORD>(pItem->m_nIndex);
-        FAQEntryData* pEntryData = pData.get();
-        pItem->SetEntryData(std::move(pData));
-        const LRESULT nAt =
-            SendMessageW(hBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pItem->m_strName.c_str()));
-        if (nAt >= 0) SendMessageW(hBox, CB_SETITEMDATA, nAt, reinterpret_cast<LPARAM>(pEntryData));
-    }
-    SendMessageW(hBox, WM_SETREDRAW, TRUE, 0);
-    SendMessageW(hBox, CB_SETCURSEL, 0, 0);
-    InvalidateRect(hBox, nullptr, TRUE);
-    // Phrases that arrive after an empty list bring the row back.
-    if ((m_features.m_dwFeature1 & QXCHAT_FEATURE_QUICK_PHRASE) && !m_features.m_bQuickPhrase) {
-        m_features.m_bQuickPhrase = TRUE;
-        Layout();
-    }
-    Trace(L"/==== CMainChatDlg::ShowFAQInComboBox() Exit: dwCount = %d ====/",
-          static_cast<int>(m_support.m_FAQList.size()));
-    return 1;
-}
-
 void CMainChatDlg::HandleFAQSelChange() {
-    HWND hBox = m_ctl.m_hPhraseBox;
-    if (!m_features.m_bQuickPhrase || !hBox || !m_ctl.m_hInput) return;
-    const LRESULT nSel = SendMessageW(hBox, CB_GETCURSEL, 0, 0);
-    if (nSel < 0) return;
-    const LRESULT data = SendMessageW(hBox, CB_GETITEMDATA, nSel, 0);
-    if (data == CB_ERR || data == 0) return;
+    if (!m_features.m_bQuickPhrase || !HasInput()) return;
+    const void* pSelected = SelectedPhraseData();
+    if (!pSelected) return;
     // Only data that a listed phrase still owns is read.
     const FAQEntryData* pData = nullptr;
     for (const std::unique_ptr<FAQItem>& pItem : m_support.m_FAQList)
-        if (reinterpret_cast<LRESULT>(pItem->GetEntryData()) == data) pData = pItem->GetEntryData();
+        if (pItem->GetEntryData() == pSelected) pData = pItem->GetEntryData();
     if (!pData) return;
     std::wstring strText;
     for (const std::unique_ptr<FAQItem>& pItem : m_support.m_FAQList) {
@@ -158,14 +96,13 @@ void CMainChatDlg::HandleFAQSelChange() {
         if (!strText.empty()) break;
     }
     if (strText.empty()) return;
-    SetWindowTextW(m_ctl.m_hInput, InputBoxText(strText).c_str());
+    SetInputText(InputBoxText(strText));
     // A multi-line box does not report text set this way as a change: run what a change runs.
-    UpdateInputScrollBar();
     OnInputTextChanged();
 }
 
 std::wstring CMainChatDlg::CheckAndRepaceMacro(const std::wstring& strContent) const {
-    const ChatItemData* pSelected = m_ctl.m_hRecipient ? ComboSelectedData(m_ctl.m_hRecipient) : nullptr;
+    const ChatItemData* pSelected = SelectedRecipient();
     if (!pSelected) return strContent;
     const DWORD dwUserNode =
         pSelected->Kind() == CHAT_KIND_USER ? m_users.GetNodeIdByUserId(pSelected->UserId()) : 0;
@@ -188,6 +125,6 @@ std::wstring CMainChatDlg::CheckAndRepaceMacro(const std::wstring& strContent) c
 }
 
 void CMainChatDlg::ClearFAQList() {
-    if (m_ctl.m_hPhraseBox) SendMessageW(m_ctl.m_hPhraseBox, CB_RESETCONTENT, 0, 0);
+    EmptyPhraseBox();
     m_support.m_FAQList.clear();
 }

@@ -1,17 +1,12 @@
 #include "engine/FAQMacros.h"
 
 #include "participants/ChatItemData.h"
+#include "qxchat.h"
 
 const wchar_t kMacroFirstName[] = L"%FirstName%";
 const wchar_t kMacroLastName[] = L"%LastName%";
 const wchar_t kMacroPhoneNumber[] = L"%PhoneNumber%";
 const wchar_t kMacroEmailAddress[] = L"%EmailAddress%";
-
-namespace {
-
-constexpr LONG kSupportMeetingType = 3;
-
-} // namespace
 
 void QxReplaceFAQMacro(std::wstring& strText, const std::wstring& strMacro, const std::wstring& strValue) {
     if (strValue.empty() || strMacro.empty()) return;
@@ -42,7 +37,7 @@ std::wstring QxApplyFAQMacros(const std::wstring& strContent, const FAQMacroValu
 }
 
 DWORD QxMacroTargetNode(DWORD dwEntryKind, DWORD dwUserNodeId, DWORD dwPrimCustNodeId, LONG lMeetingType) {
-    if (lMeetingType == kSupportMeetingType) return dwPrimCustNodeId;
+    if (lMeetingType == QXCHAT_MEETING_TYPE_SUPPORT) return dwPrimCustNodeId;
     if (dwPrimCustNodeId != 0 && dwEntryKind == CHAT_KIND_GROUP) return dwPrimCustNodeId;
     if (dwEntryKind == CHAT_KIND_USER) return dwUserNodeId;
     return 0;

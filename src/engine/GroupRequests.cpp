@@ -3,17 +3,13 @@
 #include "window/MainChatDlg.h"
 
 #include "interface/ExportGuard.h"
-#include "participants/RecipientCombo.h"
+#include "resources/resource.h"
 #include "trace/Trace.h"
 
 namespace {
 
 const wchar_t* NameOrNull(const std::wstring& str) {
     return str.empty() ? L"NULL" : str.c_str();
-}
-
-BOOL RecordingNeedsGroupInfo(const ChatRecordingState& rec) {
-    return rec.m_dwNBRStatus == 0 || rec.m_dwNBRStatus == 3;
 }
 
 // The group found, or a new one owned by pNew until it is listed; each case traces its line.
@@ -40,11 +36,11 @@ void SetGroupFields(CUsersGroup& group, LONG nType, LONG nId, const wchar_t* lps
 
 // The host-driven model reads lShowFactNameInUserList as five flags.
 void SetHostFlags(CUsersGroup& group, LONG lBits) {
-    group.m_bShowFactName = (lBits & 0x1) ? TRUE : FALSE;
-    group.m_bListedOnly = (lBits & 0x2) ? TRUE : FALSE;
-    group.m_bFlagBit2 = (lBits & 0x4) ? TRUE : FALSE;
-    group.m_bShowRecentUsers = (lBits & 0x8) ? TRUE : FALSE;
-    group.m_bVisible = (lBits & 0x10) ? TRUE : FALSE;
+    group.m_bShowFactName = (lBits & QXCHAT_GROUPFLAG_SHOW_FACT_NAME) ? TRUE : FALSE;
+    group.m_bListedOnly = (lBits & QXCHAT_GROUPFLAG_NOT_CHOOSABLE) ? TRUE : FALSE;
+    group.m_bFlagBit2 = (lBits & QXCHAT_GROUPFLAG_BIT2) ? TRUE : FALSE;
+    group.m_bShowRecentUsers = (lBits & QXCHAT_GROUPFLAG_RECENT_USERS) ? TRUE : FALSE;
+    group.m_bVisible = (lBits & QXCHAT_GROUPFLAG_VISIBLE) ? TRUE : FALSE;
 }
 
 int ClampedPosition(const CUsersGroupList& groups, LONG nIndex) {
@@ -73,10 +69,9 @@ LONG CMainChatDlg::AddGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupId, c
                                     lShowFactNameInUserList, bShowMemberList, bDefault);
     }
     m_own.RecomputePositions();
-    HWND hBox = m_ctl.m_hRecipient;
-    if (m_status.m_bEnrolled && HasWindow() && hBox && IsWindow(hBox)) {
-        m_own.RefreshAllMembers(hBox);
-        if (ComboSelection(hBox) >= 0) SetDefaultCurSel(nullptr);
+    if (m_status.m_bEnrolled && HasWindow() && RecipientBoxExists()) {
+        m_own.RefreshAllMembers(RecipientBox());
+        if (SelectedRecipientIndex() >= 0) SetDefaultCurSel(nullptr);
     }
     Trace(L"/==== CMainChatDlg::AddGroup exit: nIndex = %d ====/", nIndex);
     return nIndex;
@@ -100,7 +95,7 @@ LONG CMainChatDlg::AddRoleGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupI
     if (!pGroup) return -1;
     SetGroupFields(*pGroup, nGroupType, nGroupId, pstrGroupName, lpszGroupLabel, bShowMemberList, bDefault);
     pGroup->m_bShowFactName = lShowFactNameInUserList ? TRUE : FALSE;
-    if (RecordingNeedsGroupInfo(m_recording)) pGroup->m_bSubscriptionPending = TRUE;
+    if (QxNBRAllowsRecording(m_recording.m_dwNBRStatus)) pGroup->m_bSubscriptionPending = TRUE;
     if (pNew) pGroup = groups.InsertGroup(ClampedPosition(groups, nInsertIndex), std::move(pNew));
     const LONG nResult = pGroup ? nInsertIndex : -1;
     ListGroupEntry(pGroup);
@@ -109,11 +104,11 @@ LONG CMainChatDlg::AddRoleGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupI
 }
 
 void CMainChatDlg::ListGroupEntry(CUsersGroup* pGroup) {
-    if (!pGroup || !m_status.m_bEnrolled || !m_ctl.m_hRecipient) return;
+    if (!pGroup || !m_status.m_bEnrolled || !RecipientBox()) return;
     CUsersGroupList& groups = m_users.Groups();
     m_own.RecomputePositions();
     const int nEntries = groups.GetEntriesBefore(groups.Find(pGroup));
-    m_own.InsertOrRefreshGroupEntry(m_ctl.m_hRecipient, pGroup, nEntries < 0 ? 0 : nEntries);
+    m_own.InsertOrRefreshGroupEntry(RecipientBox(), pGroup, nEntries < 0 ? 0 : nEntries);
     m_own.RecomputePositions();
 }
 
@@ -181,16 +176,15 @@ LONG CMainChatDlg::ModifyGroup(LONG nModifyIndex, LONG lModifyMask, LONG lModify
           L"lpszReserved1=%s,lpszReserved2=%s,dwReserved1=%d,dwReserved2=%d ****/",
           nModifyIndex, lModifyMask, lModifyValue, lModifyCount, QxTraceText(lpszReserved1),
           QxTraceText(lpszReserved2), dwReserved1, dwReserved2);
-    HWND hBox = m_ctl.m_hRecipient;
-    if (!HasWindow() || !m_status.m_bEnrolled || !hBox) return 0;
+    if (!HasWindow() || !m_status.m_bEnrolled || !RecipientBox()) return 0;
     ChatItemData kept;
-    const ChatItemData* pSelected = ComboSelectedData(hBox);
+    const ChatItemData* pSelected = SelectedRecipient();
     if (pSelected) kept = *pSelected;
-    SendMessageW(hBox, CB_SHOWDROPDOWN, FALSE, 0);
+    CloseRecipientDropDown();
     if (!SendingAllowed()) {
         SetInputUIStatus(FALSE);
-        EnableDialogControl(105, FALSE);
-        InvalidateRect(m_hWnd, nullptr, TRUE);
+        EnableSendToLabel(FALSE);
+        RedrawDialog();
         Trace(L"/---- CMainChatDlg::ModifyGroup, chat not enable ----/");
         return 0;
     }
@@ -200,13 +194,17 @@ LONG CMainChatDlg::ModifyGroup(LONG nModifyIndex, LONG lModifyMask, LONG lModify
         CUsersGroup* pGroup = groups.GetAt(i);
         if (!pGroup || pGroup->m_nIndex != nModifyIndex) continue;
         auto bit = [&](LONG lMask) { return (lModifyValue & lMask) ? 1L : 0L; };
-        if (lModifyMask & 1) MakeGroupDim(pGroup, bit(1));
-        if (lModifyMask & 2) MakeGroupDisappear(pGroup, bit(2));
-        if (lModifyMask & 4) MakeShowMemberList(pGroup, bit(4));
-        if (lModifyMask & 8) MakeGroupDefault(pGroup, bit(8));
-        if (lModifyMask & 16) MakeShowFactName(pGroup, bit(16));
-        if (lModifyMask & 32) MakeShowRecentuser(pGroup, bit(32), lModifyCount);
-        if (lModifyMask & 64) MakeShowRecentuser(pGroup, bit(64), lpszReserved1);
+        if (lModifyMask & QXCHAT_MODIFY_DIM) MakeGroupDim(pGroup, bit(QXCHAT_MODIFY_DIM));
+        if (lModifyMask & QXCHAT_MODIFY_DISAPPEAR) MakeGroupDisappear(pGroup, bit(QXCHAT_MODIFY_DISAPPEAR));
+        if (lModifyMask & QXCHAT_MODIFY_SHOW_MEMBERS)
+            MakeShowMemberList(pGroup, bit(QXCHAT_MODIFY_SHOW_MEMBERS));
+        if (lModifyMask & QXCHAT_MODIFY_DEFAULT) MakeGroupDefault(pGroup, bit(QXCHAT_MODIFY_DEFAULT));
+        if (lModifyMask & QXCHAT_MODIFY_SHOW_FACT_NAME)
+            MakeShowFactName(pGroup, bit(QXCHAT_MODIFY_SHOW_FACT_NAME));
+        if (lModifyMask & QXCHAT_MODIFY_RECENT_COUNT)
+            MakeShowRecentuser(pGroup, bit(QXCHAT_MODIFY_RECENT_COUNT), lModifyCount);
+        if (lModifyMask & QXCHAT_MODIFY_RECENT_LABEL)
+            MakeShowRecentuser(pGroup, bit(QXCHAT_MODIFY_RECENT_LABEL), lpszReserved1);
     }
     groups.RecomputeVisibleListPositions();
     const BOOL bSelected = SetDefaultCurSel(pSelected ? &kept : nullptr);
@@ -235,9 +233,9 @@ void CMainChatDlg::MakeGroupDisappear(CUsersGroup* pGroup, LONG lValue) {
             const BOOL bShowMembers = pGroup->m_bShowMemberList;
             MakeShowMemberList(pGroup, 0);
             pGroup->m_bShowMemberList = bShowMembers; // kept for when the group appears again
-            m_own.DisappearGroup(m_ctl.m_hRecipient, pGroup);
+            m_own.DisappearGroup(RecipientBox(), pGroup);
         } else if (!lValue && !bWasVisible) {
-            m_own.AppearGroup(m_ctl.m_hRecipient, pGroup);
+            m_own.AppearGroup(RecipientBox(), pGroup);
             if (pGroup->m_bShowMemberList) MakeShowMemberList(pGroup, 1);
             if (pGroup->m_bDim) pGroup->m_ItemData.SetShown(FALSE);
         }
@@ -249,7 +247,7 @@ void CMainChatDlg::MakeShowMemberList(CUsersGroup* pGroup, LONG lValue) {
     Trace(L"/**** CMainChatDlg::MakeShowMemberList enter: lModifyValue = %d ****/", lValue);
     if (pGroup) {
         pGroup->m_bShowMemberList = lValue ? TRUE : FALSE;
-        m_own.ShowMemberList(m_ctl.m_hRecipient, pGroup, lValue != 0);
+        m_own.ShowMemberList(RecipientBox(), pGroup, lValue != 0);
     }
     Trace(L"/==== CMainChatDlg::MakeShowMemberList exit ====/");
 }
@@ -269,9 +267,8 @@ void CMainChatDlg::MakeShowFactName(CUsersGroup* pGroup, LONG lValue) {
         std::wstring text =
             pGroup->m_nType == CHAT_ROLE_GROUP && lValue ? pGroup->RefreshFactName() : pGroup->m_strName;
         if (text.empty()) text = L"  ";
-        HWND hBox = m_ctl.m_hRecipient;
-        if (hBox && pGroup->m_nListPos >= 0 && ComboData(hBox, pGroup->m_nListPos) == &pGroup->m_ItemData)
-            ComboReplace(hBox, pGroup->m_nListPos, text, &pGroup->m_ItemData);
+        if (pGroup->m_nListPos >= 0 && RecipientEntry(pGroup->m_nListPos) == &pGroup->m_ItemData)
+            ReplaceRecipientEntry(pGroup->m_nListPos, text, &pGroup->m_ItemData);
     }
     Trace(L"/==== CMainChatDlg::MakeShowFactName exit ====/");
 }

@@ -7,6 +7,7 @@
 #include "pdu/CustomerIdPDU.h"
 #include "pdu/StringConverter.h"
 #include "qxchat.h"
+#include "resources/resource.h"
 #include "trace/Trace.h"
 
 void CMainChatDlg::SetConnectionParams(const wchar_t* lpszServerAddress, LONG confHandle, LONG lChatRoomId,
@@ -50,16 +51,7 @@ LONG CMainChatDlg::SetEventConfig(LONG lCommand, LONG lParam1, LONG lParam2) {
 
 LONG CMainChatDlg::SelectFeature(DWORD dwFeature1, LONG lParam2) {
     if (QxApplyFeatureMask(m_features, m_event, dwFeature1, lParam2)) MarkAllGroupsInfoPending();
-    if (HasWindow()) {
-        m_ctl.m_hSend = GetDlgItem(m_hWnd, 102);
-        if (!m_ctl.m_hRecipient) m_ctl.m_hRecipient = GetDlgItem(m_hWnd, 108);
-        // The quick phrases configured so far appear once the box exists.
-        if ((dwFeature1 & QXCHAT_FEATURE_QUICK_PHRASE) && !m_ctl.m_hPhraseBox && CreateFAQComboBox()) {
-            SetControlTexts();
-            ShowFAQInComboBox();
-        }
-        Layout();
-    }
+    AttachFeatureControls(dwFeature1);
     return 0;
 }
 
@@ -122,8 +114,7 @@ void CMainChatDlg::AllowUserInput(LONG lInputPermission) {
 
 void CMainChatDlg::ShowUserList(LONG lUserListPermission) {
     m_host.m_lUserListPermission = lUserListPermission;
-    if (HasWindow() && m_status.m_bEnrolled && m_ctl.m_hRecipient)
-        EnableWindow(m_ctl.m_hRecipient, lUserListPermission != 0);
+    if (HasWindow() && m_status.m_bEnrolled) EnableRecipientBox(lUserListPermission != 0);
 }
 
 void CMainChatDlg::SetSoundPreference(LONG lNeedPlaySound, const wchar_t* lpszSoundFileName,

@@ -3,52 +3,47 @@
 #include "window/MainChatDlg.h"
 
 #include "interface/ModuleState.h"
-#include "participants/RecipientCombo.h"
 #include "qxchat.h"
 #include "resources/resource.h"
 #include "trace/Trace.h"
 
 namespace {
 
-constexpr int kInputPromptScrollLines = 3;
 constexpr size_t kMaxRememberedUsers = 49;
 constexpr size_t kMaxRestoredUsers = 21;
 
 } // namespace
 
 BOOL CMainChatDlg::SendingAllowed() const {
-    if ((m_features.m_dwFeature1 & QXCHAT_FEATURE_SEND_PRIVILEGE) && !(m_own.m_dwPrivilege & PRIV_SEND))
+    if ((m_features.m_dwFeature1 & QXCHAT_FEATURE_SEND_PRIVILEGE) &&
+        !(m_own.m_dwPrivilege & QXCHAT_PRIV_SEND))
         return FALSE;
     return m_event.m_lSendEnable != 0;
 }
 
 void CMainChatDlg::ShowInputPromptOnce() {
     if (m_status.m_bInputPromptShown || (m_features.m_dwFeature1 & QXCHAT_FEATURE_COMPACT)) return;
-    HWND hInput = m_ctl.m_hInput;
-    if (!hInput || !IsWindow(hInput) || !IsWindowEnabled(hInput)) return;
-    SetWindowTextW(hInput, QxLoadString(IDS_INPUT_PROMPT).c_str());
-    ShowScrollBar(hInput, SB_VERT, SendMessageW(hInput, EM_GETLINECOUNT, 0, 0) >= kInputPromptScrollLines);
-    m_status.m_bInputPromptShown = TRUE;
+    if (InputEnabled() && ShowInputPrompt()) m_status.m_bInputPromptShown = TRUE;
 }
 
 void CMainChatDlg::HandlePrivilegeUpdate(BOOL bChanged) {
     if (!HasWindow()) return;
     Trace(L"/==== CMainChatDlg::HandlePrivilegeUpdate Begin ====/");
-    HWND hBox = m_ctl.m_hRecipient;
+    HWND hBox = RecipientBox();
     ChatItemData kept;
-    const ChatItemData* pSelected = hBox ? ComboSelectedData(hBox) : nullptr;
+    const ChatItemData* pSelected = SelectedRecipient();
     if (pSelected) kept = *pSelected;
-    if (hBox) SendMessageW(hBox, CB_SHOWDROPDOWN, FALSE, 0);
+    CloseRecipientDropDown();
     if (!m_status.m_bEnrolled) return;
     if (!SendingAllowed()) {
         SetInputUIStatus(FALSE);
-        InvalidateRect(m_hWnd, nullptr, TRUE);
+        RedrawDialog();
         Trace(L"/==== CMainChatDlg::HandlePrivilegeUpdate End ,chat not enable ====/");
         return;
     }
     ShowInputPromptOnce();
     if (bChanged && hBox) {
-        if (m_event.m_lConferenceMode != 2) {
+        if (m_event.m_lConferenceMode != QXCHAT_CONF_MODE_2) {
             // Without the rights for them the recent users go, with everything listed for them.
             if (!m_own.HasFullRights() && !m_own.IsElevated() && m_event.m_bMode2)
                 m_own.DeleteEntriesAfterSeparator(hBox);
@@ -65,34 +60,33 @@ void CMainChatDlg::ApplyListEnabling(BOOL bSelected) {
     // The input status switches the recipient box too: the list's own rule comes after it.
     const BOOL bListAllowed = m_host.m_lUserListPermission != 0;
     BOOL bList = bListAllowed && bSelected;
-    if (m_event.m_bMode2 && m_event.m_lConferenceMode != 2) {
+    if (m_event.m_bMode2 && m_event.m_lConferenceMode != QXCHAT_CONF_MODE_2) {
         SetInputUIStatus(m_host.m_lInputPermission == 1);
-        EnableDialogControl(102, bSelected);
+        EnableSendButton(bSelected);
         bList = bListAllowed;
     } else {
-        const BOOL bReady = m_host.m_lMeetingType == 3 || m_status.m_bSendReady;
+        const BOOL bReady = m_host.m_lMeetingType == QXCHAT_MEETING_TYPE_SUPPORT || m_status.m_bSendReady;
         SetInputUIStatus(m_host.m_lInputPermission == 1 && bSelected && bReady);
     }
     EnableRecipientBox(bList);
-    if (bList) EnableDialogControl(105, TRUE);
+    if (bList) EnableSendToLabel(TRUE);
 }
 
 void CMainChatDlg::BuildStandardGroups() {
-    HWND hBox = m_ctl.m_hRecipient;
     std::vector<DWORD> remembered;
     if (m_own.HasFullRights() || m_own.IsElevated()) {
         int nSeparator = -1;
-        for (int i = 0, n = ComboCount(hBox); i < n; ++i) {
-            const ChatItemData* p = ComboData(hBox, i);
+        for (int i = 0, n = RecipientEntryCount(); i < n; ++i) {
+            const ChatItemData* p = RecipientEntry(i);
             if (!p) continue;
             if (nSeparator < 0) {
-                if (p->Kind() != CHAT_KIND_USER && p->Code() == 110) nSeparator = i;
+                if (p->Kind() != CHAT_KIND_USER && p->Code() == CODE_RECENT_USERS) nSeparator = i;
             } else if (p->Kind() == CHAT_KIND_USER && remembered.size() < kMaxRememberedUsers) {
                 remembered.push_back(p->UserId());
             }
         }
     }
-    SendMessageW(hBox, CB_RESETCONTENT, 0, 0);
+    EmptyRecipientBox();
     m_users.Groups().DestroyAll();
 
     const BOOL bStrict = m_event.m_lStrictMode != 0, R = m_own.IsRosterShared();
@@ -112,8 +106,8 @@ void CMainChatDlg::BuildStandardGroups() {
         add(CHAT_ROLE_GROUP, CHAT_SEPARATE_ROLE_GROUP, L" ", 1, 0);
         add(CHAT_PRIVATE_GROUP, CHAT_PRIVATE_CHAT_GROUP, m_res.m_strPrivateChatLabel, 0, 1);
     };
-    const BOOL E =
-        (P & PRIV_ATTENDEES) && (P & PRIV_MEMBER_LIST) && m_own.CanChatWithHostPresenterPanelist(bStrict);
+    const BOOL E = (P & QXCHAT_PRIV_ATTENDEES) && (P & QXCHAT_PRIV_MEMBER_LIST) &&
+                   m_own.CanChatWithHostPresenterPanelist(bStrict);
 
     if (!bStrict && m_own.HasFullRights()) {
         add(CHAT_ROLE_GROUP, CHAT_HOST_ROLE_GROUP, QxLoadString(IDS_GROUP_HOSTS), 0, 0);
@@ -129,7 +123,7 @@ void CMainChatDlg::BuildStandardGroups() {
         RestoreRecentUsers(remembered);
         return;
     }
-    if (!bStrict && !(P & PRIV_MEMBER_LIST)) return;
+    if (!bStrict && !(P & QXCHAT_PRIV_MEMBER_LIST)) return;
 
     // The rights-checked sequence (strict mode, or outside it with the member-list right).
     BOOL bSpeakerGroup = FALSE, bAudienceGroup = FALSE;
@@ -141,7 +135,7 @@ void CMainChatDlg::BuildStandardGroups() {
     if (m_own.CanChatWithHostAndPresenter(bStrict))
         bSpeakerGroup |= add(CHAT_ROLE_GROUP, CHAT_ALL_HOST_PRESENTER_ROLE_GROUP,
                              QxLoadString(IDS_GROUP_HOSTS_PRESENTERS), 0, 0);
-    const BOOL bAttendees = (P & PRIV_ATTENDEES) && R, bPanelists = m_own.CanChatWithPanelist(bStrict);
+    const BOOL bAttendees = (P & QXCHAT_PRIV_ATTENDEES) && R, bPanelists = m_own.CanChatWithPanelist(bStrict);
     if (bSpeakerGroup && (bAttendees || bPanelists)) heading();
     if (bAttendees)
         bAudienceGroup |=
@@ -154,7 +148,7 @@ void CMainChatDlg::BuildStandardGroups() {
         if (E && R) everyone();
     }
     if (bStrict) return;
-    if (m_own.IsElevated() && (P & PRIV_ATTENDEES)) {
+    if (m_own.IsElevated() && (P & QXCHAT_PRIV_ATTENDEES)) {
         recentAndPrivate();
         ShowNoticeWindow(FALSE);
         RestoreRecentUsers(remembered);
@@ -164,9 +158,8 @@ void CMainChatDlg::BuildStandardGroups() {
 }
 
 void CMainChatDlg::RestoreRecentUsers(const std::vector<DWORD>& userIds) {
-    HWND hBox = m_ctl.m_hRecipient;
     CUsersGroup* pSeparator = RecentUsersGroup();
-    if (!pSeparator || !hBox) return;
+    if (!pSeparator || !RecipientBox()) return;
     const size_t nUsers = userIds.size() < kMaxRestoredUsers ? userIds.size() : kMaxRestoredUsers;
     // Oldest first, each at the first place: the list keeps its newest-first order.
     for (size_t k = nUsers; k-- > 0;) {
@@ -175,7 +168,7 @@ void CMainChatDlg::RestoreRecentUsers(const std::vector<DWORD>& userIds) {
             pSeparator->FindMember(pUser->m_dwUserId) >= 0)
             continue;
         pUser->m_ItemData.InitUser(pUser->m_dwUserId);
-        ComboInsert(hBox, pSeparator->m_nListPos + 1, pUser->m_strName, &pUser->m_ItemData);
+        InsertRecipientEntry(pSeparator->m_nListPos + 1, pUser->m_strName, &pUser->m_ItemData);
         pSeparator->InsertMember(0, pUser);
         m_own.RecomputePositions();
     }
@@ -186,7 +179,7 @@ void CMainChatDlg::RestoreRecentUsers(const std::vector<DWORD>& userIds) {
     }
     while (pSeparator->GetMemberCount() > 20) {
         CUserItem* pLast = pSeparator->GetMember(pSeparator->GetMemberCount() - 1);
-        ComboDelete(hBox, pSeparator->m_nListPos + pSeparator->GetMemberCount());
+        DeleteRecipientEntry(pSeparator->m_nListPos + pSeparator->GetMemberCount());
         pSeparator->RemoveMember(pLast ? pLast->m_dwUserId : 0);
         m_own.RecomputePositions();
         if (!pLast) break;

@@ -15,6 +15,7 @@
 #include "pdu/TransferMessagePDU.h"
 #include "pdu/TypingIndicatorPDU.h"
 #include "qxchat.h"
+#include "resources/resource.h"
 #include "trace/Trace.h"
 #include "window/DateTimeText.h"
 #include "window/MessageContainer.h"
@@ -24,16 +25,8 @@
 
 namespace {
 
-constexpr DWORD SSR_STATUS_TPRECORDING = 1;
 constexpr int kRecordStringRoom = 256;
-// The recording provider's item source, item name and sender attribute name.
-constexpr UINT kRecordSource = 1421, kRecordName = 1422, kRecordSender = 1423;
 constexpr UINT kNotifyTimeoutMs = 1000;
-constexpr DWORD kNewMessageFeature = 0x4; // WM_CHAT_NEW_MESSAGE to the customer-support parent
-
-bool IsRecordingState(DWORD dwStatus) {
-    return dwStatus == 2 || dwStatus == 3;
-}
 
 // The block of the host's WM_COMMAND notification.
 struct HostMessageNotice {
@@ -45,7 +38,7 @@ struct HostMessageNotice {
 
 void CMainChatDlg::ShowMessage(const std::wstring& strSender, const std::wstring& strText,
                                const std::wstring& strRest, bool bOwn) {
-    CMessageWindow* pList = m_ctl.m_hMessageWnd ? QxMessageList(m_ctl.m_hMessageWnd) : nullptr;
+    CMessageWindow* pList = MessageList();
     if (!pList) return;
     const QxDateTimeText when = QxGetCurrentDateTime();
     pList->ShowMessage(strSender, strText, strRest, when.strDate, when.strTime, bOwn);
@@ -193,10 +186,10 @@ int CMainChatDlg::ParseAndShowGroupMessages(CGroupMessagePDU* pPdu, DWORD dwGrou
     QxBuildGroupHeader(m_formats, in, parts);
     ShowAndNotify(parts, strText, dwSenderNode, dwSender == m_own.m_dwOwnUserId);
     CUserItem* pSender = m_users.FindByUserId(dwSender);
-    if (pSender && dwSender != m_own.m_dwOwnUserId && m_ctl.m_hRecipient) {
+    if (pSender && dwSender != m_own.m_dwOwnUserId && RecipientBox()) {
         if (HostDrivenGroups()) {
             if (CUsersGroup* pRecent = RecentUsersGroup())
-                m_own.MoveToRecentUsers(m_ctl.m_hRecipient, pRecent, pSender);
+                m_own.MoveToRecentUsers(RecipientBox(), pRecent, pSender);
         } else if (m_event.m_bMode2 && m_event.m_lStrictMode == 0 && m_own.IsElevated()) {
             AddAUser(pSender->m_dwNodeId);
         }
@@ -236,7 +229,7 @@ int CMainChatDlg::ParseAndShowPrivateMessages(CPrivateMessagePDU* pPdu) {
 void CMainChatDlg::AnnounceIncoming(DWORD dwSender, DWORD dwSenderNode, const std::wstring& strText) {
     if ((m_features.m_dwFeature1 & QXCHAT_FEATURE_TYPING) && dwSender != m_own.m_dwOwnUserId &&
         m_typingList.Remove(dwSenderNode))
-        SendMessageToService(WM_CHAT_TYPING, dwSenderNode, 2);
+        SendMessageToService(WM_CHAT_TYPING, dwSenderNode, QXCHAT_TYPING_STOPPED);
     PlayIncomingSound(dwSender);
     RecordMessageToProvider(dwSender, strText);
 }
@@ -244,7 +237,7 @@ void CMainChatDlg::AnnounceIncoming(DWORD dwSender, DWORD dwSenderNode, const st
 void CMainChatDlg::ShowAndNotify(const QxHeaderParts& parts, const std::wstring& strText, DWORD dwSenderNode,
                                  bool bOwn) {
     ShowMessage(parts.strSender, strText, parts.strRest, bOwn); // a screen reader hears only others
-    if ((m_features.m_dwFeature1 & kNewMessageFeature) && m_notify.m_hSCParentWnd)
+    if ((m_features.m_dwFeature1 & QXCHAT_FEATURE_KEY_FOCUS) && m_notify.m_hSCParentWnd)
         PostMessageW(m_notify.m_hSCParentWnd, WM_CHAT_NEW_MESSAGE, 0, 0);
     NotifyHostOfMessage(dwSenderNode, strText);
 }
@@ -275,27 +268,29 @@ void CMainChatDlg::NotifyHostOfMessage(DWORD dwNodeId, const std::wstring& strTe
     if (!hTarget) return;
     HostMessageNotice notice = {dwNodeId, strText.c_str()};
     DWORD_PTR dwResult = 0;
-    SendMessageTimeoutW(hTarget, WM_COMMAND, 2, reinterpret_cast<LPARAM>(&notice), SMTO_ABORTIFHUNG,
-                        kNotifyTimeoutMs, &dwResult);
+    SendMessageTimeoutW(hTarget, WM_COMMAND, QXCHAT_CMD_MESSAGE_SHOWN, reinterpret_cast<LPARAM>(&notice),
+                        SMTO_ABORTIFHUNG, kNotifyTimeoutMs, &dwResult);
 }
 
 void CMainChatDlg::RecordMessageToProvider(DWORD dwSenderId, const std::wstring& strText) {
     const Cchat* pChatCtrl = m_conn.m_pChatCtrl;
     IQxRecordingProvider* pProvider = pChatCtrl ? pChatCtrl->RecordingProvider() : nullptr;
     if (!pProvider || !pChatCtrl->NeedWriInfo() ||
-        !IsRecordingState(pChatCtrl->GetServerSideRecordingStatus()))
+        !QxSSRIsRecording(pChatCtrl->GetServerSideRecordingStatus()))
         return;
-    const std::wstring strSource = QxLoadString(kRecordSource, kRecordStringRoom);
-    const std::wstring strName = QxLoadString(kRecordName, kRecordStringRoom);
-    const std::wstring strSender = QxLoadString(kRecordSender, kRecordStringRoom);
-    const LONG lItem = pProvider->AddItem(1, strSource.c_str(), strName.c_str(), strText.c_str());
+    const std::wstring strSource = QxLoadString(IDS_RECORD_SOURCE, kRecordStringRoom);
+    const std::wstring strName = QxLoadString(IDS_RECORD_NAME, kRecordStringRoom);
+    const std::wstring strSender = QxLoadString(IDS_RECORD_SENDER, kRecordStringRoom);
+    const LONG lItem =
+        pProvider->AddItem(QXCHAT_RECORD_ITEM_MESSAGE, strSource.c_str(), strName.c_str(), strText.c_str());
     const wchar_t* lpszSenderName = m_users.GetNameByUserId(dwSenderId);
     pProvider->SetAttribute(lItem, strSender.c_str(), lpszSenderName ? lpszSenderName : L"");
 }
 
 void CMainChatDlg::PlayIncomingSound(DWORD dwSenderId) {
     const Cchat* pChatCtrl = m_conn.m_pChatCtrl;
-    if (pChatCtrl && pChatCtrl->GetServerSideRecordingStatus() == 2) m_sound.m_lNeedPlaySound = 0;
+    if (pChatCtrl && pChatCtrl->GetServerSideRecordingStatus() == QXCHAT_SSR_RECORDING_2)
+        m_sound.m_lNeedPlaySound = 0;
     if (!m_sound.m_lNeedPlaySound || dwSenderId == m_own.m_dwOwnUserId) return;
     QxSoundInput in;
     in.lNeedPlaySound = m_sound.m_lNeedPlaySound;
@@ -304,7 +299,7 @@ void CMainChatDlg::PlayIncomingSound(DWORD dwSenderId) {
     in.bOwnSender = false;
     in.bChatInForeground =
         GetForegroundWindow() == reinterpret_cast<HWND>(static_cast<LONG_PTR>(m_sound.m_lhWnd));
-    if (m_sound.m_lOptionValue == 1) {
+    if (m_sound.m_lOptionValue == QXCHAT_SOUND_FIRST_MESSAGE) {
         for (int i = 0; i < m_users.GetCount(); ++i) {
             CUserItem* pUser = m_users.GetAt(i);
             if (pUser && pUser->m_dwUserId == dwSenderId && pUser->m_bFirstMessage) {
@@ -328,6 +323,6 @@ void CMainChatDlg::StartExpireTimer() {
 int CMainChatDlg::HandleTypingIndicatorPDU(const CTypingIndicatorPDU& pdu) {
     const DWORD dwNode = pdu.GetSendId();
     if (dwNode == m_own.m_dwOwnNodeId) return 0;
-    if (m_typingList.Indicate(dwNode)) SendMessageToService(WM_CHAT_TYPING, dwNode, 1);
+    if (m_typingList.Indicate(dwNode)) SendMessageToService(WM_CHAT_TYPING, dwNode, QXCHAT_TYPING_STARTED);
     return 0;
 }

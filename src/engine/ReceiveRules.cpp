@@ -5,7 +5,7 @@
 
 bool QxMayShowHostGroupMessage(const QxOwnIdentity& own, DWORD dwSendId, DWORD dwSendNodeId,
                                DWORD dwWriterId) {
-    if ((own.dwPrivilege & PRIV_FULL_A) || (own.dwRoles & ROLE_HOST)) return true;
+    if ((own.dwPrivilege & QXCHAT_PRIV_FULL_A) || (own.dwRoles & QXCHAT_ROLE_HOST)) return true;
     const bool bClaimsOwn = own.dwUserId != 0 && dwSendId == own.dwUserId && dwSendNodeId == own.dwNodeId;
     return bClaimsOwn && (dwWriterId == 0 || dwWriterId == own.dwUserId);
 }

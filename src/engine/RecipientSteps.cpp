@@ -15,32 +15,32 @@ bool SameTarget(const ChatItemData& a, const ChatItemData& b) {
 } // namespace
 
 void CMainChatDlg::InsertAUserIntoCombox(CUserItem* pItem) {
-    m_own.InsertAUserIntoCombox(m_ctl.m_hRecipient, pItem);
+    m_own.InsertAUserIntoCombox(RecipientBox(), pItem);
 }
 
 void CMainChatDlg::RemoveAUserIntoCombox(CUserItem* pItem) {
-    m_own.RemoveAUserIntoCombox(m_ctl.m_hRecipient, pItem);
+    m_own.RemoveAUserIntoCombox(RecipientBox(), pItem);
 }
 
 void CMainChatDlg::ModifyAUserIntoCombox(CUserItem* pItem) {
-    m_own.ModifyAUserIntoCombox(m_ctl.m_hRecipient, pItem);
+    m_own.ModifyAUserIntoCombox(RecipientBox(), pItem);
 }
 
 void CMainChatDlg::FillRecipientBoxWithGroups() {
-    if (m_ctl.m_hRecipient && IsWindow(m_ctl.m_hRecipient)) m_own.RebuildCombox(m_ctl.m_hRecipient);
+    if (RecipientBoxExists()) m_own.RebuildCombox(RecipientBox());
 }
 
 BOOL CMainChatDlg::IsSelectedRecipient(const CUserItem* pItem) const {
-    return pItem && m_ctl.m_hRecipient && ComboSelectedData(m_ctl.m_hRecipient) == &pItem->m_ItemData;
+    return pItem && SelectedRecipient() == &pItem->m_ItemData;
 }
 
 BOOL CMainChatDlg::HasSelectedRecipient() const {
-    return m_ctl.m_hRecipient && ComboSelectedData(m_ctl.m_hRecipient) != nullptr;
+    return SelectedRecipient() != nullptr;
 }
 
 void CMainChatDlg::ReevaluateSelection() {
-    if (!m_ctl.m_hRecipient) return;
-    const ChatItemData* pSelected = ComboSelectedData(m_ctl.m_hRecipient);
+    if (!RecipientBox()) return;
+    const ChatItemData* pSelected = SelectedRecipient();
     ChatItemData kept;
     if (pSelected) kept = *pSelected;
     SetDefaultCurSel(pSelected ? &kept : nullptr);
@@ -50,28 +50,28 @@ int CMainChatDlg::FindShownUserEntry(DWORD dwUserId) const {
     // From the member lists, not the box: a roster change asks this once per arrival, and a
     // walk over thousands of entries per arrival would make the change quadratic.
     const CUsersGroupList& groups = m_users.Groups();
-    HWND hBox = m_ctl.m_hRecipient;
-    for (int i = 0; hBox && i < groups.GetCount(); ++i) {
+    for (int i = 0; RecipientBox() && i < groups.GetCount(); ++i) {
         const CUsersGroup* p = groups.GetAt(i);
         const int nMember = p ? p->FindMember(dwUserId) : -1;
         if (nMember < 0 || !p->m_bVisible) continue;
         const CUserItem* pUser = p->GetMember(nMember);
         if (!pUser->m_ItemData.IsShown()) continue;
         const int nEntry = p->m_nListPos + nMember + 1;
-        if (ComboData(hBox, nEntry) == &pUser->m_ItemData) return nEntry;
+        if (RecipientEntry(nEntry) == &pUser->m_ItemData) return nEntry;
     }
     return -1;
 }
 
 int CMainChatDlg::FindFirstSendableEntry() const {
-    return m_ctl.m_hRecipient ? QxNextChoosableEntry(m_ctl.m_hRecipient, -1, 1) : -1;
+    return RecipientBox() ? QxNextChoosableEntry(RecipientBox(), -1, 1) : -1;
 }
 
 void CMainChatDlg::SelectRecipientEntry(int nIndex) {
-    if (!m_ctl.m_hRecipient) return;
-    ComboSelect(m_ctl.m_hRecipient, nIndex);
-    const ChatItemData* p = ComboData(m_ctl.m_hRecipient, nIndex);
-    if (QxCanChooseEntry(p)) QxRecipientRemember(m_ctl.m_hRecipient, p);
+    HWND hBox = RecipientBox();
+    if (!hBox) return;
+    ComboSelect(hBox, nIndex);
+    const ChatItemData* p = ComboData(hBox, nIndex);
+    if (QxCanChooseEntry(p)) QxRecipientRemember(hBox, p);
 }
 
 BOOL CMainChatDlg::SelectDefaultRecipient() {
@@ -79,20 +79,7 @@ BOOL CMainChatDlg::SelectDefaultRecipient() {
 }
 
 BOOL CMainChatDlg::SelectedRecipientCanChat() const {
-    return m_ctl.m_hRecipient && QxCanChooseEntry(ComboSelectedData(m_ctl.m_hRecipient));
-}
-
-BOOL CMainChatDlg::RecipientBoxEnabled() const {
-    return m_ctl.m_hRecipient && IsWindowEnabled(m_ctl.m_hRecipient);
-}
-
-void CMainChatDlg::EnableRecipientBox(BOOL bEnable) {
-    if (m_ctl.m_hRecipient) EnableWindow(m_ctl.m_hRecipient, bEnable);
-}
-
-void CMainChatDlg::EnableDialogControl(int nId, BOOL bEnable) {
-    if (!HasWindow()) return;
-    if (HWND hCtl = GetDlgItem(m_hWnd, nId)) EnableWindow(hCtl, bEnable);
+    return QxCanChooseEntry(SelectedRecipient());
 }
 
 CUsersGroup* CMainChatDlg::RecentUsersGroup() const {
@@ -100,15 +87,15 @@ CUsersGroup* CMainChatDlg::RecentUsersGroup() const {
     for (int i = 0; i < groups.GetCount(); ++i) {
         CUsersGroup* p = groups.GetAt(i);
         if (p && p->m_nType == CHAT_ROLE_GROUP && p->m_nId == CHAT_SEPARATE_ROLE_GROUP &&
-            p->m_ItemData.Code() == 110)
+            p->m_ItemData.Code() == CODE_RECENT_USERS)
             return p;
     }
     return nullptr;
 }
 
 BOOL CMainChatDlg::SetDefaultCurSel(const ChatItemData* pPrevious) {
-    HWND hBox = m_ctl.m_hRecipient;
-    if (!hBox || !IsWindow(hBox)) return FALSE;
+    HWND hBox = RecipientBox();
+    if (!RecipientBoxExists()) return FALSE;
     const int nCount = ComboCount(hBox);
     auto groupEntry = [&](const CUsersGroup* p) {
         return (p && p->m_nListPos >= 0 && ComboData(hBox, p->m_nListPos) == &p->m_ItemData) ? p->m_nListPos
@@ -116,7 +103,7 @@ BOOL CMainChatDlg::SetDefaultCurSel(const ChatItemData* pPrevious) {
     };
     int nFound = -1, nCase = 0;
     if (pPrevious && pPrevious->IsShown() && pPrevious->Kind() != CHAT_KIND_HEADING &&
-        pPrevious->Code() != 98) {
+        pPrevious->Code() != CODE_NOT_CHOOSABLE) {
         for (int i = 0; i < nCount && nFound < 0; ++i) {
             const ChatItemData* p = ComboData(hBox, i);
             if (p && SameTarget(*p, *pPrevious) && p->m_dwData[CHAT_DATA_SHOWN] == 1) nFound = i, nCase = 1;
@@ -158,6 +145,6 @@ BOOL CMainChatDlg::SetDefaultCurSel(const ChatItemData* pPrevious) {
     }
     ComboSelect(hBox, nFound);
     Trace(L"/---- CMainChatDlg::SetDefaultCurSel %d ----/", nCase);
-    InvalidateRect(hBox, nullptr, TRUE);
+    RedrawRecipientBox();
     return TRUE;
 }

@@ -183,7 +183,7 @@ void CMainChatDlg::RequestCustomerHistory() {
 
 int CMainChatDlg::HandleGetAllHistoryMessages(DWORD /*cache_id*/, DWORD /*entity_id*/,
                                               const std::string& strText) {
-    if (m_ctl.m_hMessageWnd) QxSwitchOffIndication(m_ctl.m_hMessageWnd);
+    SwitchOffIndication();
     CChatXMLPDU probe;
     switch (probe.GetPDUType(strText)) {
     case CChatXMLPDU::PDU_GROUP_MESSAGE: {

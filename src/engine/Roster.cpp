@@ -9,6 +9,7 @@
 #include "pdu/RosterInfoPDU.h"
 #include "pdu/StringConverter.h"
 #include "qxchat.h"
+#include "resources/resource.h"
 #include "trace/Trace.h"
 
 #include <memory>
@@ -22,7 +23,7 @@ const wchar_t* NameOrNull(const CUserItem& item) {
 }
 
 bool IsAttendeeRoleSet(DWORD dwRoles) {
-    return dwRoles == 0 || dwRoles == ROLE_ATTENDEE;
+    return dwRoles == 0 || dwRoles == QXCHAT_ROLE_ATTENDEE;
 }
 
 } // namespace
@@ -87,7 +88,7 @@ int CMainChatDlg::ProcessAddEnrollInfo(int nCount, const QxRosterRecord* pRecord
             if (!pListed) continue;
             InsertAUserIntoCombox(pListed);
             if (bReplacedSelected) ReevaluateSelection();
-            if (!bSeenSelf && !RecipientBoxEnabled() && (m_own.m_dwPrivilege & PRIV_MEMBER_LIST) &&
+            if (!bSeenSelf && !RecipientBoxEnabled() && (m_own.m_dwPrivilege & QXCHAT_PRIV_MEMBER_LIST) &&
                 !bSupportMode && IsAttendeeRoleSet(dwRoles)) {
                 attendeeCandidates.push_back(dwUserId);
             }
@@ -135,14 +136,14 @@ int CMainChatDlg::ProcessDeleteEnrollInfo(int nCount, const QxRosterRecord* pRec
     }
     const int nFound = FindFirstSendableEntry();
     if (bSelectedRemoved && !SelectDefaultRecipient()) SelectRecipientEntry(nFound >= 0 ? nFound : 0);
-    if (!m_event.m_bMode2 || m_event.m_lConferenceMode == 2) {
+    if (!m_event.m_bMode2 || m_event.m_lConferenceMode == QXCHAT_CONF_MODE_2) {
         if (nFound < 0) {
-            EnableDialogControl(101, FALSE);
-            EnableDialogControl(102, FALSE);
+            EnableInputBox(FALSE);
+            EnableSendButton(FALSE);
             EnableRecipientBox(FALSE);
         }
     } else {
-        EnableDialogControl(102, nFound >= 0);
+        EnableSendButton(nFound >= 0);
     }
     Trace(L"/==== CMainChatDlg::ProcessDeleteEnrollInfo:end ====/");
     return 1;
@@ -192,10 +193,10 @@ int CMainChatDlg::ProcessModifyEnrollInfo(int nCount, const QxRosterRecord* pRec
             return false;
         };
         bool bFound = false;
-        if (m_host.m_lInputPermission && (m_own.m_dwPrivilege & PRIV_MEMBER_LIST))
+        if (m_host.m_lInputPermission && (m_own.m_dwPrivilege & QXCHAT_PRIV_MEMBER_LIST))
             bFound = anotherVisible(0, true);
         else if (m_host.m_lInputPermission && m_own.CanChatWithPanelist(bStrict) && m_event.m_bMode2 &&
-                 m_event.m_lConferenceMode != 2)
+                 m_event.m_lConferenceMode != QXCHAT_CONF_MODE_2)
             bFound = anotherVisible(ROLE_SPEAKERS, false);
         if (bFound) {
             ReevaluateSelection();

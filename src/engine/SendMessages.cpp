@@ -8,7 +8,6 @@
 #include "engine/MemoryBlock.h"
 #include "engine/SendOption.h"
 #include "interface/ModuleState.h"
-#include "participants/RecipientCombo.h"
 #include "pdu/GroupMessagePDU.h"
 #include "pdu/PrivateMessagePDU.h"
 #include "pdu/StringConverter.h"
@@ -22,9 +21,6 @@
 #include <string>
 
 namespace {
-
-constexpr DWORD kSendPrivilege = 0x100;
-constexpr UINT kInputPromptString = 1301;
 
 const wchar_t* TextOrNull(const wchar_t* lpsz) {
     return lpsz ? lpsz : L"NULL";
@@ -51,23 +47,17 @@ DWORD CMainChatDlg::GetSendOption(DWORD id, BOOL bGroup, BOOL bGroupMessage, BOO
 }
 
 LRESULT CMainChatDlg::OnSend() {
-    HWND hInput = m_ctl.m_hInput;
-    if (hInput) SetFocus(hInput);
-    if (!m_status.m_bEnrolled || !m_status.m_pArmNC || !m_ctl.m_hSend || !IsWindowEnabled(m_ctl.m_hSend))
-        return 0;
-    if ((m_features.m_dwFeature1 & QXCHAT_FEATURE_SEND_PRIVILEGE) && !(m_own.m_dwPrivilege & kSendPrivilege))
-        return 0;
-    if (!m_event.m_lSendEnable || m_host.m_lInputPermission != 1 || !hInput) return 0;
+    FocusInput();
+    if (!m_status.m_bEnrolled || !m_status.m_pArmNC || !SendButtonEnabled()) return 0;
+    if (!SendingAllowed() || m_host.m_lInputPermission != 1 || !HasInput()) return 0;
 
-    wchar_t buffer[QX_MAX_SEND_TEXT + 1] = {};
-    GetWindowTextW(hInput, buffer, QX_MAX_SEND_TEXT + 1);
-    const std::wstring strRaw(buffer);
+    const std::wstring strRaw = InputText();
     if (strRaw.empty()) return 0;
-    if (m_status.m_bInputPromptShown && strRaw == QxLoadString(kInputPromptString)) return 0;
+    if (m_status.m_bInputPromptShown && strRaw == QxLoadString(IDS_INPUT_PROMPT)) return 0;
     const std::wstring strText = QxPrepareOutgoingText(strRaw);
 
-    const int nSelected = m_ctl.m_hRecipient ? ComboSelection(m_ctl.m_hRecipient) : -1;
-    const ChatItemData* pData = nSelected >= 0 ? ComboData(m_ctl.m_hRecipient, nSelected) : nullptr;
+    const int nSelected = SelectedRecipientIndex();
+    const ChatItemData* pData = nSelected >= 0 ? RecipientEntry(nSelected) : nullptr;
     if (!pData) return 0;
     BOOL bSent = FALSE;
     if (pData->Kind() == CHAT_KIND_USER)
@@ -83,13 +73,12 @@ LRESULT CMainChatDlg::OnSend() {
         m_bFirstSend = FALSE;
     }
     if (m_features.m_dwFeature1 & QXCHAT_FEATURE_EVENT_LOG) {
-        const std::wstring strTo = ComboText(m_ctl.m_hRecipient, nSelected);
+        const std::wstring strTo = RecipientEntryText(nSelected);
         EventLoggingInfo(m_own.GetOwnName(), strTo.c_str(), strText.c_str());
     }
     if (m_typingSender.TimerRunning() && HasWindow()) KillTimer(m_hWnd, TYPING_SEND_TIMER);
     m_typingSender.Reset();
-    SetWindowTextW(hInput, L"");
-    ShowScrollBar(hInput, SB_VERT, FALSE);
+    ClearInput();
     return 0;
 }
 
@@ -191,18 +180,18 @@ int CMainChatDlg::ParticipantCountForTyping() const {
 }
 
 void CMainChatDlg::OnInputTextChanged() {
-    if (!(m_features.m_dwFeature1 & QXCHAT_FEATURE_TYPING) || !m_ctl.m_hInput) return;
+    if (!(m_features.m_dwFeature1 & QXCHAT_FEATURE_TYPING) || !HasInput()) return;
     if (ParticipantCountForTyping() > m_features.m_lTypingUserLimit) return;
     const bool bWasRunning = m_typingSender.TimerRunning();
-    const CTypingSender::Step step = m_typingSender.OnTextChanged(GetWindowTextLengthW(m_ctl.m_hInput));
+    const CTypingSender::Step step = m_typingSender.OnTextChanged(InputLength());
     if (step.bSendNow) SendTypingIndicatorPDU();
     if (step.bStartTimer && !bWasRunning && HasWindow())
         SetTimer(m_hWnd, TYPING_SEND_TIMER, TYPING_SEND_MS, nullptr);
 }
 
 void CMainChatDlg::SendTypingIndicatorPDU() {
-    if (!m_ctl.m_hRecipient) return;
-    const ChatItemData* pData = ComboSelectedData(m_ctl.m_hRecipient);
+    if (!RecipientBox()) return;
+    const ChatItemData* pData = SelectedRecipient();
     if (!pData) return;
     const int nCount = ParticipantCountForTyping();
     const LONG lLimit = m_features.m_lTypingUserLimit;

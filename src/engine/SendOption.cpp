@@ -1,29 +1,25 @@
 #include "engine/SendOption.h"
 
-namespace {
-
-const DWORD kFeatureRecording = 0x100;
-const DWORD kFeatureRecordCopy = 0x8000;
-const DWORD kEveryoneGroup = 15;
-
-} // namespace
+#include "engine/RecordingStatus.h"
+#include "qxchat.h"
 
 DWORD QxGetSendOption(const QxSendOptionContext& ctx, DWORD id, bool bGroup, bool bGroupMessage,
                       bool bRecordable, bool bRecordCopy) {
+    const bool bToEveryone = id == QXCHAT_GROUP_EVERYONE;
     bool bRecordingAllowed =
-        (ctx.dwFeature1 & kFeatureRecording) != 0 || ctx.dwNBRStatus == 0 || ctx.dwNBRStatus == 3;
+        (ctx.dwFeature1 & QXCHAT_FEATURE_RECORDING) != 0 || QxNBRAllowsRecording(ctx.dwNBRStatus);
     bool bRecorded = bRecordable && bRecordingAllowed;
     DWORD option = 0;
     if (bRecorded) {
-        option = 0x90;
-        if ((ctx.dwNBROption & 0x1) == 0 && id != kEveryoneGroup) option = 0x92;
+        option = SEND_OPTION_RECORDED;
+        if ((ctx.dwNBROption & NBR_OPTION_FLAG_1) == 0 && !bToEveryone) option |= SEND_OPTION_NOT_EVERYONE;
     }
-    if (bRecordCopy && (ctx.dwFeature1 & kFeatureRecordCopy) != 0) {
-        option |= 0x10;
-        if (id != kEveryoneGroup) option |= 0x2;
-        option |= bRecorded ? 0x200 : 0x100;
+    if (bRecordCopy && (ctx.dwFeature1 & QXCHAT_FEATURE_RECORD_COPY) != 0) {
+        option |= SEND_OPTION_RECORD_COPY;
+        if (!bToEveryone) option |= SEND_OPTION_NOT_EVERYONE;
+        option |= bRecorded ? SEND_OPTION_COPY_RECORDED : SEND_OPTION_COPY_UNRECORDED;
     }
-    if (bGroup) option |= bGroupMessage ? 0x1000000 : 0x2000000;
+    if (bGroup) option |= bGroupMessage ? SEND_OPTION_GROUP_MESSAGE : SEND_OPTION_GROUP_DATA;
     return option;
 }
 

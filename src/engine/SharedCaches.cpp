@@ -6,10 +6,12 @@
 #include "engine/CacheNames.h"
 #include "engine/GroupSubscriptions.h"
 #include "engine/MemoryBlock.h"
+#include "engine/SendOption.h"
 #include "pdu/ChatUserInfoPDU.h"
 #include "pdu/GroupInfoPDU.h"
 #include "pdu/StringConverter.h"
 #include "qxchat.h"
+#include "resources/resource.h"
 #include "trace/Trace.h"
 
 #include <new>
@@ -18,10 +20,8 @@
 
 namespace {
 
-constexpr DWORD kGroupDataOption = 0x2000000; // resets and user information
-constexpr DWORD kGroupMessageOption = 0x1000000;
 constexpr DWORD kCachePriority = 255;
-constexpr int kLastGroupId = 15;
+constexpr int kLastGroupId = CHAT_ALL_USERS_ROLE_GROUP; // role group ids are 1 to 15
 // The empty item: one UTF-16 NUL.
 constexpr wchar_t kEmptyItem[1] = {0};
 // The chat status item: the UTF-16 text "1" without its terminator.
@@ -59,8 +59,7 @@ void CMainChatDlg::RecordCacheGroup(LONG nInsertIndex, LONG nGroupType, LONG nGr
     pGroup->m_nType = nGroupType;
     pGroup->m_nId = nGroupId;
     if (pstrGroupName) pGroup->m_strName = pstrGroupName;
-    if (m_recording.m_dwNBRStatus == 0 || m_recording.m_dwNBRStatus == 3)
-        pGroup->m_bSubscriptionPending = TRUE;
+    if (QxNBRAllowsRecording(m_recording.m_dwNBRStatus)) pGroup->m_bSubscriptionPending = TRUE;
     if (pNew) {
         const int nCount = m_CacheGroups.GetCount();
         const int nPos =
@@ -253,11 +252,11 @@ void CMainChatDlg::SetAllCaches() {
         const CUsersGroup* pGroup = m_CacheGroups.GetAt(i);
         if (!HasCache(pGroup) || !pGroup->m_CacheEntity.m_dwHandle) continue;
         const int nRet = pArmNC->CacheSet(m_status.m_apeHandle, pGroup->m_CacheEntity.m_dwHandle, 0, 0,
-                                          QXNC_CACHE_REPLACE, kGroupDataOption, block.Get(), 0, 1);
+                                          QXNC_CACHE_REPLACE, SEND_OPTION_GROUP_DATA, block.Get(), 0, 1);
         Trace(L"/==== CMainChatDlg::SetAllCaches: Group cache: nRet=%d ====/", nRet);
     }
     const int nRet = pArmNC->CacheSet(m_status.m_apeHandle, m_status.m_dwUserInfoCacheHandle, 0, 0,
-                                      QXNC_CACHE_REPLACE, kGroupDataOption, block.Get(), 0, 1);
+                                      QXNC_CACHE_REPLACE, SEND_OPTION_GROUP_DATA, block.Get(), 0, 1);
     if (m_status.m_dwCustomerId) SetCustomerCache();
     block.Release();
     Trace(L"/==== CMainChatDlg::SetAllCaches: Exit, m_apeHandle=%d, nRet=%d ====/", m_status.m_apeHandle,
@@ -271,8 +270,8 @@ void CMainChatDlg::SetCustomerCache() {
     Trace(L"/----- CMainChatDlg::SetCustomerCache() Enter ----/");
     int nRet = 0;
     if (m_status.m_pArmNC && m_caches.m_CustomerCacheHandle && m_status.m_dwCustomerId)
-        nRet = WriteCache(m_caches.m_CustomerCacheHandle, QXNC_CACHE_REPLACE, kGroupDataOption, kEmptyItem,
-                          sizeof(kEmptyItem));
+        nRet = WriteCache(m_caches.m_CustomerCacheHandle, QXNC_CACHE_REPLACE, SEND_OPTION_GROUP_DATA,
+                          kEmptyItem, sizeof(kEmptyItem));
     Trace(L"/==== CMainChatDlg::SetCustomerCache() Exit : m_apeHandle, nRet = %d ====/", nRet);
 }
 
@@ -283,11 +282,12 @@ void CMainChatDlg::SetChatStatusCache() {
         Trace(L"/==== CMainChatDlg::SetChatStatusCache Exit 1 ====/");
         return;
     }
-    const int nRet = m_status.m_pArmNC->CacheSet(m_status.m_apeHandle, m_caches.m_dwStatusHandle, 0, 0,
-                                                 QXNC_CACHE_REPLACE, kGroupMessageOption, block.Get(), 0, 1);
+    const int nRet =
+        m_status.m_pArmNC->CacheSet(m_status.m_apeHandle, m_caches.m_dwStatusHandle, 0, 0, QXNC_CACHE_REPLACE,
+                                    SEND_OPTION_GROUP_MESSAGE, block.Get(), 0, 1);
     block.Release();
     Trace(L"/==== CMainChatDlg::SetChatStatusCache Exit: m_apeHandle=%d, dwSendOption=%d, nRet = %d ====/",
-          m_status.m_apeHandle, kGroupMessageOption, nRet);
+          m_status.m_apeHandle, SEND_OPTION_GROUP_MESSAGE, nRet);
 }
 
 BOOL CMainChatDlg::SendOwnUserInfoToCache() {
@@ -302,10 +302,10 @@ BOOL CMainChatDlg::SendOwnUserInfoToCache() {
     pInfo->SetName(CStringConverter::ToUtf8(lpszName));
     if (!pInfo->GenerateXMLPDU()) return FALSE;
     const std::string strText = pInfo->GetXMLText();
-    const int nRet = WriteCache(m_status.m_dwUserInfoCacheHandle, QXNC_CACHE_APPEND, kGroupDataOption,
+    const int nRet = WriteCache(m_status.m_dwUserInfoCacheHandle, QXNC_CACHE_APPEND, SEND_OPTION_GROUP_DATA,
                                 strText.data(), static_cast<DWORD>(strText.size()));
     Trace(L"/---- CMainChatDlg::SendOwnUserInfoToCache Exit: m_apeHandle=%d, dwSendOption=%d, nRet=%d ----/",
-          m_status.m_apeHandle, kGroupDataOption, nRet);
+          m_status.m_apeHandle, SEND_OPTION_GROUP_DATA, nRet);
     return nRet != -1;
 }
 
@@ -394,7 +394,7 @@ void CMainChatDlg::SubscribeNeededGroupCaches() {
     const BOOL bCanChat = SelectedRecipientCanChat();
     if (m_host.m_lUserListPermission && bCanChat) {
         EnableRecipientBox(TRUE);
-        EnableDialogControl(105, TRUE);
+        EnableSendToLabel(TRUE);
     } else {
         EnableRecipientBox(FALSE);
     }

@@ -1,13 +1,13 @@
 #include "engine/SoundPolicy.h"
 
+#include "qxchat.h"
+
 #include <mmsystem.h>
 
 namespace {
 
 const DWORD kBeepHz = 4095;
 const DWORD kBeepMs = 350;
-const LONG kChatTab = 0;
-const LONG kSoundOffTab = 100;
 
 bool SameName(const std::wstring& a, const std::wstring& b) {
     return lstrcmpiW(a.c_str(), b.c_str()) == 0;
@@ -30,12 +30,13 @@ QxSoundAction QxDecideSound(const QxSoundInput& in) {
     if (!in.lNeedPlaySound || in.bOwnSender) return QxSoundAction::None;
     bool bPlay = false;
     switch (in.lOptionValue) {
-    case 0:
+    case QXCHAT_SOUND_UNLESS_VISIBLE:
         // The user is looking at the chat tab, or the host switched sound off with tab 100.
-        bPlay = in.lCurTabIndex != kSoundOffTab && !(in.bChatInForeground && in.lCurTabIndex == kChatTab);
+        bPlay = in.lCurTabIndex != QXCHAT_SOUND_TAB_OFF &&
+                !(in.bChatInForeground && in.lCurTabIndex == QXCHAT_SOUND_TAB_CHAT);
         break;
-    case 1: bPlay = in.bFirstMessageOfSender; break;
-    case 2: bPlay = true; break;
+    case QXCHAT_SOUND_FIRST_MESSAGE: bPlay = in.bFirstMessageOfSender; break;
+    case QXCHAT_SOUND_ALWAYS: bPlay = true; break;
     default: break;
     }
     if (!bPlay) return QxSoundAction::None;

@@ -35,7 +35,7 @@ LONG CMainChatDlg::TransferMessages(DWORD dwType, DWORD dwTargetID, DWORD dwOpti
         return 0;
     }
     const TransferPlan plan = QxPlanTransfer(dwType, dwOption);
-    if (plan.bSwitchOffStrip && m_ctl.m_hMessageWnd) QxSwitchOffIndication(m_ctl.m_hMessageWnd);
+    if (plan.bSwitchOffStrip) SwitchOffIndication();
     // Whatever the host names as target, these go to the local user itself (target 0).
     switch (plan.step) {
     case TRANSFER_SHOW_AND_SEND:
@@ -104,7 +104,7 @@ BOOL CMainChatDlg::IsNewTransferMessage(const std::wstring& strMessage, DWORD dw
 void CMainChatDlg::AddTransferMessage(const std::wstring& strMessage, DWORD dwSubtype) {
     Trace(L"CMainChatDlg::AddTransferMessage: strMsgContents=%s, dwSubtype=%d", strMessage.c_str(),
           dwSubtype);
-    CMessageWindow* pList = m_ctl.m_hMessageWnd ? QxMessageList(m_ctl.m_hMessageWnd) : nullptr;
+    CMessageWindow* pList = MessageList();
     if (!pList) return;
     const QxDateTimeText when = QxGetCurrentDateTime();
     pList->ShowNotice(dwSubtype, strMessage, when.strDate, when.strTime);

@@ -1,13 +1,13 @@
 #include "engine/TransferRules.h"
 
+#include "engine/SendOption.h"
 #include "pdu/PDUInputGuard.h"
 #include "qxchat.h"
 
 namespace {
 
 constexpr DWORD kFirstNodeTarget = 10000;
-constexpr DWORD kSendBits =
-    QXCHAT_TRANSFER_SEND | QXCHAT_TRANSFER_RECORDABLE | QXCHAT_TRANSFER_RECORD_COPY;
+constexpr DWORD kSendBits = QXCHAT_TRANSFER_SEND | QXCHAT_TRANSFER_RECORDABLE | QXCHAT_TRANSFER_RECORD_COPY;
 
 bool IsOneOf(DWORD dwType, std::initializer_list<DWORD> types) {
     for (DWORD t : types)
@@ -59,8 +59,8 @@ bool QxIsGroupID(DWORD dwTargetID) {
 
 DWORD QxTransferSendOption(DWORD dwBase, DWORD dwTargetID, DWORD dwOption, bool bGroup) {
     DWORD dwSendOption = dwBase;
-    if (!bGroup && dwTargetID == 0) dwSendOption |= TRANSFER_SEND_TO_SELF;
-    if (dwOption & QXCHAT_TRANSFER_OPTION_10) dwSendOption |= TRANSFER_SEND_FLAG_10;
+    if (!bGroup && dwTargetID == 0) dwSendOption |= SEND_OPTION_TO_SELF;
+    if (dwOption & QXCHAT_TRANSFER_OPTION_10) dwSendOption |= SEND_OPTION_RECORD_COPY;
     return dwSendOption;
 }
 

@@ -7,12 +7,6 @@
 #include <string>
 #include <vector>
 
-// Send option bits a transfer adds to GetSendOption's word.
-enum : DWORD {
-    TRANSFER_SEND_FLAG_10 = 0x10, // the request's option bit 0x10
-    TRANSFER_SEND_TO_SELF = 0x20  // addressed to the local user itself (target 0)
-};
-
 // What one ChTransferMessages request does.
 enum TransferStep {
     TRANSFER_NOTHING,

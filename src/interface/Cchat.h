@@ -66,7 +66,6 @@ public:
     LONG Roster() const { return m_lRoster; }
     void SetRoster(LONG lRoster) { m_lRoster = lRoster; }
     LONG MeetingType() const { return m_lMeetingType; }
-    DWORD RecordingStatus() const { return m_dwStatus; }
     // GetServerSideRecordingStatus: 1 (SSR_STATUS_TPRECORDING), 2 and 3 are recording states.
     DWORD GetServerSideRecordingStatus() const { return m_dwStatus; }
     IQxRecordingProvider* RecordingProvider() const { return m_pSink; }

@@ -7,6 +7,7 @@
 #include "qxchat.h"
 #include "qxkeyfocus.h"
 #include "qxskin7.h"
+#include "resources/resource.h"
 #include "trace/Trace.h"
 #include "window/MainChatDlg.h"
 
@@ -126,7 +127,7 @@ BOOL Cchat::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam, 
     switch (uMsg) {
     case WM_SETFOCUS:
         if (bDialog) {
-            SetFocus(GetDlgItem(m_pDlg->GetHwnd(), 101));
+            SetFocus(GetDlgItem(m_pDlg->GetHwnd(), IDC_INPUT));
             if (m_pDlg->Features().m_dwFeature1 & QXCHAT_FEATURE_KEY_FOCUS)
                 KbSetDialogFocus(m_pDlg->GetHwnd());
         }
@@ -163,7 +164,7 @@ BOOL Cchat::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam, 
 }
 
 BOOL Cchat::OnServiceNotify(WPARAM wParam) {
-    if (wParam == 1 && DialogWindowExists()) {
+    if (wParam == QXCHAT_SERVICE_MODAL_BEGINS && DialogWindowExists()) {
         m_pDlg->CloseDropDowns();
         m_pDlg->ShowNoticeWindow(FALSE);
     }
@@ -229,7 +230,7 @@ LRESULT Cchat::OnParentMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPara
             EnumWindows(EndOwnedPopup, reinterpret_cast<LPARAM>(hWnd));
         break;
     case WM_PAINT:
-        if (DialogWindowExists() && m_lMeetingType == 3) {
+        if (DialogWindowExists() && m_lMeetingType == QXCHAT_MEETING_TYPE_SUPPORT) {
             const HWND hDlg = m_pDlg->GetHwnd();
             ShowWindow(hDlg, SW_HIDE);
             LRESULT lResult = DefSubclassProc(hWnd, uMsg, wParam, lParam);

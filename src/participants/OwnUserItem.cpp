@@ -34,11 +34,11 @@ BOOL COwnUserItem::SetUserType(LONG lUserType) {
 }
 
 BOOL COwnUserItem::HasFullRights() const {
-    return (m_dwPrivilege & (PRIV_FULL_A | PRIV_FULL_B)) || (m_dwRoles & (ROLE_HOST | ROLE_PRESENTER));
+    return QxHasFullRights(m_dwPrivilege, m_dwRoles);
 }
 
 BOOL COwnUserItem::IsElevated() const {
-    return HasFullRights() || (m_dwPrivilege & PRIV_ELEVATED) || (m_dwRoles & ROLE_PANELIST);
+    return QxIsElevated(m_dwPrivilege, m_dwRoles);
 }
 
 BOOL COwnUserItem::CanChatWith(DWORD dwBits, BOOL bStrict) const {
@@ -50,37 +50,38 @@ BOOL COwnUserItem::CanChatWith(DWORD dwBits, BOOL bStrict) const {
 }
 
 BOOL COwnUserItem::CanChatWithHost(BOOL bStrict) const {
-    return CanChatWith(PRIV_CHAT_HOST, bStrict);
+    return CanChatWith(QXCHAT_PRIV_CHAT_HOST, bStrict);
 }
 
 BOOL COwnUserItem::CanChatWithPresenter(BOOL bStrict) const {
-    return CanChatWith(PRIV_CHAT_PRESENTER, bStrict);
+    return CanChatWith(QXCHAT_PRIV_CHAT_PRESENTER, bStrict);
 }
 
 BOOL COwnUserItem::CanChatWithPanelist(BOOL bStrict) const {
-    return CanChatWith(PRIV_CHAT_PANELIST, bStrict);
+    return CanChatWith(QXCHAT_PRIV_CHAT_PANELIST, bStrict);
 }
 
 BOOL COwnUserItem::CanChatWithHostAndPresenter(BOOL bStrict) const {
-    return CanChatWith(PRIV_CHAT_HOST | PRIV_CHAT_PRESENTER, bStrict);
+    return CanChatWith(QXCHAT_PRIV_CHAT_HOST | QXCHAT_PRIV_CHAT_PRESENTER, bStrict);
 }
 
 BOOL COwnUserItem::CanChatWithHostPresenterPanelist(BOOL bStrict) const {
-    return CanChatWith(PRIV_CHAT_HOST | PRIV_CHAT_PRESENTER | PRIV_CHAT_PANELIST, bStrict);
+    return CanChatWith(QXCHAT_PRIV_CHAT_HOST | QXCHAT_PRIV_CHAT_PRESENTER | QXCHAT_PRIV_CHAT_PANELIST,
+                       bStrict);
 }
 
 BOOL COwnUserItem::IsPlainAttendee() const {
-    return !HasFullRights() && !IsElevated() && m_dwRoles != ROLE_UNKNOWN;
+    return QxIsPlainAttendee(m_dwPrivilege, m_dwRoles);
 }
 
 BOOL COwnUserItem::HasMemberListRight() const {
-    return (m_dwPrivilege & PRIV_MEMBER_LIST) != 0;
+    return (m_dwPrivilege & QXCHAT_PRIV_MEMBER_LIST) != 0;
 }
 
 BOOL COwnUserItem::IsSupporter() const {
-    return m_lUserType == USER_TYPE_SUPPORTER_A || m_lUserType == USER_TYPE_SUPPORTER_B;
+    return m_lUserType == QXCHAT_USER_TYPE_SUPPORTER_A || m_lUserType == QXCHAT_USER_TYPE_SUPPORTER_B;
 }
 
 BOOL COwnUserItem::IsCustomer() const {
-    return m_lUserType == USER_TYPE_CUSTOMER_A || m_lUserType == USER_TYPE_CUSTOMER_B;
+    return m_lUserType == QXCHAT_USER_TYPE_CUSTOMER_A || m_lUserType == QXCHAT_USER_TYPE_CUSTOMER_B;
 }

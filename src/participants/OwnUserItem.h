@@ -15,6 +15,11 @@ class CUsersGroup;
 class CUsersGroupList;
 struct ChatItemData;
 
+// The host-driven group model (feature bit 0x80000000) in place of the rights-based one.
+inline BOOL QxHostDrivenGroups(DWORD dwFeature1) {
+    return (dwFeature1 & QXCHAT_FEATURE_HOST_GROUPS) != 0;
+}
+
 // The dialog's configuration that the recipient list reads (ChSetEventConfig and
 // ChSelectFeature). Without an owning dialog every value is 0.
 struct RecipientListContext {
@@ -23,33 +28,13 @@ struct RecipientListContext {
     BOOL m_bMode2 = FALSE;
     DWORD m_dwFeature1 = 0;
 
-    BOOL HostDriven() const { return (m_dwFeature1 & 0x80000000UL) != 0; }
+    BOOL HostDriven() const { return QxHostDrivenGroups(m_dwFeature1); }
     // Word 2 of the separator entry.
-    BOOL SeparatorKeepsRecentUsers() const { return m_lConferenceMode == 2 || m_bMode2; }
+    BOOL SeparatorKeepsRecentUsers() const { return m_lConferenceMode == QXCHAT_CONF_MODE_2 || m_bMode2; }
 };
 
-// Privilege bits of ChSetPrivilege.
-enum : DWORD {
-    PRIV_ATTENDEES = 0x1, // groups 8 and 15, the type-4 group for elevated users
-    PRIV_CHAT_HOST = 0x2,
-    PRIV_CHAT_PRESENTER = 0x4,
-    PRIV_MEMBER_LIST = 0x8, // participants are listed under groups
-    PRIV_FULL_A = 0x10,
-    PRIV_FULL_B = 0x20,
-    PRIV_CHAT_PANELIST = 0x40,
-    PRIV_ELEVATED = 0x80,
-    PRIV_SEND = 0x100, // needed to send when feature bit 0x10 is set
-    PRIV_DEFAULT = PRIV_SEND
-};
-
-// Customer-support user types.
-enum {
-    USER_TYPE_NONE = 0,
-    USER_TYPE_SUPPORTER_A = 1,
-    USER_TYPE_SUPPORTER_B = 2,
-    USER_TYPE_CUSTOMER_A = 3,
-    USER_TYPE_CUSTOMER_B = 4
-};
+// The privilege bits before the host has set any: sending is allowed.
+enum : DWORD { PRIV_DEFAULT = QXCHAT_PRIV_SEND };
 
 class COwnUserItem {
 public:
@@ -80,7 +65,7 @@ public:
     BOOL IsSupporter() const;
     BOOL IsCustomer() const;
     // Any customer-support user type (not 0).
-    BOOL HasSupportUserType() const { return m_lUserType != USER_TYPE_NONE; }
+    BOOL HasSupportUserType() const { return m_lUserType != QXCHAT_USER_TYPE_NONE; }
     // Both roster flags equal 1.
     BOOL IsRosterShared() const { return m_bNeedRosterInfo == 1 && m_bBroadcastRosterInfo == 1; }
 
@@ -138,10 +123,10 @@ public:
     LONG m_lAllUsersValue = 1;
     DWORD m_dwPrivilege = PRIV_DEFAULT;
     DWORD m_dwPrevPrivilege = PRIV_DEFAULT;
-    DWORD m_dwRoles = ROLE_UNKNOWN;
-    DWORD m_dwPrevRoles = ROLE_UNKNOWN;
-    LONG m_lUserType = USER_TYPE_NONE;
-    LONG m_lPrevUserType = USER_TYPE_NONE;
+    DWORD m_dwRoles = QXCHAT_ROLE_UNKNOWN;
+    DWORD m_dwPrevRoles = QXCHAT_ROLE_UNKNOWN;
+    LONG m_lUserType = QXCHAT_USER_TYPE_NONE;
+    LONG m_lPrevUserType = QXCHAT_USER_TYPE_NONE;
     CUsersGroupList* m_pGroupList = nullptr;
     CUserList* m_pUserList = nullptr;
     // The local user's contact data (ChSetConfig type 2), sent in the roster information as

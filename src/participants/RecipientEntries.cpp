@@ -58,15 +58,16 @@ RecipientListContext COwnUserItem::Context() const {
 
 BOOL COwnUserItem::CanAddressEveryone() const {
     const BOOL bStrict = Context().m_lStrictMode != 0;
-    if (!(m_dwPrivilege & PRIV_ATTENDEES) || !CanChatWithHost(bStrict) || !CanChatWithPresenter(bStrict) ||
-        !CanChatWithHostAndPresenter(bStrict))
+    if (!(m_dwPrivilege & QXCHAT_PRIV_ATTENDEES) || !CanChatWithHost(bStrict) ||
+        !CanChatWithPresenter(bStrict) || !CanChatWithHostAndPresenter(bStrict))
         return FALSE;
     return !(m_pGroupList && m_pGroupList->HasPanelistGroup()) || CanChatWithPanelist(bStrict);
 }
 
 DWORD COwnUserItem::MemberRole(const CUserItem& user) const {
-    if (m_lUserType == USER_TYPE_NONE) return EffectiveRoleSet(user.m_dwRosterInfo);
-    return user.m_lUserType == USER_TYPE_CUSTOMER_A ? ROLE_PANELIST : static_cast<DWORD>(m_lUserType);
+    if (m_lUserType == QXCHAT_USER_TYPE_NONE) return EffectiveRoleSet(user.m_dwRosterInfo);
+    return user.m_lUserType == QXCHAT_USER_TYPE_CUSTOMER_A ? QXCHAT_ROLE_PANELIST
+                                                           : static_cast<DWORD>(m_lUserType);
 }
 
 int COwnUserItem::MakeDataItem(CUsersGroup* pGroup) {
@@ -89,26 +90,32 @@ int COwnUserItem::MakeDataItem(CUsersGroup* pGroup) {
             if (bTrace) TraceDecision(op, pGroup->m_nId, bShow, extra, *this, CanAddressEveryone());
         };
         switch (pGroup->m_nId) {
-        case CHAT_HOST_ROLE_GROUP: decide(-1, CanChatWithHost(bStrict), EXTRA_NONE, TRUE); break;
-        case CHAT_PRESENTER_ROLE_GROUP: decide(-3, CanChatWithPresenter(bStrict), EXTRA_NONE, TRUE); break;
+        case CHAT_HOST_ROLE_GROUP: decide(CODE_HOSTS, CanChatWithHost(bStrict), EXTRA_NONE, TRUE); break;
+        case CHAT_PRESENTER_ROLE_GROUP:
+            decide(CODE_PRESENTERS, CanChatWithPresenter(bStrict), EXTRA_NONE, TRUE);
+            break;
         case CHAT_ALL_HOST_PRESENTER_ROLE_GROUP:
-            decide(S ? 101 : -2, S || CanChatWithHostAndPresenter(bStrict), EXTRA_NONE, !S);
+            decide(S ? CODE_SUPPORT_HOSTS_PRESENTERS : CODE_HOSTS_PRESENTERS,
+                   S || CanChatWithHostAndPresenter(bStrict), EXTRA_NONE, !S);
             break;
         case CHAT_PANELIST_ROLE_GROUP:
-            decide(S ? 102 : -4, S || (CanChatWithPanelist(bStrict) && R), EXTRA_ROSTER_FLAGS, !S);
+            decide(S ? CODE_SUPPORT_PANELISTS : CODE_PANELISTS, S || (CanChatWithPanelist(bStrict) && R),
+                   EXTRA_ROSTER_FLAGS, !S);
             break;
         case CHAT_ALL_HOST_PRESENTER_PANELIST_ROLE_GROUP:
-            decide(S ? 0 : -5, S || CanChatWithHostPresenterPanelist(bStrict), EXTRA_ROSTER_FLAGS, !S);
+            decide(S ? CODE_EVERYONE : CODE_HOSTS_PRESENTERS_PANELISTS,
+                   S || CanChatWithHostPresenterPanelist(bStrict), EXTRA_ROSTER_FLAGS, !S);
             break;
         case CHAT_ATTENDEES_GROUP_NEW:
-            decide(-6, (m_dwPrivilege & PRIV_ATTENDEES) && R, EXTRA_ROSTER_FLAGS, TRUE);
+            decide(CODE_ATTENDEES, (m_dwPrivilege & QXCHAT_PRIV_ATTENDEES) && R, EXTRA_ROSTER_FLAGS, TRUE);
             break;
         case CHAT_ALL_USERS_ROLE_GROUP:
-            decide(S ? 103 : 0, S || (CanAddressEveryone() && R), EXTRA_EVERYONE, !S);
+            decide(S ? CODE_SUPPORT_EVERYONE : CODE_EVERYONE, S || (CanAddressEveryone() && R),
+                   EXTRA_EVERYONE, !S);
             break;
         case CHAT_SEPARATE_ROLE_GROUP:
             d.m_dwData[CHAT_DATA_KIND] = CHAT_KIND_HEADING;
-            decide(ctx.SeparatorKeepsRecentUsers() ? 110 : -1, TRUE, EXTRA_NONE, TRUE);
+            decide(ctx.SeparatorKeepsRecentUsers() ? CODE_RECENT_USERS : CODE_HOSTS, TRUE, EXTRA_NONE, TRUE);
             break;
         default: break;
         }
@@ -121,7 +128,7 @@ int COwnUserItem::MakeDataItem(CUsersGroup* pGroup) {
         d.m_dwData[CHAT_DATA_GROUP_ID] = CHAT_PRIVATE_CHAT_GROUP;
         d.m_dwData[CHAT_DATA_PRIVATE] = 1;
         pGroup->m_bDefault = FALSE;
-        d.SetShown(HasFullRights() || (IsElevated() && (m_dwPrivilege & PRIV_ATTENDEES)));
+        d.SetShown(HasFullRights() || (IsElevated() && (m_dwPrivilege & QXCHAT_PRIV_ATTENDEES)));
         break;
     default: break;
     }
@@ -147,18 +154,24 @@ int COwnUserItem::MakeDataItem2(CUsersGroup* pGroup) {
             if (bTrace) TraceDecision(op, pGroup->m_nId, bShow, extra, *this, bOpen);
         };
         switch (pGroup->m_nId) {
-        case CHAT_HOST_ROLE_GROUP: decide(-1, bOpen, EXTRA_NONE, TRUE); break;
-        case CHAT_PRESENTER_ROLE_GROUP: decide(-3, bOpen, EXTRA_NONE, TRUE); break;
-        case CHAT_ALL_HOST_PRESENTER_ROLE_GROUP: decide(S ? 101 : -2, S || bOpen, EXTRA_NONE, !S); break;
-        case CHAT_PANELIST_ROLE_GROUP: decide(S ? 102 : -4, S || (bOpen && R), EXTRA_ROSTER_FLAGS, !S); break;
+        case CHAT_HOST_ROLE_GROUP: decide(CODE_HOSTS, bOpen, EXTRA_NONE, TRUE); break;
+        case CHAT_PRESENTER_ROLE_GROUP: decide(CODE_PRESENTERS, bOpen, EXTRA_NONE, TRUE); break;
+        case CHAT_ALL_HOST_PRESENTER_ROLE_GROUP:
+            decide(S ? CODE_SUPPORT_HOSTS_PRESENTERS : CODE_HOSTS_PRESENTERS, S || bOpen, EXTRA_NONE, !S);
+            break;
+        case CHAT_PANELIST_ROLE_GROUP:
+            decide(S ? CODE_SUPPORT_PANELISTS : CODE_PANELISTS, S || (bOpen && R), EXTRA_ROSTER_FLAGS, !S);
+            break;
         case CHAT_ALL_HOST_PRESENTER_PANELIST_ROLE_GROUP:
-            decide(S ? 0 : -5, S || bOpen, EXTRA_ROSTER_FLAGS, !S);
+            decide(S ? CODE_EVERYONE : CODE_HOSTS_PRESENTERS_PANELISTS, S || bOpen, EXTRA_ROSTER_FLAGS, !S);
             break;
         case CHAT_ATTENDEES_GROUP_NEW:
-            decide(-6, bOpen && R, EXTRA_ROSTER_FLAGS, TRUE);
+            decide(CODE_ATTENDEES, bOpen && R, EXTRA_ROSTER_FLAGS, TRUE);
             if (d.IsShown()) d.m_dwData[CHAT_DATA_LOCKED] = pGroup->m_bListedOnly ? 1 : 0;
             break;
-        case CHAT_ALL_USERS_ROLE_GROUP: decide(S ? 103 : 0, S || (bOpen && R), EXTRA_EVERYONE, !S); break;
+        case CHAT_ALL_USERS_ROLE_GROUP:
+            decide(S ? CODE_SUPPORT_EVERYONE : CODE_EVERYONE, S || (bOpen && R), EXTRA_EVERYONE, !S);
+            break;
         default: break;
         }
     } else if (pGroup->m_nType == CHAT_HEADING_GROUP || pGroup->m_nType == CHAT_UNSENDABLE_GROUP) {
@@ -176,11 +189,11 @@ BOOL COwnUserItem::IsGroupAvailable(const CUsersGroup* pGroup) const {
     const RecipientListContext ctx = Context();
     const BOOL bStrict = ctx.m_lStrictMode != 0, R = IsRosterShared();
     if (pGroup->m_nType == CHAT_PRIVATE_GROUP)
-        return HasFullRights() || (IsElevated() && (m_dwPrivilege & PRIV_ATTENDEES));
+        return HasFullRights() || (IsElevated() && (m_dwPrivilege & QXCHAT_PRIV_ATTENDEES));
     if (pGroup->m_nType == CHAT_HEADING_GROUP) return FALSE;
     if (HasSupportUserType()) return TRUE;
     switch (pGroup->m_nId) {
-    case CHAT_ATTENDEES_GROUP_NEW: return (m_dwPrivilege & PRIV_ATTENDEES) && R;
+    case CHAT_ATTENDEES_GROUP_NEW: return (m_dwPrivilege & QXCHAT_PRIV_ATTENDEES) && R;
     case CHAT_ALL_USERS_ROLE_GROUP:
         return (m_bAllUsersOverride ? m_lAllUsersValue != 0 : CanAddressEveryone()) && R;
     case CHAT_SEPARATE_ROLE_GROUP: return TRUE;

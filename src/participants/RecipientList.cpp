@@ -139,7 +139,7 @@ void COwnUserItem::UpdateGroupUserList(HWND hCombo, CUsersGroup* pGroup) {
         RemoveGroupMembers(hCombo, pGroup);
         return;
     }
-    if (pGroup->m_ItemData.Code() == 110) return;
+    if (pGroup->m_ItemData.Code() == CODE_RECENT_USERS) return;
     if (pGroup->m_nListPos < 0 || pGroup->m_nListPos + pGroup->GetMemberCount() >= ComboCount(hCombo) ||
         !EntryIsGroups(hCombo, *pGroup)) {
         Trace(L"COwnUserItem::UpdateGroupUserList: error 0");
@@ -167,7 +167,7 @@ void COwnUserItem::DeleteEntriesAfterSeparator(HWND hCombo) {
     int nSeparator = -1;
     for (int i = 0, n = ComboCount(hCombo); i < n && nSeparator < 0; ++i) {
         const ChatItemData* p = ComboData(hCombo, i);
-        if (p && p->Kind() != CHAT_KIND_USER && p->Code() == 110) nSeparator = i;
+        if (p && p->Kind() != CHAT_KIND_USER && p->Code() == CODE_RECENT_USERS) nSeparator = i;
     }
     if (nSeparator < 0) return;
     std::vector<CUsersGroup*> gone;
@@ -228,7 +228,8 @@ void COwnUserItem::AppearGroup(HWND hCombo, CUsersGroup* pGroup) {
 void COwnUserItem::RefreshAllMembers(HWND hCombo) {
     if (!m_pGroupList || !IsWindow(hCombo)) return;
     const BOOL bAttendeeMembers =
-        ((Context().m_dwFeature1 & 0x200) || !m_pGroupList->HasPanelistGroup()) && HasMemberListRight();
+        ((Context().m_dwFeature1 & QXCHAT_FEATURE_ATTENDEE_MEMBERS) || !m_pGroupList->HasPanelistGroup()) &&
+        HasMemberListRight();
     for (int i = 0; i < m_pGroupList->GetCount(); ++i) {
         CUsersGroup* pGroup = m_pGroupList->GetAt(i);
         if (!pGroup || (pGroup->m_nId >= CHAT_HOST_MANAGED_FIRST && pGroup->m_nId <= CHAT_HOST_MANAGED_LAST))
@@ -238,7 +239,7 @@ void COwnUserItem::RefreshAllMembers(HWND hCombo) {
         if (bAvailable) {
             if (!pGroup->m_bShowMemberList)
                 RemoveGroupMembers(hCombo, pGroup);
-            else if (pGroup->m_ItemData.Code() != 110)
+            else if (pGroup->m_ItemData.Code() != CODE_RECENT_USERS)
                 UpdateGroupUserList(hCombo, pGroup);
         } else if (pGroup->m_nId == CHAT_ATTENDEES_GROUP_NEW && pGroup->m_bShowMemberList &&
                    bAttendeeMembers) {
@@ -256,10 +257,10 @@ int COwnUserItem::InsertAUserIntoCombox(HWND hCombo, CUserItem* pUser) {
     if (!pUser->m_lVisible || pUser->m_strName.empty()) return 0;
     const RecipientListContext ctx = Context();
     const BOOL bHostDriven = ctx.HostDriven(), bStrict = ctx.m_lStrictMode != 0;
-    if (m_lUserType == USER_TYPE_NONE && !bHostDriven) {
+    if (m_lUserType == QXCHAT_USER_TYPE_NONE && !bHostDriven) {
         const DWORD dwRoles = pUser->m_dwRosterInfo;
-        if ((dwRoles == 0 || dwRoles == ROLE_ATTENDEE) && !HasMemberListRight()) return 0;
-        if (dwRoles == ROLE_PANELIST && !CanChatWithPanelist(bStrict)) return 0;
+        if ((dwRoles == 0 || dwRoles == QXCHAT_ROLE_ATTENDEE) && !HasMemberListRight()) return 0;
+        if (dwRoles == QXCHAT_ROLE_PANELIST && !CanChatWithPanelist(bStrict)) return 0;
     }
     const DWORD dwRole = MemberRole(*pUser);
     if (!m_pGroupList || m_pGroupList->GetCount() == 0) {
@@ -279,7 +280,7 @@ int COwnUserItem::InsertAUserIntoCombox(HWND hCombo, CUserItem* pUser) {
             !pGroup->m_bShowMemberList)
             continue;
         // Recent users are placed by request only, never by arrival.
-        if (pGroup->m_ItemData.Code() == 110 || (bHostDriven && pGroup->GetShowRecentUsers())) {
+        if (pGroup->m_ItemData.Code() == CODE_RECENT_USERS || (bHostDriven && pGroup->GetShowRecentUsers())) {
             bInserted = FALSE;
             break;
         }

@@ -111,18 +111,18 @@ DWORD CUserList::TestRole(DWORD dwNodeId, DWORD dwMask, CUserItem* pCopy) const 
 }
 
 DWORD CUserList::IsHost(DWORD dwNodeId, CUserItem* pCopy) const {
-    return TestRole(dwNodeId, ROLE_HOST, pCopy);
+    return TestRole(dwNodeId, QXCHAT_ROLE_HOST, pCopy);
 }
 
 DWORD CUserList::IsPresenter(DWORD dwNodeId, CUserItem* pCopy) const {
-    return TestRole(dwNodeId, ROLE_PRESENTER, pCopy);
+    return TestRole(dwNodeId, QXCHAT_ROLE_PRESENTER, pCopy);
 }
 
 DWORD CUserList::IsPanelist(DWORD dwNodeId, BOOL bPanelistOnly, CUserItem* pCopy) const {
-    const DWORD dwPanelist = TestRole(dwNodeId, ROLE_PANELIST, pCopy);
+    const DWORD dwPanelist = TestRole(dwNodeId, QXCHAT_ROLE_PANELIST, pCopy);
     if (bPanelistOnly || dwPanelist || !FindByNodeId(dwNodeId)) return dwPanelist;
-    if (DWORD dwHost = TestRole(dwNodeId, ROLE_HOST)) return dwHost;
-    return TestRole(dwNodeId, ROLE_PRESENTER);
+    if (DWORD dwHost = TestRole(dwNodeId, QXCHAT_ROLE_HOST)) return dwHost;
+    return TestRole(dwNodeId, QXCHAT_ROLE_PRESENTER);
 }
 
 DWORD CUserList::FindDuplicate(const CUserItem& newUser, BOOL bByCustomerId) const {

@@ -3,6 +3,7 @@
 #include "transcript/Transcript.h"
 
 #include "interface/ModuleState.h"
+#include "qxchat.h"
 #include "resources/resource.h"
 #include "trace/Trace.h"
 #include "transcript/TranscriptRules.h"
@@ -14,8 +15,6 @@
 
 namespace {
 
-constexpr wchar_t kHostNotifyTitle[] = L"09334AB1-AE2F-11d5-B672-00500411925B";
-constexpr UINT WM_HOST_FILE_DIALOG = WM_USER + 99;
 constexpr UINT kHostNotifyTimeoutMs = 2000;
 
 constexpr DWORD kSaveDialogFlags =
@@ -69,7 +68,7 @@ BOOL CALLBACK FindHostWindow(HWND hWnd, LPARAM lParam) {
     if (dwProcess != pSearch->dwProcess) return TRUE;
     wchar_t title[64] = {};
     GetWindowTextW(hWnd, title, 64);
-    if (wcscmp(title, kHostNotifyTitle) != 0) return TRUE;
+    if (wcscmp(title, QXCHAT_HOST_MODAL_WINDOW_TITLE) != 0) return TRUE;
     pSearch->hFound = hWnd;
     return FALSE;
 }
@@ -88,7 +87,7 @@ bool QxNotifyHostOfFileDialog() {
     EnumWindows(FindHostWindow, reinterpret_cast<LPARAM>(&search));
     if (!search.hFound) return false;
     DWORD_PTR dwResult = 0;
-    SendMessageTimeoutW(search.hFound, WM_HOST_FILE_DIALOG, 0, 0, SMTO_NORMAL, kHostNotifyTimeoutMs,
+    SendMessageTimeoutW(search.hFound, WM_CHAT_BEFORE_MODAL, 0, 0, SMTO_NORMAL, kHostNotifyTimeoutMs,
                         &dwResult);
     return true;
 }

@@ -1,5 +1,6 @@
 #include "transcript/TranscriptRules.h"
 
+#include "qxchat.h"
 #include "transcript/TranscriptFormat.h"
 
 #include <cwctype>
@@ -26,9 +27,10 @@ bool QxNeedsSaving(bool bUnsaved, const std::wstring& strFileName, DWORD dwAttri
 
 LONG QxSaveState(bool bHasMessages, bool bNeedsSaving, bool bFlagAnswer) {
     if (bFlagAnswer)
-        return (bHasMessages ? kSaveStateHasMessagesBit : 0) | (bNeedsSaving ? kSaveStateNeedsSavingBit : 0);
-    if (!bHasMessages) return kSaveStateNoMessages;
-    return bNeedsSaving ? kSaveStateUnsaved : kSaveStateSaved;
+        return (bHasMessages ? QXCHAT_SAVE_STATE_HAS_MESSAGES : 0) |
+               (bNeedsSaving ? QXCHAT_SAVE_STATE_NEEDS_SAVE : 0);
+    if (!bHasMessages) return QXCHAT_SAVE_STATE_EMPTY;
+    return bNeedsSaving ? QXCHAT_SAVE_STATE_UNSAVED : QXCHAT_SAVE_STATE_SAVED;
 }
 
 std::wstring QxCutPath(const std::wstring& strText, size_t nMax) {

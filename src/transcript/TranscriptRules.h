@@ -12,13 +12,6 @@ constexpr size_t kTranscriptNameMax = 1023; // the transcript file name set by t
 constexpr DWORD kFileDialogChars = 520;     // the file box of the save and open dialogs
 constexpr size_t kShortestLoadPath = 5;     // a chosen path shorter than this is refused
 
-// The answers of the save state.
-constexpr LONG kSaveStateNoMessages = 0;
-constexpr LONG kSaveStateSaved = 1;
-constexpr LONG kSaveStateUnsaved = 2;
-constexpr LONG kSaveStateHasMessagesBit = 0x10000; // with feature bit 0x2
-constexpr LONG kSaveStateNeedsSavingBit = 1;       // with feature bit 0x2
-
 // Needs-saving: unsaved since the last save, no file name, the file gone, or it is read-only.
 // dwAttributes is what the file system says of the file name (INVALID_FILE_ATTRIBUTES when it
 // does not exist).

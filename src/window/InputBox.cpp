@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr UINT WM_CHAT_REFRESH_EDIT_STATE = WM_USER + 4; // the dialog refreshes its edit commands
-constexpr UINT kSendId = 102;
-
 struct InputBoxState {
     WNDPROC pfnOld = nullptr;
     HWND hDialog = nullptr;
@@ -57,8 +54,8 @@ bool OnKeyDown(HWND hInput, const InputBoxState& s, WPARAM vk) {
         if (CtrlDown())
             SendMessageW(hInput, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\r\n"));
         else if (s.hDialog)
-            PostMessageW(s.hDialog, WM_COMMAND, MAKEWPARAM(kSendId, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(s.hDialog, kSendId)));
+            PostMessageW(s.hDialog, WM_COMMAND, MAKEWPARAM(IDC_SEND, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(s.hDialog, IDC_SEND)));
         return true;
     case VK_ESCAPE: return true;
     case 'A':

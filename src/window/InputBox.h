@@ -7,6 +7,10 @@
 #include <windows.h>
 #include <string>
 
+// Sent to the chat dialog: refresh the edit-command state (the input changed, or the message
+// list took the focus).
+constexpr UINT WM_CHAT_REFRESH_EDIT_STATE = WM_USER + 4;
+
 // Subclasses the edit hInput of the chat dialog hDialog; the placeholder is resource string 1301.
 // False when the box is already subclassed or the subclass cannot be installed.
 bool QxSubclassInputBox(HWND hInput, HWND hDialog);

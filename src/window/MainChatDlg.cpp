@@ -17,9 +17,11 @@
 
 #include <commctrl.h>
 
+// The host addresses the input box and the Send button by the ids it knows.
+static_assert(QXCHAT_CONTROL_INPUT == IDC_INPUT && QXCHAT_CONTROL_SEND == IDC_SEND, "control ids differ");
+
 namespace {
 
-constexpr UINT WM_CHAT_FOCUS_LIST = WM_USER + 4; // the message container took the focus
 constexpr COLORREF kBackground = RGB(0xD7, 0xD7, 0xD7);
 constexpr COLORREF kInputText = RGB(0x99, 0x99, 0x99);
 constexpr int kRecipientDropHeight = 200; // a drop-down combo's window height includes its list
@@ -169,7 +171,7 @@ INT_PTR CMainChatDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         if (wParam != IDC_RECIPIENT) return FALSE;
         QxDrawRecipientItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
-    case WM_CHAT_FOCUS_LIST: EditCommandState(); return TRUE;
+    case WM_CHAT_REFRESH_EDIT_STATE: EditCommandState(); return TRUE;
     case WM_MOUSEMOVE: TrackRecipientHover(m_ctl.m_hRecipient); return FALSE;
     case WM_SHOWWINDOW: EditCommandState(); return FALSE;
     case WM_ACTIVATE:
@@ -218,7 +220,7 @@ void CMainChatDlg::InitializeUI() {
         // Without the send privilege (when the feature asks for it) the list takes no mouse input.
         pList->SetMouseLock([this] {
             return (m_features.m_dwFeature1 & QXCHAT_FEATURE_SEND_PRIVILEGE) &&
-                   !(m_own.m_dwPrivilege & PRIV_SEND);
+                   !(m_own.m_dwPrivilege & QXCHAT_PRIV_SEND);
         });
     }
     m_ctl.m_hInput = GetDlgItem(m_hWnd, IDC_INPUT);
@@ -227,8 +229,8 @@ void CMainChatDlg::InitializeUI() {
     m_ctl.m_hSend = GetDlgItem(m_hWnd, IDC_SEND);
     ShowScrollBar(m_ctl.m_hInput, SB_VERT, FALSE);
     // Meeting type 3 styles the box differently; there the private-chat entry keeps the selection.
-    m_ctl.m_hRecipient =
-        QxCreateRecipientBox(m_hWnd, GetDlgItem(m_hWnd, IDC_RECIPIENT), m_host.m_lMeetingType == 3);
+    m_ctl.m_hRecipient = QxCreateRecipientBox(m_hWnd, GetDlgItem(m_hWnd, IDC_RECIPIENT),
+                                              m_host.m_lMeetingType == QXCHAT_MEETING_TYPE_SUPPORT);
     m_ctl.m_hPhraseLabel = GetDlgItem(m_hWnd, IDC_PHRASE_LABEL);
     ShowWindow(m_ctl.m_hPhraseLabel, SW_HIDE);
     if (m_features.m_dwFeature1 & QXCHAT_FEATURE_QUICK_PHRASE) CreateFAQComboBox();
@@ -423,7 +425,7 @@ void CMainChatDlg::EditChat(LONG lNotifyCode) {
         break;
     case QXCHAT_EDIT_FOCUS:
         if (m_ctl.m_hMessageWnd) SetFocus(m_ctl.m_hMessageWnd);
-        SendMessageW(m_hWnd, WM_CHAT_FOCUS_LIST, 0, 0);
+        SendMessageW(m_hWnd, WM_CHAT_REFRESH_EDIT_STATE, 0, 0);
         break;
     default: break;
     }

@@ -31,14 +31,15 @@ class CChatXMLPDU;
 class CGroupMessagePDU;
 class CPrivateMessagePDU;
 class CTypingIndicatorPDU;
+class CMessageWindow;
 
 // Controls of the dialog once attached.
 struct ChatDialogControls {
-    HWND m_hInput = nullptr;       // 101
-    HWND m_hSend = nullptr;        // 102
-    HWND m_hRecipient = nullptr;   // 108
-    HWND m_hSendToLabel = nullptr; // 105
-    HWND m_hPhraseLabel = nullptr; // 107
+    HWND m_hInput = nullptr;       // IDC_INPUT
+    HWND m_hSend = nullptr;        // IDC_SEND
+    HWND m_hRecipient = nullptr;   // IDC_RECIPIENT
+    HWND m_hSendToLabel = nullptr; // IDC_SEND_TO_LABEL
+    HWND m_hPhraseLabel = nullptr; // IDC_PHRASE_LABEL
     HWND m_hHidden104 = nullptr;
     HWND m_hHidden106 = nullptr;
     HWND m_hMessageWnd = nullptr; // the message container
@@ -82,6 +83,53 @@ public:
     // Sends the three edit-command state messages to the parent.
     void EditCommandState();
     const ChatDialogControls& Controls() const { return m_ctl; }
+
+    // --- the window side's operations on the controls (window/DialogControls.cpp): the only way
+    // the engine reaches them. Each does nothing, or answers "none", while its control is missing.
+    // The input box and the Send button.
+    BOOL HasInput() const;
+    BOOL InputEnabled() const;
+    // The input's text, at most the longest text a send carries.
+    std::wstring InputText() const;
+    int InputLength() const;
+    // Puts the input prompt (resource string 1301) into the box; FALSE without the box.
+    BOOL ShowInputPrompt();
+    void SetInputText(const std::wstring& strText);
+    void ClearInput();
+    void FocusInput();
+    void EnableInputBox(BOOL bEnable);
+    BOOL SendButtonEnabled() const;
+    void EnableSendButton(BOOL bEnable);
+    void EnableSendToLabel(BOOL bEnable);
+    void RedrawDialog();
+    // The message list, its indication strip and the notice window.
+    CMessageWindow* MessageList() const;
+    void SwitchOffIndication();
+    void DestroyNoticeWindow();
+    // The recipient box. The recipient list (participants) fills it as a whole through
+    // RecipientBox(); the entries are read and changed one by one through the others.
+    HWND RecipientBox() const { return m_ctl.m_hRecipient; }
+    BOOL RecipientBoxExists() const;
+    int RecipientEntryCount() const;
+    const ChatItemData* RecipientEntry(int nIndex) const;
+    std::wstring RecipientEntryText(int nIndex) const;
+    int SelectedRecipientIndex() const;
+    const ChatItemData* SelectedRecipient() const;
+    // The index the entry landed at, or -1.
+    int InsertRecipientEntry(int nIndex, const std::wstring& strText, ChatItemData* pData);
+    void DeleteRecipientEntry(int nIndex);
+    // Replaces an entry's text in place, keeping its selection.
+    void ReplaceRecipientEntry(int nIndex, const std::wstring& strText, ChatItemData* pData);
+    void EmptyRecipientBox();
+    void CloseRecipientDropDown();
+    void RedrawRecipientBox();
+    BOOL RecipientBoxEnabled() const;
+    void EnableRecipientBox(BOOL bEnable);
+    // Takes the controls a new feature mask brings (the quick-phrase box among them) and lays out.
+    void AttachFeatureControls(DWORD dwFeature1);
+    // The quick-phrase box: the selected entry's data, or null; emptying it.
+    const void* SelectedPhraseData() const;
+    void EmptyPhraseBox();
 
     // The owner of the module's file dialogs (the host window given to QxNewInstance).
     void SetFileDialogOwner(HWND hOwner) { m_hFileDialogOwner = hOwner; }
@@ -371,7 +419,7 @@ private:
     void RestoreRecentUsers(const std::vector<DWORD>& userIds);
     void ApplyListEnabling(BOOL bSelected);
     // The recipient box's entries (engine/RecipientSteps.cpp).
-    BOOL HostDrivenGroups() const { return (m_features.m_dwFeature1 & 0x80000000UL) != 0; }
+    BOOL HostDrivenGroups() const { return QxHostDrivenGroups(m_features.m_dwFeature1); }
     // The separator group holding the recent users (code 110), or null.
     CUsersGroup* RecentUsersGroup() const;
     BOOL SelectGroupEntry(int nType, int nId);
@@ -388,8 +436,6 @@ private:
     void SelectRecipientEntry(int nIndex);
     BOOL SelectDefaultRecipient();
     BOOL SelectedRecipientCanChat() const;
-    BOOL RecipientBoxEnabled() const;
-    void EnableRecipientBox(BOOL bEnable);
     void EnableDialogControl(int nId, BOOL bEnable);
     INT_PTR OnCtlColor(UINT uMsg, HDC hdc, HWND hCtl);
     void UpdateInputScrollBar();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "interface/ModuleState.h"
+#include "participants/RoleGroups.h"
 #include "resources/resource.h"
 
 namespace {
@@ -54,22 +55,15 @@ bool ReplaceFirst(std::wstring& text, const std::wstring& what, const std::wstri
     return true;
 }
 
-bool AnyBit(DWORD value, DWORD mask) {
-    return (value & mask) != 0;
-}
-
 // Destination of a group without a record, in meeting type 2; empty when the local user may not
 // see it named.
 std::wstring MeetingType2Destination(const QxHeaderFormats& formats, const QxGroupHeaderInput& in) {
     switch (in.nGroupId) {
-    case 4:
-        if (AnyBit(in.dwPrivilege, 0x10 | 0x20 | 0x80) || AnyBit(in.dwRoles, 0x1 | 0x2 | 0x4))
-            return formats.strPanelists;
-        return std::wstring();
-    case 8:
-        if (AnyBit(in.dwPrivilege, 0x10 | 0x20) || AnyBit(in.dwRoles, 0x1 | 0x2)) return std::wstring();
-        return formats.strAttendees;
-    case 15: return formats.strEveryone;
+    case CHAT_PANELIST_ROLE_GROUP:
+        return QxIsElevated(in.dwPrivilege, in.dwRoles) ? formats.strPanelists : std::wstring();
+    case CHAT_ATTENDEES_GROUP_NEW:
+        return QxHasFullRights(in.dwPrivilege, in.dwRoles) ? std::wstring() : formats.strAttendees;
+    case CHAT_ALL_USERS_ROLE_GROUP: return formats.strEveryone;
     default: return std::wstring();
     }
 }
@@ -81,20 +75,20 @@ std::wstring GroupHeaderLine(const QxHeaderFormats& formats, const QxGroupHeader
         return QxFillHeaderTemplate(*in.pRoleGroup, in.strSenderName);
     if (in.pRoleGroup) {
         const std::wstring& fmt =
-            (in.nGroupId == 1 || in.nGroupId == 2) ? formats.strPrivate : formats.strGroup;
+            (in.nGroupId == CHAT_HOST_ROLE_GROUP || in.nGroupId == CHAT_PRESENTER_ROLE_GROUP)
+                ? formats.strPrivate
+                : formats.strGroup;
         const std::wstring args[] = {in.strSenderName, in.pRoleGroup->m_strName};
         return QxApplyFormat(fmt, args, 2, QX_HEADER_LINE_ROOM);
     }
-    if (in.lMeetingType == 2) {
+    if (in.lMeetingType == QXCHAT_MEETING_TYPE_2) {
         std::wstring dest = MeetingType2Destination(formats, in);
         if (dest.empty()) return std::wstring();
         const std::wstring args[] = {in.strSenderName, dest};
         return QxApplyFormat(formats.strGroup, args, 2, QX_HEADER_LINE_ROOM);
     }
-    if (in.lMeetingType == 3 && in.nGroupId == 8) {
-        bool bPlain = !AnyBit(in.dwPrivilege, 0x10 | 0x20 | 0x80) && !AnyBit(in.dwRoles, 0x1 | 0x2 | 0x4) &&
-                      in.dwRoles != 16;
-        return bPlain ? strSenderText : std::wstring();
+    if (in.lMeetingType == QXCHAT_MEETING_TYPE_SUPPORT && in.nGroupId == CHAT_ATTENDEES_GROUP_NEW) {
+        return QxIsPlainAttendee(in.dwPrivilege, in.dwRoles) ? strSenderText : std::wstring();
     }
     return std::wstring();
 }
@@ -102,8 +96,9 @@ std::wstring GroupHeaderLine(const QxHeaderFormats& formats, const QxGroupHeader
 std::wstring PrivateHeaderLine(const QxHeaderFormats& formats, const QxPrivateHeaderInput& in,
                                const std::wstring& strSenderText) {
     const std::wstring receiver[] = {in.strReceiverName};
-    bool bFull =
-        in.lMeetingType == 3 || (in.lMeetingType == 2 && in.bOwn) || (in.lMeetingType != 2 && in.bFeature40);
+    bool bFull = in.lMeetingType == QXCHAT_MEETING_TYPE_SUPPORT ||
+                 (in.lMeetingType == QXCHAT_MEETING_TYPE_2 && in.bOwn) ||
+                 (in.lMeetingType != QXCHAT_MEETING_TYPE_2 && in.bFeature40);
     if (bFull) {
         if (!formats.strPrivate.empty()) {
             const std::wstring args[] = {in.strSenderName, in.strReceiverName};
@@ -111,7 +106,7 @@ std::wstring PrivateHeaderLine(const QxHeaderFormats& formats, const QxPrivateHe
         }
         return strSenderText + QxApplyFormat(formats.strReceiver, receiver, 1) + formats.strPrivateMarker;
     }
-    if (in.bOwn && in.lMeetingType != 2) {
+    if (in.bOwn && in.lMeetingType != QXCHAT_MEETING_TYPE_2) {
         // The local user's own name is not shown: the receiver text without its leading character.
         std::wstring fmt = formats.strReceiver.empty() ? std::wstring() : formats.strReceiver.substr(1);
         return QxApplyFormat(fmt, receiver, 1) + formats.strPrivateMarker;

@@ -89,7 +89,7 @@ int FindEntry(HWND hBox, const ChatItemData* pData) {
 
 BOOL QxCanChooseEntry(const ChatItemData* p) {
     if (!p || !p->IsShown() || p->Kind() == CHAT_KIND_HEADING) return FALSE;
-    if (p->Code() == 110 || p->Code() == 98) return FALSE;
+    if (p->Code() == CODE_RECENT_USERS || p->Code() == CODE_NOT_CHOOSABLE) return FALSE;
     if (p->GroupId() == CHAT_SEPARATE_ROLE_GROUP || p->GroupId() == CHAT_PRIVATE_CHAT_GROUP) return FALSE;
     return !(p->Kind() == CHAT_KIND_GROUP && p->GroupId() == CHAT_ATTENDEES_GROUP_NEW &&
              p->m_dwData[CHAT_DATA_LOCKED] == 1);

@@ -100,11 +100,11 @@ protected:
 };
 
 TEST_F(EngineConferenceTest, TwoThenFiveSeeEachOtherAndOneLeaving) {
-    const Participant people[] = {{L"Hana", ROLE_HOST, 0},
-                                  {L"Ilse", ROLE_PRESENTER, 1},
-                                  {L"J\u00F6rg", ROLE_PANELIST, 2},
-                                  {L"Kofi", ROLE_ATTENDEE, 3},
-                                  {L"Lena", ROLE_ATTENDEE, 4}};
+    const Participant people[] = {{L"Hana", QXCHAT_ROLE_HOST, 0},
+                                  {L"Ilse", QXCHAT_ROLE_PRESENTER, 1},
+                                  {L"J\u00F6rg", QXCHAT_ROLE_PANELIST, 2},
+                                  {L"Kofi", QXCHAT_ROLE_ATTENDEE, 3},
+                                  {L"Lena", QXCHAT_ROLE_ATTENDEE, 4}};
     Join(people[0]);
     Join(people[1]);
     ASSERT_TRUE(PumpUntil([&] { return AllSeeEachOther(); }));
@@ -142,9 +142,9 @@ TEST_F(EngineConferenceTest, TwoThenFiveSeeEachOtherAndOneLeaving) {
 }
 
 TEST_F(EngineConferenceTest, TheRecordingParticipantNeverAppears) {
-    Join({L"Host", ROLE_HOST, 0});
-    Join({kRecorder, ROLE_ATTENDEE, 0});
-    Join({L"TLM_SSR_987_Recorder-654", ROLE_ATTENDEE, 0});
+    Join({L"Host", QXCHAT_ROLE_HOST, 0});
+    Join({kRecorder, QXCHAT_ROLE_ATTENDEE, 0});
+    Join({L"TLM_SSR_987_Recorder-654", QXCHAT_ROLE_ATTENDEE, 0});
     TraceCapture capture;
     ASSERT_TRUE(PumpUntil([&] {
         return std::all_of(members.begin(), members.end(),
@@ -158,10 +158,10 @@ TEST_F(EngineConferenceTest, TheRecordingParticipantNeverAppears) {
 }
 
 TEST_F(EngineConferenceTest, AFailedEnrollmentIsReportedToBothHostWindows) {
-    Member& first = Join({L"First", ROLE_HOST, 0});
+    Member& first = Join({L"First", QXCHAT_ROLE_HOST, 0});
     ASSERT_TRUE(PumpUntil([&] { return first.Notified(0) == 1; }));
     control->ScriptConfirm(QXNC_CONFIRM_ENROLL, ARM_ERROR_INVALID_STATE, 1);
-    Member& refused = Join({L"Refused", ROLE_ATTENDEE, 0});
+    Member& refused = Join({L"Refused", QXCHAT_ROLE_ATTENDEE, 0});
     ASSERT_TRUE(PumpUntil([&] { return refused.Notified(-1) == 1; }));
     EXPECT_EQ(refused.Notified(0), 0);
     EXPECT_EQ(refused.Dlg()->Status().m_pArmNC, nullptr);
@@ -170,8 +170,8 @@ TEST_F(EngineConferenceTest, AFailedEnrollmentIsReportedToBothHostWindows) {
 }
 
 TEST_F(EngineConferenceTest, DeletingAnInstanceDuringTheConferenceTearsItsConnectionDown) {
-    Member& stays = Join({L"Stays", ROLE_HOST, 0});
-    Member& goes = Join({L"Goes", ROLE_ATTENDEE, 0});
+    Member& stays = Join({L"Stays", QXCHAT_ROLE_HOST, 0});
+    Member& goes = Join({L"Goes", QXCHAT_ROLE_ATTENDEE, 0});
     ASSERT_TRUE(PumpUntil([&] { return AllSeeEachOther(); }));
     const DWORD dwSerial = control->ControllerSerial(goes.Dlg()->Status().m_pArmNC);
     const DWORD dwApe = goes.Dlg()->Status().m_apeHandle;

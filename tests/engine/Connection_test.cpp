@@ -48,7 +48,7 @@ protected:
 };
 
 TEST_F(ConnectionTest, TheChainReachesEnrolledWithTheLocalRosterInformation) {
-    dlg->SetRosters(ROLE_PRESENTER);
+    dlg->SetRosters(QXCHAT_ROLE_PRESENTER);
     dlg->SetUserType(2);
     Start(L"s\u00E9rver");
     ASSERT_TRUE(PumpUntilEnrolled());
@@ -72,7 +72,7 @@ TEST_F(ConnectionTest, TheChainReachesEnrolledWithTheLocalRosterInformation) {
     ASSERT_TRUE(
         sent.ParseXMLPDU(std::string(reinterpret_cast<const char*>(enroll.data), enroll.data_length)));
     EXPECT_EQ(sent.GetName(), "Me");
-    EXPECT_EQ(sent.GetRoleSet(), static_cast<DWORD>(ROLE_PRESENTER));
+    EXPECT_EQ(sent.GetRoleSet(), static_cast<DWORD>(QXCHAT_ROLE_PRESENTER));
     EXPECT_EQ(sent.GetVisible(), 1);
     EXPECT_EQ(sent.GetUserType(), 2u);
     EXPECT_EQ(sent.GetNodeId(), 0u) << "the own node id is learnt from the roster afterwards";
@@ -231,24 +231,24 @@ TEST_F(ConnectionTest, TheHostIsToldOfEnrollmentWithTheFeedbackBitOnly) {
 }
 
 TEST_F(ConnectionTest, SetRostersBeforeTheStartAfterItAndWhenEnrolled) {
-    EXPECT_EQ(dlg->SetRosters(ROLE_ATTENDEE), 1) << "before the start the value is simply kept";
-    EXPECT_EQ(dlg->OwnUser().m_dwRoles, static_cast<DWORD>(ROLE_ATTENDEE));
+    EXPECT_EQ(dlg->SetRosters(QXCHAT_ROLE_ATTENDEE), 1) << "before the start the value is simply kept";
+    EXPECT_EQ(dlg->OwnUser().m_dwRoles, static_cast<DWORD>(QXCHAT_ROLE_ATTENDEE));
     UseHostWindows();
     dlg->SelectFeature(QXCHAT_FEATURE_ENROLL_FEEDBACK, 0);
     Start();
-    EXPECT_EQ(dlg->SetRosters(ROLE_HOST), -1) << "started, not enrolled";
-    EXPECT_EQ(dlg->OwnUser().m_dwRoles, static_cast<DWORD>(ROLE_ATTENDEE));
+    EXPECT_EQ(dlg->SetRosters(QXCHAT_ROLE_HOST), -1) << "started, not enrolled";
+    EXPECT_EQ(dlg->OwnUser().m_dwRoles, static_cast<DWORD>(QXCHAT_ROLE_ATTENDEE));
     ASSERT_TRUE(PumpUntilEnrolled());
     ASSERT_EQ(CallsOf(QXNC_OP_ENROLL_APE).size(), 1u);
 
-    EXPECT_EQ(dlg->SetRosters(ROLE_HOST), 1);
-    EXPECT_EQ(dlg->OwnUser().m_dwRoles, static_cast<DWORD>(ROLE_HOST));
+    EXPECT_EQ(dlg->SetRosters(QXCHAT_ROLE_HOST), 1);
+    EXPECT_EQ(dlg->OwnUser().m_dwRoles, static_cast<DWORD>(QXCHAT_ROLE_HOST));
     const std::vector<QxNcCall> enrolls = CallsOf(QXNC_OP_ENROLL_APE);
     ASSERT_EQ(enrolls.size(), 2u);
     CRosterInfoPDU sent;
     ASSERT_TRUE(sent.ParseXMLPDU(
         std::string(reinterpret_cast<const char*>(enrolls[1].data), enrolls[1].data_length)));
-    EXPECT_EQ(sent.GetRoleSet(), static_cast<DWORD>(ROLE_HOST));
+    EXPECT_EQ(sent.GetRoleSet(), static_cast<DWORD>(QXCHAT_ROLE_HOST));
     EXPECT_EQ(sent.GetNodeId(), dlg->OwnUser().m_dwOwnNodeId);
     EXPECT_TRUE(capture.Contains(L"CMainChatDlg::SubscribeNeededGroupCaches: m_lMeetingType=0"));
 
@@ -265,7 +265,7 @@ TEST_F(ConnectionTest, SetRostersBeforeTheStartAfterItAndWhenEnrolled) {
     EXPECT_EQ(TraceCount(L"/**** CMainChatDlg::AllocAllCacheHandles Enter ****/"), 2);
     EXPECT_TRUE(CallsOf(QXNC_OP_ALLOC_NAME_HANDLES).empty());
     EXPECT_EQ(CallsOf(QXNC_OP_SET_SHARED_DATA_SINK).size(), 2u);
-    EXPECT_EQ(dlg->SetRosters(ROLE_HOST), -1) << "unchanged";
+    EXPECT_EQ(dlg->SetRosters(QXCHAT_ROLE_HOST), -1) << "unchanged";
 }
 
 TEST_F(ConnectionTest, AnEnrollConfirmationWithoutResourcesKeepsTheCacheNumber) {
@@ -350,3 +350,30 @@ TEST_F(ConnectionTest, NoCallbackReachesAnEngineDestroyedMidway) {
 }
 
 } // namespace
+
+TEST_F(ConnectionTest, WithoutADialogTheEngineEnrollsAndItsControlRequestsAnswerNone) {
+    // The engine reaches the controls only through the dialog's control operations, which
+    // answer "none" while there is no dialog: the conference side runs, and touches nothing.
+    dlg->SelectFeature(QXCHAT_FEATURE_CUSTOMER_SUPPORT | QXCHAT_FEATURE_QUICK_PHRASE, 0);
+    Start();
+    ASSERT_TRUE(PumpUntilEnrolled());
+    // No input box took the prompt, so it is still to be shown.
+    EXPECT_FALSE(dlg->Status().m_bInputPromptShown);
+    EXPECT_FALSE(dlg->HasInput());
+    EXPECT_EQ(dlg->InputText(), L"");
+    EXPECT_EQ(dlg->SelectedRecipient(), nullptr);
+    EXPECT_EQ(dlg->RecipientEntryCount(), 0);
+    ChatItemData data;
+    EXPECT_EQ(dlg->InsertRecipientEntry(0, L"entry", &data), -1);
+    EXPECT_EQ(dlg->MessageList(), nullptr);
+    EXPECT_EQ(dlg->SelectedPhraseData(), nullptr);
+
+    control->ClearCalls();
+    EXPECT_EQ(dlg->OnSend(), 0);
+    EXPECT_EQ(dlg->ChatToGroup(CHAT_ROLE_GROUP, CHAT_ALL_USERS_ROLE_GROUP), 0);
+    EXPECT_EQ(dlg->AddAUser(dlg->OwnUser().m_dwOwnNodeId), -1);
+    dlg->HandleFAQSelChange();
+    EXPECT_EQ(dlg->ShowFAQInComboBox(), 0);
+    // Nothing was sent: the requests stopped at the missing controls.
+    EXPECT_TRUE(LoggedOps().empty());
+}

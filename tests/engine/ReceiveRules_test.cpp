@@ -21,17 +21,19 @@ QxOwnIdentity Own(DWORD dwPrivilege, DWORD dwRoles) {
 }
 
 TEST(ReceiveRules, HostGroupMessages) {
-    const QxOwnIdentity attendee = Own(PRIV_ATTENDEES | PRIV_SEND, ROLE_ATTENDEE);
+    const QxOwnIdentity attendee = Own(QXCHAT_PRIV_ATTENDEES | QXCHAT_PRIV_SEND, QXCHAT_ROLE_ATTENDEE);
     struct Case {
         const char* label;
         QxOwnIdentity own;
         DWORD dwSendId, dwSendNodeId, dwWriterId;
         bool bShown;
     } cases[] = {
-        {"a host reads another's", Own(0, ROLE_HOST), kOther, kOtherNode, kOther, true},
-        {"full rights read another's", Own(PRIV_FULL_A, ROLE_ATTENDEE), kOther, kOtherNode, kOther, true},
-        {"presenter rights are not enough", Own(PRIV_FULL_B | PRIV_CHAT_PRESENTER, ROLE_PRESENTER), kOther,
-         kOtherNode, kOther, false},
+        {"a host reads another's", Own(0, QXCHAT_ROLE_HOST), kOther, kOtherNode, kOther, true},
+        {"full rights read another's", Own(QXCHAT_PRIV_FULL_A, QXCHAT_ROLE_ATTENDEE), kOther, kOtherNode,
+         kOther, true},
+        {"presenter rights are not enough",
+         Own(QXCHAT_PRIV_FULL_B | QXCHAT_PRIV_CHAT_PRESENTER, QXCHAT_ROLE_PRESENTER), kOther, kOtherNode,
+         kOther, false},
         {"an attendee reads its own", attendee, kOwnUser, kOwnNode, kOwnUser, true},
         {"its own, read back with no writer known", attendee, kOwnUser, kOwnNode, 0, true},
         {"another's", attendee, kOther, kOtherNode, kOther, false},
@@ -39,7 +41,7 @@ TEST(ReceiveRules, HostGroupMessages) {
         {"another's naming both ids, its writer tells", attendee, kOwnUser, kOwnNode, kOther, false},
         {"another's naming the node, no writer known", attendee, kOther, kOwnNode, 0, false},
         {"no ids at all", attendee, 0, 0, 0, false},
-        {"not yet attached: no own ids", Own(PRIV_SEND, ROLE_ATTENDEE), 0, 0, 0, false},
+        {"not yet attached: no own ids", Own(QXCHAT_PRIV_SEND, QXCHAT_ROLE_ATTENDEE), 0, 0, 0, false},
     };
     cases[10].own.dwUserId = 0;
     cases[10].own.dwNodeId = 0;

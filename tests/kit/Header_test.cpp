@@ -4,6 +4,7 @@
 // module's own, and its records and provider interface between C and C++.
 #include "HeaderC.h"
 #include "QxChatApi.h"
+#include "engine/RecordingStatus.h"
 #include "participants/OwnUserItem.h"
 #include "participants/RoleGroups.h"
 #include "qxchat.h"
@@ -65,18 +66,14 @@ TEST(PublicHeader, EveryPrototypeMatchesItsExportDecorationAndOrdinal) {
     EXPECT_EQ(47, position);
 }
 
-// The header's names for ids the module keeps in its own headers: a host that uses one must
-// mean what the module means.
+// The names the module's code uses for ids the header publishes (roles, privileges and user
+// types it uses by the header's own names): a host that uses one must mean what the module
+// means.
 struct SameValue {
     const char* name;
     long published, module;
 };
 constexpr SameValue kSameValues[] = {
-    {"role host", QXCHAT_ROLE_HOST, ROLE_HOST},
-    {"role presenter", QXCHAT_ROLE_PRESENTER, ROLE_PRESENTER},
-    {"role panelist", QXCHAT_ROLE_PANELIST, ROLE_PANELIST},
-    {"role attendee", QXCHAT_ROLE_ATTENDEE, ROLE_ATTENDEE},
-    {"role unknown", QXCHAT_ROLE_UNKNOWN, ROLE_UNKNOWN},
     {"group hosts", QXCHAT_GROUP_HOSTS, CHAT_HOST_ROLE_GROUP},
     {"group presenters", QXCHAT_GROUP_PRESENTERS, CHAT_PRESENTER_ROLE_GROUP},
     {"group hosts+presenters", QXCHAT_GROUP_HOSTS_PRESENTERS, CHAT_ALL_HOST_PRESENTER_ROLE_GROUP},
@@ -92,22 +89,11 @@ constexpr SameValue kSameValues[] = {
     {"type heading", QXCHAT_GROUP_TYPE_HEADING, CHAT_HEADING_GROUP},
     {"type label", QXCHAT_GROUP_TYPE_LABEL, CHAT_UNSENDABLE_GROUP},
     {"type private", QXCHAT_GROUP_TYPE_PRIVATE, CHAT_PRIVATE_GROUP},
-    {"priv attendees", QXCHAT_PRIV_ATTENDEES, PRIV_ATTENDEES},
-    {"priv host", QXCHAT_PRIV_CHAT_HOST, PRIV_CHAT_HOST},
-    {"priv presenter", QXCHAT_PRIV_CHAT_PRESENTER, PRIV_CHAT_PRESENTER},
-    {"priv member list", QXCHAT_PRIV_MEMBER_LIST, PRIV_MEMBER_LIST},
-    {"priv full a", QXCHAT_PRIV_FULL_A, PRIV_FULL_A},
-    {"priv full b", QXCHAT_PRIV_FULL_B, PRIV_FULL_B},
-    {"priv panelist", QXCHAT_PRIV_CHAT_PANELIST, PRIV_CHAT_PANELIST},
-    {"priv elevated", QXCHAT_PRIV_ELEVATED, PRIV_ELEVATED},
-    {"priv send", QXCHAT_PRIV_SEND, PRIV_SEND},
-    {"user type supporter a", QXCHAT_USER_TYPE_SUPPORTER_A, USER_TYPE_SUPPORTER_A},
-    {"user type supporter b", QXCHAT_USER_TYPE_SUPPORTER_B, USER_TYPE_SUPPORTER_B},
-    {"user type customer a", QXCHAT_USER_TYPE_CUSTOMER_A, USER_TYPE_CUSTOMER_A},
-    {"user type customer b", QXCHAT_USER_TYPE_CUSTOMER_B, USER_TYPE_CUSTOMER_B},
     {"priv all", QXCHAT_PRIV_ALL,
-     PRIV_ATTENDEES | PRIV_CHAT_HOST | PRIV_CHAT_PRESENTER | PRIV_MEMBER_LIST | PRIV_FULL_A | PRIV_FULL_B |
-         PRIV_CHAT_PANELIST | PRIV_ELEVATED | PRIV_SEND},
+     QXCHAT_PRIV_ATTENDEES | QXCHAT_PRIV_CHAT_HOST | QXCHAT_PRIV_CHAT_PRESENTER | QXCHAT_PRIV_MEMBER_LIST |
+         QXCHAT_PRIV_FULL_A | QXCHAT_PRIV_FULL_B | QXCHAT_PRIV_CHAT_PANELIST | QXCHAT_PRIV_ELEVATED |
+         QXCHAT_PRIV_SEND},
+    {"server-side recording", QXCHAT_SSR_TP_RECORDING, SSR_STATUS_TPRECORDING},
 };
 
 constexpr bool AllAgree() {

@@ -33,7 +33,7 @@ struct MemberConfig {
     std::wstring strName;
     DWORD dwFeature;
     LONG lTypingLimit = 0; // lParam2 of ChSelectFeature
-    DWORD dwRoles = ROLE_ATTENDEE;
+    DWORD dwRoles = QXCHAT_ROLE_ATTENDEE;
     DWORD dwPrivilege = 0x1FF;
     // Groups added before the start: the everyone group always, these besides.
     std::vector<int> extraGroups;

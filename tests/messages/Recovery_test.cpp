@@ -185,7 +185,7 @@ TEST_F(RecoveryTest, AReEnrollmentWithRecoveryReadsBackOnlyWhatWasMissed) {
     Converse({L"three"});
     ASSERT_TRUE(PumpUntilTexts(late, {L"three"}));
     ChSelectFeature(late.H(), QXCHAT_FEATURE_RECOVERY, 0, 0, 0, 0, nullptr);
-    ChSetRosters(late.H(), ROLE_PRESENTER); // re-enrolls
+    ChSetRosters(late.H(), QXCHAT_ROLE_PRESENTER); // re-enrolls
     ASSERT_TRUE(PumpUntil([&] { return capture.ContainsSubstring(L"ParseAndShowRecoveryMessages Exit"); }));
     ASSERT_TRUE(PumpUntilReady({&late}));
     PumpUntilQuiet();
@@ -344,7 +344,7 @@ TEST_F(RecoveryTest, CloseAndStartAgainFollowsASenderThatKeepsWriting) {
     late.Dlg()->SetRecoveryTimeout(60000);
     ChSelectFeature(late.H(), QXCHAT_FEATURE_RECOVERY | QXCHAT_FEATURE_SUBSCRIBE_STORED, 0, 0, 0, 0, nullptr);
     capture.Clear();
-    ChSetRosters(late.H(), ROLE_PRESENTER);
+    ChSetRosters(late.H(), QXCHAT_ROLE_PRESENTER);
     control->ScriptResult(QXNC_OP_CACHE_ACTION, 0, 2);
     ASSERT_TRUE(PumpUntil([&] { return capture.ContainsSubstring(L"ProcessRecovery Start"); }));
     ASSERT_TRUE(late.Dlg()->Status().m_bInRecovery);

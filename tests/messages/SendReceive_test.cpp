@@ -241,7 +241,7 @@ TEST_F(SendReceiveTest, TheSendOptionFollowsTheRecordingStatus) {
 }
 
 TEST_F(SendReceiveTest, AHostGroupMessageReachesOnlyParticipantsWithTheRight) {
-    StartBoth(MemberConfig(L"Alice"), MemberConfig(L"Bob").Roles(ROLE_ATTENDEE));
+    StartBoth(MemberConfig(L"Alice"), MemberConfig(L"Bob").Roles(QXCHAT_ROLE_ATTENDEE));
     ChSetPrivilege(b->H(), 0x1);
     const std::string strToHosts = GroupText(a->UserId(), CHAT_HOST_ROLE_GROUP, "hosts only", a->NodeId());
     EXPECT_EQ(DeliverItem(*b, 900, strToHosts), 0);
@@ -257,7 +257,7 @@ TEST_F(SendReceiveTest, AHostGroupMessageReachesOnlyParticipantsWithTheRight) {
 // without the host right: not with the receiver's own ids forged into it, not through the
 // everyone cache, not as direct data, and not with the group number written another way.
 TEST_F(SendReceiveTest, AForgedHostGroupMessageNeverShowsWithoutTheRight) {
-    StartBoth(MemberConfig(L"Alice"), MemberConfig(L"Bob").Roles(ROLE_ATTENDEE));
+    StartBoth(MemberConfig(L"Alice"), MemberConfig(L"Bob").Roles(QXCHAT_ROLE_ATTENDEE));
     ChSetPrivilege(b->H(), 0x1);
     PumpUntilQuiet();
     CMainChatDlg* pAlice = a->Dlg();

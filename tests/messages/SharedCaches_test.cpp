@@ -99,7 +99,7 @@ TEST_F(SharedCachesTest, AFailedNameConfirmationLeavesTheChatUnstartedAndTheNext
     EXPECT_TRUE(enginetest::CallsOf(QXNC_OP_CACHE_ACTION).empty()) << "no status without its handle";
     EXPECT_FALSE(IsWindowEnabled(a->Dlg()->Controls().m_hSend));
     // A re-enrollment asks for the names again and then starts.
-    ChSetRosters(a->H(), ROLE_PRESENTER);
+    ChSetRosters(a->H(), QXCHAT_ROLE_PRESENTER);
     ASSERT_TRUE(PumpUntilReady({a.get()}));
     EXPECT_EQ(enginetest::CallsOf(QXNC_OP_ALLOC_NAME_HANDLES).size(), 2u);
 }

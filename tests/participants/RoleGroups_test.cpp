@@ -24,11 +24,11 @@ std::set<int> GroupsOf(DWORD dwRoles) {
 
 TEST(RoleGroups, NamedCases) {
     EXPECT_EQ(GroupsOf(0), (std::set<int>{8, 15}));
-    EXPECT_EQ(GroupsOf(ROLE_PRESENTER), (std::set<int>{2, 3, 4, 7, 15}));
-    EXPECT_EQ(GroupsOf(ROLE_HOST), (std::set<int>{1, 3, 4, 7, 15}));
-    EXPECT_EQ(GroupsOf(ROLE_PANELIST), (std::set<int>{4, 7, 15}));
-    EXPECT_EQ(GroupsOf(ROLE_ATTENDEE), (std::set<int>{8, 15}));
-    EXPECT_EQ(GroupsOf(ROLE_UNKNOWN), std::set<int>{});
+    EXPECT_EQ(GroupsOf(QXCHAT_ROLE_PRESENTER), (std::set<int>{2, 3, 4, 7, 15}));
+    EXPECT_EQ(GroupsOf(QXCHAT_ROLE_HOST), (std::set<int>{1, 3, 4, 7, 15}));
+    EXPECT_EQ(GroupsOf(QXCHAT_ROLE_PANELIST), (std::set<int>{4, 7, 15}));
+    EXPECT_EQ(GroupsOf(QXCHAT_ROLE_ATTENDEE), (std::set<int>{8, 15}));
+    EXPECT_EQ(GroupsOf(QXCHAT_ROLE_UNKNOWN), std::set<int>{});
 }
 
 // Membership stated group by group: each group addresses some of the four kinds of

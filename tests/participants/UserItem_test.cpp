@@ -96,11 +96,12 @@ TEST(UserItem, RosterUpdateKeepsMacroFieldsAndCustomerId) {
 class UserListTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_NE(list.AddUser(MakeUser(10, 100, L"Hal", ROLE_HOST)), nullptr);
-        ASSERT_NE(list.AddUser(MakeUser(20, 200, L"Pia", ROLE_PRESENTER)), nullptr);
-        ASSERT_NE(list.AddUser(MakeUser(30, 300, L"Pan", ROLE_PANELIST)), nullptr);
-        ASSERT_NE(list.AddUser(MakeUser(40, 400, L"Att", ROLE_ATTENDEE)), nullptr);
-        ASSERT_NE(list.AddUser(MakeUser(50, 500, L"HostPanel", ROLE_HOST | ROLE_PANELIST)), nullptr);
+        ASSERT_NE(list.AddUser(MakeUser(10, 100, L"Hal", QXCHAT_ROLE_HOST)), nullptr);
+        ASSERT_NE(list.AddUser(MakeUser(20, 200, L"Pia", QXCHAT_ROLE_PRESENTER)), nullptr);
+        ASSERT_NE(list.AddUser(MakeUser(30, 300, L"Pan", QXCHAT_ROLE_PANELIST)), nullptr);
+        ASSERT_NE(list.AddUser(MakeUser(40, 400, L"Att", QXCHAT_ROLE_ATTENDEE)), nullptr);
+        ASSERT_NE(list.AddUser(MakeUser(50, 500, L"HostPanel", QXCHAT_ROLE_HOST | QXCHAT_ROLE_PANELIST)),
+                  nullptr);
     }
     CUserList list;
 };
@@ -171,7 +172,7 @@ TEST_F(UserListTest, CountsSpeakers) {
     EXPECT_EQ(list.CountSpeakers(FALSE), 1);
     CUserList attendees;
     attendees.AddUser(MakeUser(1, 1, L"a", 0));
-    attendees.AddUser(MakeUser(2, 2, L"b", ROLE_ATTENDEE | ROLE_UNKNOWN));
+    attendees.AddUser(MakeUser(2, 2, L"b", QXCHAT_ROLE_ATTENDEE | QXCHAT_ROLE_UNKNOWN));
     EXPECT_EQ(attendees.CountSpeakers(TRUE), 0);
     EXPECT_EQ(attendees.CountSpeakers(FALSE), 0);
 }

@@ -241,9 +241,9 @@ TEST_F(GroupListTest, FactNameText) {
 
     EXPECT_EQ(hosts->RefreshFactName(), L"Hosts"); // nobody yet
     EXPECT_EQ(unnamed->RefreshFactName(), L"");
-    AddUser(1, L"Pia", ROLE_PRESENTER);
-    AddUser(2, L"Hal", ROLE_HOST | ROLE_PANELIST);
-    AddUser(3, L"Hugo", ROLE_HOST);
+    AddUser(1, L"Pia", QXCHAT_ROLE_PRESENTER);
+    AddUser(2, L"Hal", QXCHAT_ROLE_HOST | QXCHAT_ROLE_PANELIST);
+    AddUser(3, L"Hugo", QXCHAT_ROLE_HOST);
     EXPECT_EQ(hosts->RefreshFactName(), L"Hal|(Hosts)|"); // the first host in list order
     EXPECT_EQ(hosts->m_strFactName, L"Hal|(Hosts)|");
     EXPECT_EQ(heading->RefreshFactName(), L"Heading"); // only role groups

@@ -89,7 +89,7 @@ TEST(HostDrivenGroups, ShowMemberListByModifyGroupListsAndRemovesMembersSorted) 
 TEST(HostDrivenGroups, TheLocalRightsDecideAvailabilityAsInTheRightsBasedModel) {
     // The host shows both groups; the local user may chat with neither hosts nor everyone, and
     // the rights refresh after each addition says so in this model too.
-    Session s(kHostGroups, PRIV_ATTENDEES | PRIV_MEMBER_LIST);
+    Session s(kHostGroups, QXCHAT_PRIV_ATTENDEES | QXCHAT_PRIV_MEMBER_LIST);
     ChAddGroup(s.H(), 0, CHAT_ROLE_GROUP, CHAT_HOST_ROLE_GROUP, L"Hosts", 0, 0, kVisible, nullptr, 0, 0);
     ChAddGroup(s.H(), 1, CHAT_ROLE_GROUP, CHAT_ALL_USERS_ROLE_GROUP, L"All", 0, 1, kVisible, nullptr, 0, 0);
     ASSERT_EQ(s.Texts(), (Names{L"Hosts", L"All"}));
@@ -99,7 +99,7 @@ TEST(HostDrivenGroups, TheLocalRightsDecideAvailabilityAsInTheRightsBasedModel) 
     ChSetPrivilege(s.H(), 0x1FF);
     EXPECT_TRUE(shown(CHAT_HOST_ROLE_GROUP));
     EXPECT_TRUE(shown(CHAT_ALL_USERS_ROLE_GROUP));
-    ChSetPrivilege(s.H(), static_cast<LONG>(0x1FF & ~PRIV_CHAT_HOST));
+    ChSetPrivilege(s.H(), static_cast<LONG>(0x1FF & ~QXCHAT_PRIV_CHAT_HOST));
     EXPECT_FALSE(shown(CHAT_HOST_ROLE_GROUP));
     EXPECT_FALSE(shown(CHAT_ALL_USERS_ROLE_GROUP)) << "everyone needs the host right too";
 }
@@ -156,7 +156,8 @@ TEST(ConferenceMode2, FullRightsBuildTheStandardGroups) {
 }
 
 TEST(ConferenceMode2, StrictModeWithoutRightsForAttendeesBuildsOnlyTheSpeakerGroups) {
-    Session s(0, PRIV_CHAT_HOST | PRIV_CHAT_PRESENTER | PRIV_ELEVATED, ROLE_PANELIST);
+    Session s(0, QXCHAT_PRIV_CHAT_HOST | QXCHAT_PRIV_CHAT_PRESENTER | QXCHAT_PRIV_ELEVATED,
+              QXCHAT_ROLE_PANELIST);
     ChSetEventConfig(s.H(), QXCHAT_EVT_CONF_MODE, 2, 0, nullptr);
     ChSetEventConfig(s.H(), QXCHAT_EVT_STRICT_MODE, 1, 0, nullptr);
     EXPECT_EQ(GroupIds(s), (std::vector<int>{1, 2, 3}));
@@ -211,8 +212,9 @@ TEST(RecentUsers, LosingTheRightsOutsideConferenceMode2DeletesEverythingUpToTheP
     ASSERT_EQ(s.MembersUnder(CHAT_SEPARATE_ROLE_GROUP), (Names{L"Pete", L"Olga"}));
     // Another conference mode keeps the mode-2 flag; then the rights go.
     ChSetEventConfig(s.H(), QXCHAT_EVT_CONF_MODE, 3, 0, nullptr);
-    ChSetPrivilege(s.H(), static_cast<LONG>(PRIV_ATTENDEES | PRIV_CHAT_HOST | PRIV_CHAT_PRESENTER |
-                                            PRIV_MEMBER_LIST | PRIV_CHAT_PANELIST));
+    ChSetPrivilege(s.H(), static_cast<LONG>(QXCHAT_PRIV_ATTENDEES | QXCHAT_PRIV_CHAT_HOST |
+                                            QXCHAT_PRIV_CHAT_PRESENTER | QXCHAT_PRIV_MEMBER_LIST |
+                                            QXCHAT_PRIV_CHAT_PANELIST));
     EXPECT_TRUE(s.MembersUnder(CHAT_SEPARATE_ROLE_GROUP).empty());
     EXPECT_EQ(GroupIds(s), (std::vector<int>{1, 2, 3, 0, 8, 4, 0, 15, 4096, 32}))
         << "the recent users' heading went with them";

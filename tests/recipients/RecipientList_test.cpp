@@ -35,7 +35,7 @@ TEST(RecipientList, EachRoleGroupListsTheParticipantsItAddresses) {
     AddMemberGroup(s, CHAT_PANELIST_ROLE_GROUP, L"Panelists");
     AddMemberGroup(s, CHAT_ATTENDEES_GROUP_NEW, L"Attendees");
     AddMemberGroup(s, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone");
-    s.Arrive({{2001, 40001, "Zero", 0}, {2002, 40002, "Presenter", ROLE_PRESENTER}});
+    s.Arrive({{2001, 40001, "Zero", 0}, {2002, 40002, "Presenter", QXCHAT_ROLE_PRESENTER}});
     EXPECT_EQ(s.MembersUnder(CHAT_ATTENDEES_GROUP_NEW), Names{L"Zero"});
     EXPECT_EQ(s.MembersUnder(CHAT_ALL_USERS_ROLE_GROUP), (Names{L"Presenter", L"Zero"}));
     EXPECT_EQ(s.MembersUnder(CHAT_PANELIST_ROLE_GROUP), Names{L"Presenter"})
@@ -50,7 +50,8 @@ TEST(RecipientList, CustomerSupportUserTypeListsCustomersAsPanelistsAndOthersAsT
     ChSetUserType(s.H(), 3);
     AddMemberGroup(s, CHAT_ALL_HOST_PRESENTER_ROLE_GROUP, L"Support");
     AddMemberGroup(s, CHAT_PANELIST_ROLE_GROUP, L"Customers");
-    s.Arrive({{2001, 40001, "Client", ROLE_ATTENDEE, 3}, {2002, 40002, "Agent", ROLE_ATTENDEE, 1}});
+    s.Arrive(
+        {{2001, 40001, "Client", QXCHAT_ROLE_ATTENDEE, 3}, {2002, 40002, "Agent", QXCHAT_ROLE_ATTENDEE, 1}});
     EXPECT_EQ(s.MembersUnder(CHAT_PANELIST_ROLE_GROUP), Names{L"Client"});
     EXPECT_EQ(s.MembersUnder(CHAT_ALL_HOST_PRESENTER_ROLE_GROUP), Names{L"Agent"});
     // The support user type gives the groups their support codes.
@@ -97,7 +98,7 @@ TEST(RecipientList, ARenamedParticipantMovesToItsNewPlace) {
 TEST(RecipientList, FactNameShowsTheFirstParticipantOfTheGroup) {
     Session s;
     ChAddGroup(s.H(), 0, CHAT_ROLE_GROUP, CHAT_HOST_ROLE_GROUP, L"Host", 0, 0, 1, nullptr, 0, 0);
-    s.Arrive({{2001, 40001, "Hana", ROLE_HOST}});
+    s.Arrive({{2001, 40001, "Hana", QXCHAT_ROLE_HOST}});
     EXPECT_EQ(s.Texts().front(), L"Hana|(Host)|");
 }
 
@@ -135,7 +136,7 @@ TEST(RecipientList, TheDefaultSelectionFallsToTheDefaultGroupAndSurvivesARebuild
 namespace {
 
 TEST(RecipientList, EachRoleGroupDecisionIsTracedWithTheRosterFlagsWhereTheyMatter) {
-    Session s(0, 0, ROLE_UNKNOWN);
+    Session s(0, 0, QXCHAT_ROLE_UNKNOWN);
     ChSetRosterStatus(s.H(), 1, 0, 0);
     TraceCapture capture;
     for (int nId : {1, 4, 15, 4096})
@@ -163,7 +164,7 @@ TEST(RecipientList, EachRoleGroupDecisionIsTracedWithTheRosterFlagsWhereTheyMatt
 // newest attendee, at the entry it holds once the whole change is listed (later arrivals
 // sorted in front of it move it down).
 TEST(RecipientList, WithoutAChoosableGroupTheNewestAttendeeOfAChangeIsSelected) {
-    Session s(0, PRIV_MEMBER_LIST, ROLE_ATTENDEE);
+    Session s(0, QXCHAT_PRIV_MEMBER_LIST, QXCHAT_ROLE_ATTENDEE);
     AddMemberGroup(s, CHAT_ATTENDEES_GROUP_NEW, L"Attendees");
     s.Arrive({{2001, 40001, "Zed"}, {2002, 40002, "Amy"}, {2003, 40003, "Bea"}});
     ASSERT_GE(s.Selected(), 0);
