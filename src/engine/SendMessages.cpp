@@ -7,7 +7,7 @@
 #include "engine/EventRecords.h"
 #include "engine/MemoryBlock.h"
 #include "engine/SendOption.h"
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "participants/RecipientCombo.h"
 #include "pdu/GroupMessagePDU.h"
 #include "pdu/PrivateMessagePDU.h"

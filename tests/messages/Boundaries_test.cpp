@@ -6,7 +6,7 @@
 
 #include "../engine/EngineTestSupport.h"
 #include "TraceCapture.h"
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "qxmem.h"
 #include "qxskin7.h"
 #include "resources/resource.h"

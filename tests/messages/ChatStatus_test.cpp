@@ -6,7 +6,7 @@
 
 #include "../engine/EngineTestSupport.h"
 #include "TraceCapture.h"
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>

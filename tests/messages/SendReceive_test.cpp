@@ -6,7 +6,7 @@
 #include "../engine/EngineTestSupport.h"
 #include "TraceCapture.h"
 #include "engine/SoundPolicy.h"
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "pdu/GroupMessagePDU.h"
 #include "pdu/PrivateMessagePDU.h"
 #include "qxmem.h"

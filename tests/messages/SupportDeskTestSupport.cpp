@@ -1,7 +1,7 @@
 #include "SupportDeskTestSupport.h"
 
 #include "../engine/EngineTestSupport.h"
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "resources/resource.h"
 #include "window/MessageContainer.h"
 #include "window/MessageWindow.h"

@@ -1,4 +1,4 @@
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 
 #include "qxchat.h"
 

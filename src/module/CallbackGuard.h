@@ -9,7 +9,7 @@
 //     }
 #pragma once
 
-#include "interface/ExportGuard.h"
+#include "module/ExportGuard.h"
 
 #include <utility>
 

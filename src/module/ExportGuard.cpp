@@ -1,4 +1,4 @@
-#include "interface/ExportGuard.h"
+#include "module/ExportGuard.h"
 
 #include <cwchar>
 
