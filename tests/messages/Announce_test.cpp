@@ -2,7 +2,7 @@
 // private message once, the sender's own list does not announce what the sender wrote.
 #include "ChatMember.h"
 
-#include "../engine/EngineTestSupport.h"
+#include "TestControl.h"
 #include "window/MessageContainer.h"
 #include "window/MessageListAccessible.h"
 #include "window/MessageWindow.h"

@@ -4,7 +4,7 @@
 // module's resource handle once the last instance has freed its library.
 #include "ChatMember.h"
 
-#include "../engine/EngineTestSupport.h"
+#include "TestControl.h"
 #include "TraceCapture.h"
 #include "module/ModuleState.h"
 #include "qxmem.h"

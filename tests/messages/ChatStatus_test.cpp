@@ -4,7 +4,7 @@
 // feedback (200, -1) when it asked for it, and group sends stay refused.
 #include "ChatMember.h"
 
-#include "../engine/EngineTestSupport.h"
+#include "TestControl.h"
 #include "TraceCapture.h"
 #include "module/ModuleState.h"
 #include "resources/resource.h"

@@ -3,7 +3,7 @@
 // also reads the group caches.
 #include "ChatMember.h"
 
-#include "../engine/EngineTestSupport.h"
+#include "TestControl.h"
 #include "TraceCapture.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 // user's text stays in the input box until it was really handed over.
 #include "ChatMember.h"
 
-#include "../engine/EngineTestSupport.h"
+#include "TestControl.h"
 #include "TraceCapture.h"
 #include "module/ModuleState.h"
 #include "pdu/PrivateMessagePDU.h"

@@ -3,7 +3,7 @@
 // the macros, and configuration texts that are wrong or far too large.
 #include "SupportDeskTestSupport.h"
 
-#include "../engine/EngineTestSupport.h"
+#include "TestControl.h"
 #include "TraceCapture.h"
 #include "pdu/RosterInfoPDU.h"
 

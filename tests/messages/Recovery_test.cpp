@@ -3,7 +3,7 @@
 // recovery, and a recovery whose answer never comes.
 #include "ChatMember.h"
 
-#include "../engine/EngineTestSupport.h"
+#include "TestControl.h"
 #include "TraceCapture.h"
 #include "pdu/GroupMessagePDU.h"
 #include "qxmem.h"

@@ -3,7 +3,7 @@
 // provider, the sound seam, and received data that must not be shown or must not hurt.
 #include "ChatMember.h"
 
-#include "../engine/EngineTestSupport.h"
+#include "TestControl.h"
 #include "TraceCapture.h"
 #include "engine/SoundPolicy.h"
 #include "module/ModuleState.h"

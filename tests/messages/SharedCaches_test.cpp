@@ -2,7 +2,7 @@
 // chat, the name table's layout, and group sends without a cache handle.
 #include "ChatMember.h"
 
-#include "../engine/EngineTestSupport.h"
+#include "TestControl.h"
 #include "TraceCapture.h"
 #include "engine/CacheNames.h"
 

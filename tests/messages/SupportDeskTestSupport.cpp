@@ -1,6 +1,6 @@
 #include "SupportDeskTestSupport.h"
 
-#include "../engine/EngineTestSupport.h"
+#include "TestControl.h"
 #include "module/ModuleState.h"
 #include "resources/resource.h"
 #include "window/MessageContainer.h"
@@ -113,11 +113,7 @@ void ClickSend(const ChatMember& m) {
 }
 
 std::vector<std::wstring> ItemsOfKind(const ChatMember& m, DWORD dwKind) {
-    std::vector<std::wstring> texts;
-    CMessageWindow* pList = QxMessageList(m.Dlg()->Controls().m_hMessageWnd);
-    for (int i = 0; pList && i < pList->GetItemCount(); ++i)
-        if (pList->GetItem(i).kind == dwKind) texts.push_back(pList->GetItem(i).text);
-    return texts;
+    return m.ItemsOfKind(dwKind);
 }
 
 std::vector<std::string> SentData(const ChatMember& m) {

@@ -3,7 +3,7 @@
 // has no customer cache, and a supporter who joins late shows it once, in its own order.
 #include "SupportDeskTestSupport.h"
 
-#include "../engine/EngineTestSupport.h"
+#include "TestControl.h"
 #include "TraceCapture.h"
 #include "pdu/GroupMessagePDU.h"
 #include "pdu/PrivateMessagePDU.h"

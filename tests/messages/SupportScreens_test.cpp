@@ -4,7 +4,7 @@
 // the pixels back from the display.
 #include "SupportDeskTestSupport.h"
 
-#include "../engine/EngineTestSupport.h"
+#include "TestControl.h"
 #include "PngWriter.h"
 #include "Screenshot.h"
 #include "window/MessageContainer.h"

@@ -3,7 +3,7 @@
 // duplicate suppression against that history.
 #include "SupportDeskTestSupport.h"
 
-#include "../engine/EngineTestSupport.h"
+#include "TestControl.h"
 #include "TraceCapture.h"
 #include "window/MessageContainer.h"
 #include "window/MessageItem.h"

@@ -3,7 +3,7 @@
 // participant limit and the own node.
 #include "ChatMember.h"
 
-#include "../engine/EngineTestSupport.h"
+#include "TestControl.h"
 #include "TraceCapture.h"
 #include "engine/TypingIndicator.h"
 #include "pdu/TypingIndicatorPDU.h"

@@ -1,6 +1,5 @@
 #include "RecipientSession.h"
 
-#include "interface/Cchat.h"
 #include "participants/RecipientCombo.h"
 #include "TraceCapture.h"
 
@@ -9,36 +8,28 @@
 namespace recipienttest {
 
 Session::Session(DWORD dwFeature, DWORD dwPrivilege, DWORD dwRoles) {
-    enginetest::FreshControl();
-    m_h = QxNewInstance(m_host.Get());
-    ChSelectFeature(m_h, dwFeature, 0, 0, 0, 0, nullptr);
-    ChSetPrivilege(m_h, static_cast<LONG>(dwPrivilege));
-    ChSetRosters(m_h, static_cast<LONG>(dwRoles));
-    EXPECT_EQ(ChChat1(m_h, L"conf.recipients", 7, static_cast<LONG>(kRoom), L"Me", 1, L""), 0);
-    EXPECT_TRUE(PumpUntil([&] { return Dlg()->Status().m_bEnrolled != FALSE; }));
+    qxtest::FreshControl();
+    m_member = std::make_unique<qxtest::ChatMember>(qxtest::MemberConfig(L"Me", dwFeature)
+                                                        .Privilege(dwPrivilege)
+                                                        .Roles(dwRoles)
+                                                        .Bare()
+                                                        .Meeting(7, static_cast<LONG>(kRoom)));
+    EXPECT_EQ(m_member->Start(), 0);
+    qxtest::WaitFor([&] { return Dlg()->Status().m_bEnrolled != FALSE; }, "the enrollment");
     // The session adds its groups later, so there is no group cache to name and the chain stops
     // before the chat status: take its last step, the subscriptions that make the dialog ready to
     // send, and wait for the enrollment it repeats.
     TraceCapture capture;
     Dlg()->CallEnrollToSendMessages(0);
-    EXPECT_TRUE(PumpUntil([&] { return capture.ContainsSubstring(L"ApeEnrollConfirm, end"); }));
+    qxtest::WaitFor([&] { return capture.ContainsSubstring(L"ApeEnrollConfirm, end"); },
+                    "the repeated enrollment");
     EXPECT_TRUE(Dlg()->Status().m_bSendReady);
 }
 
-Session::~Session() {
-    if (m_h) QxDeleteInstance(m_h);
-}
-
-CMainChatDlg* Session::Dlg() const {
-    return reinterpret_cast<Cchat*>(m_h)->Dialog();
-}
+Session::~Session() = default;
 
 HWND Session::Box() const {
     return Dlg()->Controls().m_hRecipient;
-}
-
-HWND Session::Dialog() const {
-    return Dlg()->GetHwnd();
 }
 
 void Session::Arrive(const std::vector<Person>& people) {

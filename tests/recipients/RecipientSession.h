@@ -1,13 +1,13 @@
-// One chat instance in a host window, enrolled on the embedded conference, with helpers to feed
-// roster changes and to read the recipient box as the user sees it.
+// One chat instance of the session fixture, enrolled on the embedded conference without groups,
+// with helpers to feed roster changes and to read the recipient box as the user sees it.
 #pragma once
 
 #include "window/MainChatDlg.h"
 
-#include "../interface/WindowTestUtil.h"
-#include "EngineTestSupport.h"
+#include "ChatMember.h"
 #include "qxchat.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,10 +35,10 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    QXHCOMPONENT H() const { return m_h; }
-    CMainChatDlg* Dlg() const;
+    QXHCOMPONENT H() const { return m_member->H(); }
+    CMainChatDlg* Dlg() const { return m_member->Dlg(); }
     HWND Box() const;
-    HWND Dialog() const;
+    HWND Dialog() const { return m_member->Dialog(); }
     // Participants arrive in one roster change / leave.
     void Arrive(const std::vector<Person>& people);
     void Leave(const std::vector<DWORD>& nodeIds);
@@ -53,8 +53,7 @@ public:
     static constexpr DWORD kRoom = 5;
 
 private:
-    TestHostWindow m_host;
-    QXHCOMPONENT m_h = 0;
+    std::unique_ptr<qxtest::ChatMember> m_member;
 };
 
 } // namespace recipienttest

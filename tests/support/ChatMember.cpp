@@ -1,35 +1,26 @@
 #include "ChatMember.h"
 
 #include "interface/Cchat.h"
-#include "qxnodectl_test.h"
 #include "window/MessageContainer.h"
 #include "window/MessageWindow.h"
 
-namespace msgtest {
+namespace qxtest {
 
 namespace {
 
 constexpr wchar_t kServer[] = L"conf.messages";
-constexpr LONG kConference = 9;
-constexpr LONG kRoom = 3;
-
-std::vector<std::wstring> ItemTexts(const CMainChatDlg* pDlg, DWORD kind) {
-    std::vector<std::wstring> texts;
-    CMessageWindow* pList = QxMessageList(pDlg->Controls().m_hMessageWnd);
-    for (int i = 0; pList && i < pList->GetItemCount(); ++i)
-        if (pList->GetItem(i).kind == kind) texts.push_back(pList->GetItem(i).text);
-    return texts;
-}
 
 } // namespace
 
 ChatMember::ChatMember(const MemberConfig& config) : m_config(config) {
     m_h = QxNewInstance(m_host.Get());
     ChSelectFeature(m_h, config.dwFeature, 0, 0, config.lTypingLimit, 0, nullptr);
-    ChSetEventConfig(m_h, QXCHAT_EVT_SERVICE_WINDOW,
-                     static_cast<LONG>(reinterpret_cast<LONG_PTR>(m_host.Get())), 0, nullptr);
+    if (config.bServiceWindow)
+        ChSetEventConfig(m_h, QXCHAT_EVT_SERVICE_WINDOW,
+                         static_cast<LONG>(reinterpret_cast<LONG_PTR>(m_host.Get())), 0, nullptr);
     ChSetPrivilege(m_h, static_cast<LONG>(config.dwPrivilege));
     ChSetRosters(m_h, static_cast<LONG>(config.dwRoles));
+    if (!config.bEveryoneGroup) return;
     // The host-driven model reads its flags from the fact-name word: bit 4 keeps the group shown.
     const LONG lFlags = (config.dwFeature & QXCHAT_FEATURE_HOST_GROUPS) ? 0x10 : 0;
     ChAddGroup(m_h, 0, CHAT_ROLE_GROUP, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone", 1, 1, lFlags, nullptr, 0, 0);
@@ -43,8 +34,8 @@ ChatMember::~ChatMember() {
     Delete();
 }
 
-void ChatMember::Start() {
-    ChChat1(m_h, kServer, kConference, kRoom, m_config.strName.c_str(), 1, L"");
+LONG ChatMember::Start() {
+    return ChChat1(m_h, kServer, m_config.lConference, m_config.lRoom, m_config.strName.c_str(), 1, L"");
 }
 
 void ChatMember::Delete() {
@@ -65,16 +56,24 @@ bool ChatMember::IsReady() const {
            IsWindowEnabled(pDlg->Controls().m_hSend);
 }
 
+std::vector<std::wstring> ChatMember::ItemsOfKind(DWORD dwKind) const {
+    std::vector<std::wstring> texts;
+    CMessageWindow* pList = QxMessageList(Dlg()->Controls().m_hMessageWnd);
+    for (int i = 0; pList && i < pList->GetItemCount(); ++i)
+        if (pList->GetItem(i).kind == dwKind) texts.push_back(pList->GetItem(i).text);
+    return texts;
+}
+
 std::vector<std::wstring> ChatMember::Texts() const {
-    return ItemTexts(Dlg(), ITEM_TEXT);
+    return ItemsOfKind(ITEM_TEXT);
 }
 
 std::vector<std::wstring> ChatMember::Headers() const {
-    return ItemTexts(Dlg(), ITEM_HEADER);
+    return ItemsOfKind(ITEM_HEADER);
 }
 
 std::vector<std::wstring> ChatMember::Notices() const {
-    return ItemTexts(Dlg(), ITEM_NOTICE);
+    return ItemsOfKind(ITEM_NOTICE);
 }
 
 int ChatMember::ItemCount() const {
@@ -116,11 +115,4 @@ bool PumpUntilTexts(const ChatMember& member, const std::vector<std::wstring>& t
     return PumpUntil([&] { return member.Texts() == texts; }, timeoutMs);
 }
 
-void PumpUntilQuiet(DWORD timeoutMs) {
-    IQxNodeControlTest* control = nullptr;
-    QxGetNodeControlTest(&control);
-    PumpUntil([&] { return !control || control->PendingCallbacks() == 0; }, timeoutMs);
-    PumpPending();
-}
-
-} // namespace msgtest
+} // namespace qxtest

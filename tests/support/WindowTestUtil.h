@@ -1,22 +1,13 @@
-// Helpers of the window tests: a top-level host window that records what it receives, a
-// bounded message pump, and a few lookups into the chat panel's window tree.
+// The tests' host window: a top-level window that records what it receives, and a few lookups
+// into the chat panel's window tree.
 #pragma once
 
-#include "MessagePump.h"
+#include "Pump.h"
 
 #include <windows.h>
 #include <functional>
 #include <string>
 #include <vector>
-
-// Dispatches what is queued now, without waiting.
-inline void PumpPending() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 // Windows of this thread, children included: the platform's object counts read 0 under some
 // hosts, so leak checks count the windows themselves.

@@ -1,8 +1,9 @@
-// Helpers of the engine tests: the stand-in conference's test control and call log, roster
-// texts, and roster change lists built the way the controller lays them out.
+// The stand-in conference's test control as the tests use it: reset, the log of the calls the
+// controllers received, waiting until every posted callback is delivered, and roster change
+// lists built the way the controller lays them out.
 #pragma once
 
-#include "MessagePump.h"
+#include "Pump.h"
 #include "qxnodectl.h"
 #include "qxnodectl_test.h"
 
@@ -11,14 +12,20 @@
 #include <string>
 #include <vector>
 
-namespace enginetest {
+namespace qxtest {
 
+// The process's test control.
+IQxNodeControlTest* Control();
 // The process's test control, reset.
 IQxNodeControlTest* FreshControl();
 // The logged calls of one operation, oldest first.
 std::vector<QxNcCall> CallsOf(DWORD op);
 // The operation codes of every logged call, oldest first.
 std::vector<DWORD> LoggedOps();
+
+// Pumps until no controller has a callback waiting, then dispatches what is queued. A
+// conference that does not go quiet within the time fails the running test.
+bool PumpUntilQuiet(DWORD timeoutMs = 5000);
 
 // A roster information text as a participant enrolls with it.
 std::string RosterText(const std::string& strName, DWORD dwRoles = 8, LONG lVisible = 1, DWORD dwUserType = 0,
@@ -48,4 +55,7 @@ private:
     std::vector<QxRosterRecord> m_records;
 };
 
-} // namespace enginetest
+} // namespace qxtest
+
+// The harness's earlier names, which tests still use.
+namespace enginetest = qxtest;

@@ -1,37 +1,8 @@
-#include "EngineTestSupport.h"
+#include "TestControl.h"
 
 #include "pdu/RosterInfoPDU.h"
 
-namespace enginetest {
-
-IQxNodeControlTest* FreshControl() {
-    IQxNodeControlTest* control = nullptr;
-    QxGetNodeControlTest(&control);
-    if (control) control->Reset();
-    return control;
-}
-
-std::vector<QxNcCall> CallsOf(DWORD op) {
-    IQxNodeControlTest* control = nullptr;
-    QxGetNodeControlTest(&control);
-    std::vector<QxNcCall> calls;
-    for (DWORD i = 0; control && i < control->CallCount(); ++i) {
-        QxNcCall call = {};
-        if (control->GetCall(i, &call) && call.op == op) calls.push_back(call);
-    }
-    return calls;
-}
-
-std::vector<DWORD> LoggedOps() {
-    IQxNodeControlTest* control = nullptr;
-    QxGetNodeControlTest(&control);
-    std::vector<DWORD> ops;
-    for (DWORD i = 0; control && i < control->CallCount(); ++i) {
-        QxNcCall call = {};
-        if (control->GetCall(i, &call)) ops.push_back(call.op);
-    }
-    return ops;
-}
+namespace qxtest {
 
 std::string RosterText(const std::string& strName, DWORD dwRoles, LONG lVisible, DWORD dwUserType,
                        DWORD dwGuestId) {
@@ -67,4 +38,4 @@ RosterList& RosterList::Record(DWORD dwChatRoomId, const std::vector<EntrySpec>&
     return *this;
 }
 
-} // namespace enginetest
+} // namespace qxtest

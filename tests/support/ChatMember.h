@@ -1,18 +1,20 @@
-// Chat instances for the end-to-end message tests: each in its own host window (also its
-// service window), driven through the exports, all on one embedded conference. The helpers read
-// what the user would see: the message list's items and the input box.
+// The session fixture: chat instances, each in its own host window (also its service window),
+// driven through the exports, all on one embedded conference. The helpers read what the user
+// would see: the message list's items and the input box. A test that links it compiles the
+// export bodies in (QXCHAT_EXPORT_SOURCES), so that the instances behind the handles can be read.
 #pragma once
 
 #include "window/MainChatDlg.h"
 
-#include "../interface/WindowTestUtil.h"
+#include "TestControl.h"
+#include "WindowTestUtil.h"
 #include "qxchat.h"
 
 #include <initializer_list>
 #include <string>
 #include <vector>
 
-namespace msgtest {
+namespace qxtest {
 
 struct MemberConfig {
     MemberConfig(const wchar_t* lpszName, DWORD dwFeatureBits = 0)
@@ -29,14 +31,34 @@ struct MemberConfig {
         dwRoles = dwRoleBits;
         return *this;
     }
+    MemberConfig& Privilege(DWORD dwPrivilegeBits) {
+        dwPrivilege = dwPrivilegeBits;
+        return *this;
+    }
+    // No groups before the start (so no group cache to name), no service window.
+    MemberConfig& Bare() {
+        bEveryoneGroup = false;
+        bServiceWindow = false;
+        return *this;
+    }
+    // The conference handle and chat room of ChChat1.
+    MemberConfig& Meeting(LONG lConferenceHandle, LONG lChatRoom) {
+        lConference = lConferenceHandle;
+        lRoom = lChatRoom;
+        return *this;
+    }
 
     std::wstring strName;
     DWORD dwFeature;
     LONG lTypingLimit = 0; // lParam2 of ChSelectFeature
     DWORD dwRoles = ROLE_ATTENDEE;
     DWORD dwPrivilege = 0x1FF;
-    // Groups added before the start: the everyone group always, these besides.
+    // Groups added before the start: the everyone group unless bare, these besides.
     std::vector<int> extraGroups;
+    bool bEveryoneGroup = true;
+    bool bServiceWindow = true; // the host window is the service window
+    LONG lConference = 9;
+    LONG lRoom = 3;
 };
 
 class ChatMember {
@@ -47,7 +69,8 @@ public:
     ChatMember(const ChatMember&) = delete;
     ChatMember& operator=(const ChatMember&) = delete;
 
-    void Start();
+    // ChChat1 on the embedded conference; its result.
+    LONG Start();
     void Delete();
 
     QXHCOMPONENT H() const { return m_h; }
@@ -66,6 +89,8 @@ public:
     std::vector<std::wstring> Headers() const;
     // The notice lines (kind 3) the engine showed.
     std::vector<std::wstring> Notices() const;
+    // The message list's items of one kind, in list order.
+    std::vector<std::wstring> ItemsOfKind(DWORD dwKind) const;
     int ItemCount() const;
 
     // Choosing the recipient as the host does.
@@ -86,7 +111,7 @@ private:
 bool PumpUntilReady(std::initializer_list<const ChatMember*> members, DWORD timeoutMs = 5000);
 // Pumps until the member's texts are exactly these.
 bool PumpUntilTexts(const ChatMember& member, const std::vector<std::wstring>& texts, DWORD timeoutMs = 5000);
-// Pumps until the embedded conference has delivered everything it posted.
-void PumpUntilQuiet(DWORD timeoutMs = 5000);
 
-} // namespace msgtest
+} // namespace qxtest
+
+namespace msgtest = qxtest;
