@@ -5,7 +5,7 @@
 #include "MessagePump.h"
 #include "PngWriter.h"
 #include "Screenshot.h"
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "window/MessageContainer.h"
 #include "window/MessageWindow.h"
 

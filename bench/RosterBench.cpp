@@ -7,7 +7,7 @@
 #include "pdu/RosterInfoPDU.h"
 #include "window/MainChatDlg.h"
 
-#include "EngineTestSupport.h"
+#include "TestControl.h"
 #include "qxchat.h"
 #include "trace/Trace.h"
 

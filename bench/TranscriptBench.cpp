@@ -6,7 +6,7 @@
 // transcript_bench.exe [messages] [repetitions]
 #include "BenchClock.h"
 #include "BenchHost.h"
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "transcript/Transcript.h"
 #include "window/MessageContainer.h"
 #include "window/MessageWindow.h"

@@ -11,7 +11,7 @@
 #include "../fuzz/FuzzSupport.h"
 
 #include "ChatMember.h"
-#include "EngineTestSupport.h"
+#include "TestControl.h"
 #include "NodeTestSupport.h"
 #include "pdu/PrivateMessagePDU.h"
 #include "qxmem.h"

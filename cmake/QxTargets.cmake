@@ -39,3 +39,45 @@ function(qx_add_resource_dll name rc)
   target_link_options(${name} PRIVATE -nostdlib -Wl,-e,0)
   qx_add_version_resource(${name})
 endfunction()
+
+# qx_link_folder(DIR entry...): DIR in the build tree holds links to exactly these entries of
+# the current source folder. The old links go first (file(REMOVE) does not follow them), so that
+# an entry no longer listed leaves it.
+function(qx_link_folder dir)
+  file(GLOB old_links LIST_DIRECTORIES true ${dir}/*)
+  if(old_links)
+    file(REMOVE ${old_links})
+  endif()
+  file(MAKE_DIRECTORY ${dir})
+  foreach(entry ${ARGN})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR}/${entry} ${dir}/${entry} SYMBOLIC)
+  endforeach()
+endfunction()
+
+# qx_public_headers(NAME header...): the interface target NAME_headers whose include path holds
+# only these headers of the current folder (links in the build tree), so that users of a library
+# reach it through its public headers and not through its source folder. NAME_import, when it
+# exists, passes them on.
+function(qx_public_headers name)
+  set(dir ${CMAKE_BINARY_DIR}/public/${name})
+  qx_link_folder(${dir} ${ARGN})
+  add_library(${name}_headers INTERFACE)
+  target_include_directories(${name}_headers INTERFACE ${dir})
+  if(TARGET ${name}_import)
+    target_link_libraries(${name}_import INTERFACE ${name}_headers)
+  endif()
+endfunction()
+
+# qx_layer(NAME FOLDERS folder... LINKS target...): the static library qxNAME of one layer of
+# the module. Its include path is a tree in the build folder with links to its own folders under
+# their names ("pdu/X.h"); the layers it links bring theirs. A layer thus reaches only its own
+# headers and those of the layers below it: including an upper layer's header does not compile.
+function(qx_layer name)
+  cmake_parse_arguments(L "" "" "FOLDERS;LINKS" ${ARGN})
+  set(root ${CMAKE_BINARY_DIR}/layers/${name})
+  qx_link_folder(${root} ${L_FOLDERS})
+  add_library(qx${name} STATIC)
+  target_include_directories(qx${name} PUBLIC ${root})
+  target_link_libraries(qx${name} PUBLIC ${L_LINKS})
+  set_target_properties(qx${name} PROPERTIES QX_LAYER_FOLDERS "${L_FOLDERS}")
+endfunction()

@@ -13,7 +13,7 @@
 #include "FuzzSupport.h"
 
 #include "ChatMember.h"
-#include "EngineTestSupport.h"
+#include "TestControl.h"
 #include "pdu/ChatUserInfoPDU.h"
 #include "pdu/GroupMessagePDU.h"
 #include "pdu/PrivateMessagePDU.h"

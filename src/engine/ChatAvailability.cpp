@@ -2,7 +2,7 @@
 // bounded wait for the chat status that decides whether it can.
 #include "window/MainChatDlg.h"
 
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "qxchat.h"
 #include "resources/resource.h"
 #include "trace/Trace.h"

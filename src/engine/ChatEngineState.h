@@ -15,7 +15,7 @@
 
 #include "qxnodectl.h"
 
-class Cchat;
+struct ServerRecordingState;
 
 // What ChChat1 hands over.
 struct ChatConnectionParams {
@@ -23,8 +23,9 @@ struct ChatConnectionParams {
     WORD m_confiHandle = 0; // the low 16 bits of the host's conference handle
     LONG m_lChatRoomId = 0;
     LONG m_lUserHandle = 0;
-    std::wstring m_strUserInfo;   // the local user's information text, when given
-    Cchat* m_pChatCtrl = nullptr; // back-pointer to the owning instance
+    std::wstring m_strUserInfo; // the local user's information text, when given
+    // The owning instance's recording state.
+    const ServerRecordingState* m_pRecording = nullptr;
 };
 
 // The dialog timer that bounds the wait for the chat status (and the first instance's set-up of

@@ -3,7 +3,7 @@
 #include "window/MainChatDlg.h"
 
 #include "engine/RosterRules.h"
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "pdu/ChatUserInfoPDU.h"
 #include "pdu/RosterInfoPDU.h"
 #include "pdu/StringConverter.h"

@@ -1,6 +1,6 @@
 #include "engine/EngineSinks.h"
 
-#include "interface/CallbackGuard.h"
+#include "module/CallbackGuard.h"
 #include "window/MainChatDlg.h"
 
 // Every callback is a boundary: the controller is outside code, so nothing may be thrown back

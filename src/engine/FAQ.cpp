@@ -6,7 +6,8 @@
 
 #include "engine/FAQMacros.h"
 #include "engine/SendOption.h"
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
+#include "participants/RecipientCombo.h"
 #include "pdu/FAQContentPDU.h"
 #include "pdu/FAQMacroInfoPDU.h"
 #include "pdu/PrimCustNodeIdPDU.h"

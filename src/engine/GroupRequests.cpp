@@ -2,7 +2,8 @@
 // operations) and the transfer request.
 #include "window/MainChatDlg.h"
 
-#include "interface/ExportGuard.h"
+#include "module/ExportGuard.h"
+#include "participants/RecipientCombo.h"
 #include "resources/resource.h"
 #include "trace/Trace.h"
 

@@ -12,14 +12,14 @@
 
 void CMainChatDlg::SetConnectionParams(const wchar_t* lpszServerAddress, LONG confHandle, LONG lChatRoomId,
                                        const wchar_t* lpszUserName, LONG userHandle,
-                                       const wchar_t* lpszUserInfo, Cchat* pChatCtrl) {
+                                       const wchar_t* lpszUserInfo, const ServerRecordingState* pRecording) {
     m_conn.m_strServerAddress = lpszServerAddress ? lpszServerAddress : L"";
     m_conn.m_confiHandle = static_cast<WORD>(confHandle & 0xFFFF);
     m_conn.m_lChatRoomId = lChatRoomId;
     if (lpszUserName) m_own.SetOwnName(lpszUserName);
     if (lpszUserInfo) m_conn.m_strUserInfo = lpszUserInfo;
     m_conn.m_lUserHandle = userHandle;
-    m_conn.m_pChatCtrl = pChatCtrl;
+    m_conn.m_pRecording = pRecording;
 }
 
 LONG CMainChatDlg::SendMessageToService(UINT Msg, WPARAM wParam, LPARAM lParam) {

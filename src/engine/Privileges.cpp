@@ -2,7 +2,8 @@
 // groups the engine builds itself in conference mode 2.
 #include "window/MainChatDlg.h"
 
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
+#include "participants/RecipientCombo.h"
 #include "qxchat.h"
 #include "resources/resource.h"
 #include "trace/Trace.h"

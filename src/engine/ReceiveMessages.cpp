@@ -5,8 +5,8 @@
 
 #include "engine/ReceiveRules.h"
 #include "engine/SoundPolicy.h"
-#include "interface/Cchat.h"
-#include "interface/ModuleState.h"
+#include "engine/ServerRecording.h"
+#include "module/ModuleState.h"
 #include "pdu/Decimal.h"
 #include "pdu/PDUInputGuard.h"
 #include "pdu/GroupMessagePDU.h"
@@ -50,8 +50,8 @@ int CMainChatDlg::ApeDataIndication(DWORD ape_handle, DWORD sender_id, DWORD cha
           L"%d,data = %d,data_length = %d ****/",
           ape_handle, sender_id, channel_id, priorty, static_cast<int>(reinterpret_cast<INT_PTR>(data)),
           data_length);
-    Cchat* pChatCtrl = m_conn.m_pChatCtrl;
-    if (pChatCtrl && pChatCtrl->GetServerSideRecordingStatus() == SSR_STATUS_TPRECORDING) {
+    const ServerRecordingState* pRecording = m_conn.m_pRecording;
+    if (pRecording && pRecording->m_dwStatus == SSR_STATUS_TPRECORDING) {
         Trace(L"CMainChatDlg::ApeDataIndication: "
               L"m_pChatCtrl&&m_pChatCtrl->GetServerSideRecordingStatus()==SSR_STATUS_TPRECORDING");
         return 0;
@@ -273,11 +273,9 @@ void CMainChatDlg::NotifyHostOfMessage(DWORD dwNodeId, const std::wstring& strTe
 }
 
 void CMainChatDlg::RecordMessageToProvider(DWORD dwSenderId, const std::wstring& strText) {
-    const Cchat* pChatCtrl = m_conn.m_pChatCtrl;
-    IQxRecordingProvider* pProvider = pChatCtrl ? pChatCtrl->RecordingProvider() : nullptr;
-    if (!pProvider || !pChatCtrl->NeedWriInfo() ||
-        !QxSSRIsRecording(pChatCtrl->GetServerSideRecordingStatus()))
-        return;
+    const ServerRecordingState* pRecording = m_conn.m_pRecording;
+    IQxRecordingProvider* pProvider = pRecording ? pRecording->m_pSink : nullptr;
+    if (!pProvider || !pRecording->m_bNeedWriInfo || !QxSSRIsRecording(pRecording->m_dwStatus)) return;
     const std::wstring strSource = QxLoadString(IDS_RECORD_SOURCE, kRecordStringRoom);
     const std::wstring strName = QxLoadString(IDS_RECORD_NAME, kRecordStringRoom);
     const std::wstring strSender = QxLoadString(IDS_RECORD_SENDER, kRecordStringRoom);
@@ -288,9 +286,8 @@ void CMainChatDlg::RecordMessageToProvider(DWORD dwSenderId, const std::wstring&
 }
 
 void CMainChatDlg::PlayIncomingSound(DWORD dwSenderId) {
-    const Cchat* pChatCtrl = m_conn.m_pChatCtrl;
-    if (pChatCtrl && pChatCtrl->GetServerSideRecordingStatus() == QXCHAT_SSR_RECORDING_2)
-        m_sound.m_lNeedPlaySound = 0;
+    const ServerRecordingState* pRecording = m_conn.m_pRecording;
+    if (pRecording && pRecording->m_dwStatus == QXCHAT_SSR_RECORDING_2) m_sound.m_lNeedPlaySound = 0;
     if (!m_sound.m_lNeedPlaySound || dwSenderId == m_own.m_dwOwnUserId) return;
     QxSoundInput in;
     in.lNeedPlaySound = m_sound.m_lNeedPlaySound;

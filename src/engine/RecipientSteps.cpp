@@ -14,6 +14,15 @@ bool SameTarget(const ChatItemData& a, const ChatItemData& b) {
 
 } // namespace
 
+RecipientListContext CMainChatDlg::RecipientContext() const {
+    RecipientListContext ctx;
+    ctx.m_lStrictMode = m_event.m_lStrictMode;
+    ctx.m_lConferenceMode = m_event.m_lConferenceMode;
+    ctx.m_bMode2 = m_event.m_bMode2;
+    ctx.m_dwFeature1 = m_features.m_dwFeature1;
+    return ctx;
+}
+
 void CMainChatDlg::InsertAUserIntoCombox(CUserItem* pItem) {
     m_own.InsertAUserIntoCombox(RecipientBox(), pItem);
 }

@@ -1,7 +1,7 @@
 // Cchat: construction and deletion of an instance and its operation table.
 #include "interface/Cchat.h"
 
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "interface/SavePath.h"
 #include "qxskin7.h"
 #include "trace/Trace.h"
@@ -124,7 +124,7 @@ LONG Cchat::Chat1(const wchar_t* lpszServerAddress, LONG confHandle, LONG lChatR
     }
     // The export has copied the strings for the duration of the call; the dialog keeps its own.
     m_pDlg->SetConnectionParams(lpszServerAddress, confHandle, lChatRoomId, lpszUserName, userHandle,
-                                lpszUserInfo, this);
+                                lpszUserInfo, &m_recording);
     m_pDlg->SetRosters(static_cast<DWORD>(m_lRoster));
     if (!m_pDlg->Create(m_hWnd)) {
         Trace(L"Fail: Cchat::Chat1, Create.");
@@ -174,12 +174,12 @@ LONG Cchat::GetSavedFileName(wchar_t* lpszFileName, LONG reserved) {
 }
 
 LONG Cchat::ServerSideRecordingStatus(DWORD dwStatus) {
-    m_dwStatus = dwStatus;
+    m_recording.m_dwStatus = dwStatus;
     return 0;
 }
 
 LONG Cchat::SetServerSideRecordingProvider(void* pSink, LONG bNeedWriInfo) {
-    m_pSink = static_cast<IQxRecordingProvider*>(pSink);
-    m_bNeedWriInfo = bNeedWriInfo;
+    m_recording.m_pSink = static_cast<IQxRecordingProvider*>(pSink);
+    m_recording.m_bNeedWriInfo = bNeedWriInfo;
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <memory>
 
+#include "engine/ServerRecording.h"
 #include "qxchat.h"
 #include "transcript/Transcript.h"
 
@@ -66,10 +67,11 @@ public:
     LONG Roster() const { return m_lRoster; }
     void SetRoster(LONG lRoster) { m_lRoster = lRoster; }
     LONG MeetingType() const { return m_lMeetingType; }
+    DWORD RecordingStatus() const { return m_recording.m_dwStatus; }
     // GetServerSideRecordingStatus: 1 (SSR_STATUS_TPRECORDING), 2 and 3 are recording states.
-    DWORD GetServerSideRecordingStatus() const { return m_dwStatus; }
-    IQxRecordingProvider* RecordingProvider() const { return m_pSink; }
-    LONG NeedWriInfo() const { return m_bNeedWriInfo; }
+    DWORD GetServerSideRecordingStatus() const { return m_recording.m_dwStatus; }
+    IQxRecordingProvider* RecordingProvider() const { return m_recording.m_pSink; }
+    LONG NeedWriInfo() const { return m_recording.m_bNeedWriInfo; }
 
     // Unregisters the instance window class (module stop).
     static void UnregisterWindowClass();
@@ -101,10 +103,8 @@ private:
     WNDPROC m_pfnSuperWindowProc = nullptr;
     HWND m_hWndOwnerParent = nullptr;
     RECT m_rcParent = {};
-    // Recording.
-    DWORD m_dwStatus = 0;
-    IQxRecordingProvider* m_pSink = nullptr; // the host's, never released here
-    LONG m_bNeedWriInfo = 0;
+    // Recording, read by the dialog.
+    ServerRecordingState m_recording;
     ParentHook m_hook;
     std::unique_ptr<CMainChatDlg> m_pDlg;
     HWND m_hWndParent = nullptr;

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "interface/Cchat.h"
-#include "interface/ExportGuard.h"
+#include "module/ExportGuard.h"
 #include "qxchat.h"
 #include "trace/Trace.h"
 #include "window/MainChatDlg.h"

@@ -2,7 +2,7 @@
 // configuration. Same shape as ExportsInstance.cpp.
 #include "interface/ExportSupport.h"
 
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "interface/SavePath.h"
 #include "resources/resource.h"
 

@@ -2,8 +2,8 @@
 // and the hook on the host's window that keeps the panel on the host's whole client area.
 #include "interface/Cchat.h"
 
-#include "interface/CallbackGuard.h"
-#include "interface/ModuleState.h"
+#include "module/CallbackGuard.h"
+#include "module/ModuleState.h"
 #include "qxchat.h"
 #include "qxkeyfocus.h"
 #include "qxskin7.h"

@@ -8,7 +8,6 @@
 
 #include "participants/RoleGroups.h"
 
-class CMainChatDlg;
 class CUserItem;
 class CUserList;
 class CUsersGroup;
@@ -31,6 +30,19 @@ struct RecipientListContext {
     BOOL HostDriven() const { return QxHostDrivenGroups(m_dwFeature1); }
     // Word 2 of the separator entry.
     BOOL SeparatorKeepsRecentUsers() const { return m_lConferenceMode == QXCHAT_CONF_MODE_2 || m_bMode2; }
+};
+
+// What the recipient list asks of the dialog that owns it: the configuration it reads, and the
+// default selection after the list is filled again. The dialog implements it, so that the list
+// knows nothing else of the dialog.
+class IRecipientListOwner {
+public:
+    virtual RecipientListContext RecipientContext() const = 0;
+    // Selects the default entry; pPrevious is the entry selected before (or null).
+    virtual BOOL SetDefaultCurSel(const ChatItemData* pPrevious) = 0;
+
+protected:
+    ~IRecipientListOwner() = default;
 };
 
 // The privilege bits before the host has set any: sending is allowed.
@@ -109,7 +121,7 @@ public:
     int MoveToRecentUsers(HWND hCombo, CUsersGroup* pGroup, CUserItem* pUser);
     void RecomputePositions();
 
-    CMainChatDlg* m_pOwner = nullptr;
+    IRecipientListOwner* m_pOwner = nullptr;
     DWORD m_dwOwnUserId = 0;
     DWORD m_dwOwnNodeId = 0;
     // The list operations do nothing while this is 0.

@@ -6,7 +6,6 @@
 #include "participants/UserItem.h"
 #include "participants/UsersGroup.h"
 #include "trace/Trace.h"
-#include "window/MainChatDlg.h"
 
 namespace {
 
@@ -46,14 +45,7 @@ void TraceDecision(const wchar_t* lpszOp, int nId, BOOL bShow, DecisionExtra ext
 } // namespace
 
 RecipientListContext COwnUserItem::Context() const {
-    RecipientListContext ctx;
-    if (m_pOwner) {
-        ctx.m_lStrictMode = m_pOwner->EventConfig().m_lStrictMode;
-        ctx.m_lConferenceMode = m_pOwner->EventConfig().m_lConferenceMode;
-        ctx.m_bMode2 = m_pOwner->EventConfig().m_bMode2;
-        ctx.m_dwFeature1 = m_pOwner->Features().m_dwFeature1;
-    }
-    return ctx;
+    return m_pOwner ? m_pOwner->RecipientContext() : RecipientListContext();
 }
 
 BOOL COwnUserItem::CanAddressEveryone() const {

@@ -7,7 +7,6 @@
 #include "participants/UserItem.h"
 #include "participants/UsersGroup.h"
 #include "trace/Trace.h"
-#include "window/MainChatDlg.h"
 
 #include <vector>
 

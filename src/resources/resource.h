@@ -4,6 +4,6 @@
 #ifndef QXCHAT_RESOURCES_RESOURCE_H
 #define QXCHAT_RESOURCES_RESOURCE_H
 
-#include "../../libs/qxres/qxres.h"
+#include "qxres.h"
 
 #endif

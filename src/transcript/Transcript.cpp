@@ -2,7 +2,7 @@
 // boxes and the print copy. The file dialogs live in TranscriptDialogs.cpp.
 #include "transcript/Transcript.h"
 
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "qxchat.h"
 #include "qxskin7.h"
 #include "resources/resource.h"

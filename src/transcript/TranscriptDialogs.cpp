@@ -2,7 +2,7 @@
 // notification that goes before the open dialog and before printing.
 #include "transcript/Transcript.h"
 
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "qxchat.h"
 #include "resources/resource.h"
 #include "trace/Trace.h"

@@ -1,7 +1,7 @@
 #include "window/ControlAccessible.h"
 
-#include "interface/CallbackGuard.h"
-#include "interface/ModuleState.h"
+#include "module/CallbackGuard.h"
+#include "module/ModuleState.h"
 #include "resources/resource.h"
 #include "window/AccessibleBase.h"
 

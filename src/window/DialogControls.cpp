@@ -6,7 +6,7 @@
 #include "window/MainChatDlg.h"
 
 #include "engine/SendOption.h"
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "participants/RecipientCombo.h"
 #include "qxchat.h"
 #include "resources/resource.h"

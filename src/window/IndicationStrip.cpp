@@ -1,7 +1,7 @@
 #include "window/IndicationStrip.h"
-#include "interface/CallbackGuard.h"
+#include "module/CallbackGuard.h"
 
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "resources/resource.h"
 #include "window/ChatFonts.h"
 #include "window/TooltipPopup.h"

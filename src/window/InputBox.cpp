@@ -1,7 +1,7 @@
 #include "window/InputBox.h"
 
-#include "interface/CallbackGuard.h"
-#include "interface/ModuleState.h"
+#include "module/CallbackGuard.h"
+#include "module/ModuleState.h"
 #include "qxskin7.h"
 #include "resources/resource.h"
 #include "window/ControlAccessible.h"

@@ -2,8 +2,8 @@
 // fonts, the layout on resize, and the edit commands of the host.
 #include "window/MainChatDlg.h"
 
-#include "interface/CallbackGuard.h"
-#include "interface/ModuleState.h"
+#include "module/CallbackGuard.h"
+#include "module/ModuleState.h"
 #include "qxchat.h"
 #include "resources/resource.h"
 #include "trace/Trace.h"

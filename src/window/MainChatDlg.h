@@ -25,7 +25,6 @@
 #include <string>
 #include <vector>
 
-class Cchat;
 class CRosterInfoPDU;
 class CChatXMLPDU;
 class CGroupMessagePDU;
@@ -56,7 +55,7 @@ struct ChatDialogResources {
     std::wstring m_strPrivateChatLabel; // resource string 1437
 };
 
-class CMainChatDlg {
+class CMainChatDlg : public IRecipientListOwner {
 public:
     CMainChatDlg();
     ~CMainChatDlg();
@@ -139,7 +138,7 @@ public:
     // Connection parameters of ChChat1.
     void SetConnectionParams(const wchar_t* lpszServerAddress, LONG confHandle, LONG lChatRoomId,
                              const wchar_t* lpszUserName, LONG userHandle, const wchar_t* lpszUserInfo,
-                             Cchat* pChatCtrl);
+                             const ServerRecordingState* pRecording);
     // Starts the engine: called once by the dialog's initialisation.
     void Initialize();
     // Tears the connection down; safe to run more than once.
@@ -278,7 +277,9 @@ public:
     void HandlePrivilegeUpdate(BOOL bChanged);
     // Selects the entry after a rebuild, trying the five cases in order; pPrevious is the data of
     // the entry selected before (or null). 1 when an entry was selected.
-    BOOL SetDefaultCurSel(const ChatItemData* pPrevious);
+    BOOL SetDefaultCurSel(const ChatItemData* pPrevious) override;
+    // The configuration the recipient list reads (engine/RecipientSteps.cpp).
+    RecipientListContext RecipientContext() const override;
     // The host's selection requests (engine/RecipientRequests.cpp).
     LONG ChatToAttendee(DWORD dwNodeId);
     LONG ChatToGroup(LONG nGroupType, LONG nGroupId);

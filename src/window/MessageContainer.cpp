@@ -1,9 +1,9 @@
 // CMessageContainerWnd: holds the message list and the indication strip and places them; the
 // strip keeps and draws its own lines.
 #include "window/MessageContainer.h"
-#include "interface/CallbackGuard.h"
+#include "module/CallbackGuard.h"
 
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "trace/Trace.h"
 #include "window/IndicationStrip.h"
 #include "window/MessageWindow.h"

@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "participants/RoleGroups.h"
 #include "resources/resource.h"
 

@@ -1,9 +1,9 @@
 // CMessageWindow: items and their bookkeeping, layout by word wrap, the scroll model, painting
 // from the scroll position, mouse selection, links and the popup menu.
 #include "window/MessageWindow.h"
-#include "interface/CallbackGuard.h"
+#include "module/CallbackGuard.h"
 
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "qxchat.h"
 #include "qxskin7.h"
 #include "resources/resource.h"

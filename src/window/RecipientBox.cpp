@@ -1,6 +1,6 @@
 #include "window/RecipientBox.h"
 
-#include "interface/CallbackGuard.h"
+#include "module/CallbackGuard.h"
 #include "participants/ChatItemData.h"
 #include "participants/RecipientCombo.h"
 #include "participants/RoleGroups.h"

@@ -1,7 +1,7 @@
 #include "window/TooltipPopup.h"
-#include "interface/CallbackGuard.h"
+#include "module/CallbackGuard.h"
 
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "window/GdiObject.h"
 #include "window/IndicationLayout.h"
 

@@ -4,8 +4,8 @@
 #include "interface/Cchat.h"
 #include "window/MainChatDlg.h"
 
-#include "../interface/WindowTestUtil.h"
-#include "EngineTestSupport.h"
+#include "WindowTestUtil.h"
+#include "TestControl.h"
 #include "TraceCapture.h"
 #include "qxchat.h"
 
@@ -165,7 +165,7 @@ TEST_F(EngineConferenceTest, AFailedEnrollmentIsReportedToBothHostWindows) {
     ASSERT_TRUE(PumpUntil([&] { return refused.Notified(-1) == 1; }));
     EXPECT_EQ(refused.Notified(0), 0);
     EXPECT_EQ(refused.Dlg()->Status().m_pArmNC, nullptr);
-    PumpUntil([&] { return control->PendingCallbacks() == 0; }, 1000);
+    PumpUntilQuiet(1000);
     EXPECT_EQ(first.Listed().size(), 1u) << "a refused enrollment announces nobody";
 }
 

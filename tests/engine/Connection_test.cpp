@@ -3,8 +3,8 @@
 // host is told, and the teardown.
 #include "window/MainChatDlg.h"
 
-#include "../interface/WindowTestUtil.h"
-#include "EngineTestSupport.h"
+#include "WindowTestUtil.h"
+#include "TestControl.h"
 #include "TraceCapture.h"
 #include "pdu/RosterInfoPDU.h"
 #include "qxchat.h"
@@ -140,7 +140,7 @@ TEST_F(ConnectionTest, RefusedConnectsCleanUpExceptInvalidState) {
         EXPECT_EQ(capture.Contains(L"/**** CMainChatDlg::ConnectConfirm(result=0, node_id = 77) enter ****/"),
                   bOwnConfirm);
         EXPECT_EQ(capture.Contains(L"/==== CMainChatDlg::ConnectConfirm,end: ret=0 ====/"), bOwnConfirm);
-        PumpUntil([this] { return control->PendingCallbacks() == 0; }, 1000);
+        PumpUntilQuiet(1000);
         EXPECT_TRUE(CallsOf(QXNC_OP_JOIN_CONFERENCE).empty()) << c.nResult;
     }
 }

@@ -2,7 +2,7 @@
 // list, reading an enroll entry, and the hidden recording participant.
 #include "engine/RosterRules.h"
 
-#include "EngineTestSupport.h"
+#include "TestControl.h"
 #include "TraceCapture.h"
 #include "participants/UserItem.h"
 #include "pdu/RosterInfoPDU.h"

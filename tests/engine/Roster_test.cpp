@@ -3,7 +3,7 @@
 // and the history roster.
 #include "window/MainChatDlg.h"
 
-#include "EngineTestSupport.h"
+#include "TestControl.h"
 #include "TraceCapture.h"
 #include "pdu/ChatUserInfoPDU.h"
 #include "pdu/RosterInfoPDU.h"

@@ -2,7 +2,7 @@
 // the export's failure result. The export bodies are compiled into this test, and allocation
 // failures are forced through a replaced operator new.
 #include "interface/Cchat.h"
-#include "interface/ExportGuard.h"
+#include "module/ExportGuard.h"
 #include "qxchat.h"
 #include "TraceCapture.h"
 #include "WindowTestUtil.h"

@@ -66,7 +66,7 @@ TEST_F(InstanceWindowTest, ZeroSizeMovesNothing) {
     TestHostWindow host;
     Start(host.Get(), true);
     HWND hDlg = FindChatDialog(host.Get());
-    PumpUntil([&] { return FillsParent(hDlg); });
+    ASSERT_TRUE(PumpUntil([&] { return FillsParent(hDlg); }));
     PumpPending();
     const RECT before = ChildRect(GetDlgItem(hDlg, 101));
     // A collapsed dialog: laying out a zero-wide area would push every control off.
@@ -155,7 +155,7 @@ TEST_F(InstanceWindowTest, DialogStartsWithInputDisabledAndItsLines) {
     ASSERT_NE(hContainer, nullptr);
     EXPECT_TRUE(GetWindowLongW(hContainer, GWL_STYLE) & WS_BORDER);
     // The container fills the area above the recipient row.
-    PumpUntil([&] { return FillsParent(hDlg); });
+    ASSERT_TRUE(PumpUntil([&] { return FillsParent(hDlg); }));
     EXPECT_EQ(ChildRect(hContainer).bottom + 8, ChildRect(GetDlgItem(hDlg, 108)).top);
 }
 
@@ -163,7 +163,7 @@ TEST_F(InstanceWindowTest, CompactFeatureHidesTheRecipientRow) {
     TestHostWindow host;
     Start(host.Get(), true);
     HWND hDlg = FindChatDialog(host.Get());
-    PumpUntil([&] { return FillsParent(hDlg); });
+    ASSERT_TRUE(PumpUntil([&] { return FillsParent(hDlg); }));
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(hDlg, 108)));
     EXPECT_EQ(api.ChSelectFeature(h, QXCHAT_FEATURE_COMPACT, 0, 0, 0, 0, nullptr), 0);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(hDlg, 108)));

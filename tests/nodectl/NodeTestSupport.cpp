@@ -184,16 +184,6 @@ std::string BackendTest::Address() const {
     return ::testing::UnitTest::GetInstance()->current_test_info()->name();
 }
 
-IQxNodeControlTest* Control() {
-    IQxNodeControlTest* control = nullptr;
-    QxGetNodeControlTest(&control);
-    return control;
-}
-
-bool PumpUntilQuiet(DWORD timeoutMs) {
-    return PumpUntil([] { return Control()->PendingCallbacks() == 0; }, timeoutMs);
-}
-
 std::vector<std::pair<DWORD, std::string>> RosterSeen(const Sinks& sinks) {
     std::map<DWORD, std::string> roster;
     for (const Event& e : sinks.events) {

@@ -1,9 +1,9 @@
-// Test sinks, a bounded message pump and a participant that walks a controller through
-// connect, join, attach and enroll, for the tests of qxnodectl.
+// Test sinks and a participant that walks a controller through connect, join, attach and enroll,
+// for the tests of qxnodectl.
 #pragma once
 
-#include "MessagePump.h"
 #include "RedisServer.h"
+#include "TestControl.h"
 #include "qxnodectl.h"
 #include "qxnodectl_test.h"
 
@@ -84,7 +84,8 @@ private:
     void Record(Event event);
 };
 
-IQxNodeControlTest* Control();
+using qxtest::Control;
+using qxtest::PumpUntilQuiet;
 
 // The two back ends of the controller: the conference embedded in the process, and the one on
 // a Redis server (the tests' own, started on first use and shared by the whole executable).
@@ -103,9 +104,6 @@ protected:
 #define QX_BOTH_BACKENDS(fixture)                                                                            \
     INSTANTIATE_TEST_SUITE_P(Backends, fixture, ::testing::Values(Backend::Embedded, Backend::Redis),        \
                              BackendName)
-
-// Pumps (PumpUntil of MessagePump.h) until no controller has a callback waiting.
-bool PumpUntilQuiet(DWORD timeoutMs = 5000);
 
 // The roster as one APE sees it, from its roster changes in order: user id -> roster text.
 std::vector<std::pair<DWORD, std::string>> RosterSeen(const Sinks& sinks);

@@ -6,7 +6,7 @@
 #include "DialogAnswerer.h"
 #include "TranscriptTestSupport.h"
 #include "WindowTestUtil.h"
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "qxchat.h"
 #include "resources/resource.h"
 #include "transcript/TranscriptRules.h"

@@ -4,7 +4,7 @@
 
 #include "AccessibleTestSupport.h"
 #include "WindowTestSupport.h"
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "qxnodectl_test.h"
 #include "resources/resource.h"
 #include "window/AccessibleBase.h"

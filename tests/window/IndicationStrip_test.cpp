@@ -5,7 +5,7 @@
 #include "PngWriter.h"
 #include "Screenshot.h"
 #include "WindowTestSupport.h"
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "window/MessageContainer.h"
 #include "window/MessageWindow.h"
 #include "window/TooltipPopup.h"

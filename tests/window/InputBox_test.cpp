@@ -3,7 +3,7 @@
 #include "window/InputBox.h"
 
 #include "WindowTestSupport.h"
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "window/MainChatDlg.h"
 
 #include "WindowTestSupport.h"
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "qxchat.h"
 #include "qxnodectl_test.h"
 #include "resources/resource.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 
 namespace {
 

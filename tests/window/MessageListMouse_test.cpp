@@ -4,7 +4,7 @@
 // selections, links and strange texts.
 #include "MessageListFixture.h"
 
-#include "interface/ModuleState.h"
+#include "module/ModuleState.h"
 #include "qxskin7.h"
 #include "resources/resource.h"
 

@@ -1,0 +1,17 @@
+# cmake -DDOC=docs/structure.md -DLAYERS=build/layers.txt -P CheckStructureDoc.cmake
+# Fails when the layer picture in the document (the fenced block after the line "<!-- layers -->")
+# is not the one the build wrote from its targets.
+file(READ ${DOC} doc)
+string(FIND "${doc}" "<!-- layers -->\n```\n" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "${DOC}: no block after <!-- layers -->")
+endif()
+string(LENGTH "<!-- layers -->\n```\n" skip)
+math(EXPR at "${at} + ${skip}")
+string(SUBSTRING "${doc}" ${at} -1 rest)
+string(FIND "${rest}" "```" end)
+string(SUBSTRING "${rest}" 0 ${end} shown)
+file(READ ${LAYERS} built)
+if(NOT shown STREQUAL built)
+  message(FATAL_ERROR "${DOC} shows the layers as\n${shown}\nthe targets have them as\n${built}")
+endif()
