@@ -6,6 +6,7 @@
 // transcript_bench.exe [messages] [repetitions]
 #include "BenchClock.h"
 #include "BenchHost.h"
+#include "SamplingProfiler.h"
 #include "module/ModuleState.h"
 #include "transcript/Transcript.h"
 #include "window/MessageContainer.h"
@@ -129,9 +130,12 @@ int main(int argc, char** argv) {
     transcript.SaveTranscript(saved, SAVE_USER);
     const std::vector<char> bytes = ReadWhole(saved);
     std::vector<double> save, rawWrite, load, rawRead;
-    SamplePairs(
-        nRuns, [&] { transcript.SaveTranscript(saved, SAVE_USER); }, [&] { RawWrite(raw, bytes); }, save,
-        rawWrite);
+    {
+        SamplingProfiler profiler; // with QX_PROFILE set: where the saves spend their time
+        SamplePairs(
+            nRuns, [&] { transcript.SaveTranscript(saved, SAVE_USER); }, [&] { RawWrite(raw, bytes); }, save,
+            rawWrite);
+    }
     size_t nLoaded = 0, nSplit = 0;
     SamplePairs(
         nRuns, [&] { nLoaded = LoadWithoutList(saved); }, [&] { nSplit = RawReadAndSplit(saved); }, load,
