@@ -35,6 +35,13 @@ int CMainChatDlg::ApeRosterChanged(DWORD ape_handle, WORD conf_handle, WORD add_
           L"%d,change_num=%d,list = %d ****/",
           ape_handle, conf_handle, add_num, remove_num, change_num,
           static_cast<int>(reinterpret_cast<INT_PTR>(list)));
+    // A change queued for an attachment that has gone (or was never this chat's) would list, or
+    // remove, participants of a room the chat no longer has.
+    if (!IsOwnApe(ape_handle)) {
+        Trace(L"Fail: CMainChatDlg::ApeRosterChanged: ape_handle %u is not this chat's (%u), dropped",
+              ape_handle, m_status.m_apeHandle);
+        return 0;
+    }
     const QxRosterChangeRuns runs = QxSplitRosterChange(add_num, remove_num, change_num, list);
     if (runs.pAdded) ProcessAddEnrollInfo(add_num, runs.pAdded);
     if (runs.pRemoved) ProcessDeleteEnrollInfo(remove_num, runs.pRemoved);

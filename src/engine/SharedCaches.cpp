@@ -14,6 +14,7 @@
 #include "resources/resource.h"
 #include "trace/Trace.h"
 
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -234,18 +235,17 @@ void CMainChatDlg::SetAllCaches() {
         Trace(L"/==== CMainChatDlg::SetAllCaches: !m_pArmNC ====/");
         return;
     }
-    QXMEMHANDLE hBlock = nullptr;
-    if (QxMemoryAlloc(sizeof(kEmptyItem), &hBlock) != QXMEM_OK || !hBlock) {
-        Trace(L"/==== CMainChatDlg::SetAllCaches: 0 == MemHandle_Set ====/");
-        FailChatStatus(L"no memory block for the empty item");
+    // The empty item is made first, then copied into its block: either step can fail.
+    const std::unique_ptr<wchar_t[]> lpszEmptyString(new (std::nothrow) wchar_t[1]());
+    if (!lpszEmptyString) {
+        Trace(L"/==== CMainChatDlg::SetAllCaches: !lpszEmptyString ====/");
+        FailChatStatus(L"no memory for the empty item");
         return;
     }
-    CMemoryBlock block(hBlock);
-    DWORD dwCopied = sizeof(kEmptyItem);
-    if (QxMemoryWrite(hBlock, 0, kEmptyItem, &dwCopied) != QXMEM_OK) {
-        // The empty item did not reach its block.
-        Trace(L"/==== CMainChatDlg::SetAllCaches: !lpszEmptyString ====/");
-        FailChatStatus(L"the empty item could not be written into its block");
+    CMemoryBlock block(lpszEmptyString.get(), sizeof(kEmptyItem));
+    if (!block.Get()) {
+        Trace(L"/==== CMainChatDlg::SetAllCaches: 0 == MemHandle_Set ====/");
+        FailChatStatus(L"no memory block for the empty item");
         return;
     }
     for (int i = 0; i < m_CacheGroups.GetCount(); ++i) {

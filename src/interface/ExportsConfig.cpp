@@ -36,6 +36,10 @@ LONG __stdcall ChSaveChatNameAndPath(QXHCOMPONENT hComponent, const wchar_t* lps
                 lResult = 1;
             else {
                 const std::wstring full = QxJoinSavePath(lpszPath, lpszName);
+                if (full.empty())
+                    Trace(
+                        L"Fail: ChSaveChatNameAndPath, a folder of %u characters is longer than %u, refused",
+                        static_cast<unsigned>(wcslen(lpszPath)), static_cast<unsigned>(kSaveFolderMax));
                 lResult = full.empty() ? 3 : pChat->Transcript().SaveCopyTo(full);
             }
         }

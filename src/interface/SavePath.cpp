@@ -4,7 +4,7 @@
 
 std::wstring QxJoinSavePath(const wchar_t* lpszPath, const wchar_t* lpszName) {
     std::wstring full(lpszPath ? lpszPath : L"");
-    if (full.size() > 259) full.resize(259);
+    if (full.size() > kSaveFolderMax) return std::wstring();
     if (!full.empty() && full.back() != L'\\') full += L'\\';
     if (lpszName) full += lpszName;
     return full;

@@ -4,8 +4,10 @@
 #include <windows.h>
 #include <string>
 
-// ChSaveChatNameAndPath's target: at most 259 characters of the folder, a "\" unless the folder
-// already ends in one, then the name. Both must be non-empty (the caller checks).
+// ChSaveChatNameAndPath's target: the folder, a "\" unless the folder already ends in one, then
+// the name. Both must be non-empty (the caller checks). A folder longer than kSaveFolderMax
+// characters gives an empty target: cut, it would name another folder.
+constexpr size_t kSaveFolderMax = 259;
 std::wstring QxJoinSavePath(const wchar_t* lpszPath, const wchar_t* lpszName);
 
 // ChGetSavedFileName's copy: writes the 8.3 form of lpszLongName into the caller's buffer of

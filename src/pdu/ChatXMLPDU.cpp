@@ -23,12 +23,18 @@ std::string BreakCDataEnd(std::string strText) {
 const wchar_t* const CChatXMLPDU::FAIL_SEND_ID = L"!SendIDElem || !SendIDElem->GetText()";
 const wchar_t* const CChatXMLPDU::FAIL_REC_ID = L"!ReveIDElem || !ReveIDElem->GetText()";
 
-CChatXMLPDU::CChatXMLPDU() : m_nTypeCode(PDU_NONE), m_lpszClassName(L"CChatXMLPDU") {}
+CChatXMLPDU::CChatXMLPDU() : m_nTypeCode(PDU_NONE), m_lpszClassName(L"CChatXMLPDU") {
+    ++g_nQxPdusLive;
+}
 
 CChatXMLPDU::CChatXMLPDU(int nTypeCode, const wchar_t* lpszClassName)
-    : m_nTypeCode(nTypeCode), m_lpszClassName(lpszClassName), m_strMessageType(DecimalFromLong(nTypeCode)) {}
+    : m_nTypeCode(nTypeCode), m_lpszClassName(lpszClassName), m_strMessageType(DecimalFromLong(nTypeCode)) {
+    ++g_nQxPdusLive;
+}
 
-CChatXMLPDU::~CChatXMLPDU() = default;
+CChatXMLPDU::~CChatXMLPDU() {
+    --g_nQxPdusLive;
+}
 
 bool CChatXMLPDU::GenerateXMLPDU() {
     return false;

@@ -4,10 +4,17 @@
 // (UTF-8 text, decimal numbers); a PDU object is filled and generated, or parsed, once.
 #pragma once
 
+#include <atomic>
 #include <new>
 #include <string>
 #include <tinyxml.h>
 #include <windows.h>
+
+// The PDU objects alive now, in the whole process: read by the churn command's leak checks.
+inline std::atomic<long> g_nQxPdusLive{0};
+inline long QxPdusLive() {
+    return g_nQxPdusLive.load();
+}
 
 class CChatXMLPDU : public TiXmlDocument {
 public:

@@ -216,7 +216,15 @@ LONG CTranscript::SaveAs() {
 
 LONG CTranscript::SaveTo(const wchar_t* lpszFileName) {
     if (!HasWindow()) return 1;
-    m_strFileName = QxCutPath(lpszFileName ? lpszFileName : L"", kTranscriptNameMax);
+    const std::wstring strName = lpszFileName ? lpszFileName : L"";
+    // Cut, a name too long to keep would save to another file: it is refused, the name kept.
+    if (strName.size() > kTranscriptNameMax) {
+        Trace(L"Fail: CTranscript::SaveTo, a name of %u characters is longer than %u, refused",
+              static_cast<unsigned>(strName.size()), static_cast<unsigned>(kTranscriptNameMax));
+        ShowFileError(FILE_ERROR_WRITE_OPEN);
+        return 1;
+    }
+    m_strFileName = strName;
     return SaveTranscript(m_strFileName, SAVE_USER);
 }
 

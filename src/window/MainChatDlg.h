@@ -340,6 +340,8 @@ public:
     // State, read by the instance and by tests through the instance.
     const ChatConnectionParams& Connection() const { return m_conn; }
     const ChatEngineStatus& Status() const { return m_status; }
+    // Engine tests without a controller stand in for an attachment through it.
+    ChatEngineStatus& Status() { return m_status; }
     const ChatHostSettings& Host() const { return m_host; }
     const ChatFeatureState& Features() const { return m_features; }
     const ChatEventConfig& EventConfig() const { return m_event; }

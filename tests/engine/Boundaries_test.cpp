@@ -8,6 +8,7 @@
 #include "TraceCapture.h"
 #include "module/ModuleState.h"
 #include "qxmem.h"
+#include "qxmem_test.h"
 #include "qxskin7.h"
 #include "resources/resource.h"
 #include "window/GdiObject.h"
@@ -119,6 +120,33 @@ TEST_F(BoundariesTest, AnAllocationFailureInsideAControllerCallbackStopsThere) {
     EXPECT_TRUE(capture.Contains(L"Fail: CMainChatDlg::AllocNameHandleConfirm, out of memory"))
         << capture.Dump();
     ExpectStillWorking(L"after the callback");
+}
+
+TEST_F(BoundariesTest, SetAllCachesStopsAndSaysWhichStepFailedWhenTheEmptyItemCannotBeMade) {
+    CMainChatDlg* pDlg = a->Dlg();
+    const size_t nWrites = enginetest::CallsOf(QXNC_OP_CACHE_SET).size();
+    const DWORD dwBlocks = QxMemoryLiveBlocks();
+    // No memory for the empty item itself.
+    capture.Clear();
+    g_bFailNextAllocation = true;
+    pDlg->SetAllCaches();
+    EXPECT_FALSE(g_bFailNextAllocation) << "no allocation was made, nothing was forced";
+    EXPECT_TRUE(capture.Contains(L"/==== CMainChatDlg::SetAllCaches: !lpszEmptyString ====/"))
+        << capture.Dump();
+    EXPECT_FALSE(capture.ContainsSubstring(L"MemHandle_Set"));
+    // No memory block to carry it.
+    capture.Clear();
+    QxMemoryScriptFailures(1);
+    pDlg->SetAllCaches();
+    EXPECT_EQ(QxMemoryScriptFailures(0), 0u) << "the block was never asked for";
+    EXPECT_TRUE(capture.Contains(L"/==== CMainChatDlg::SetAllCaches: 0 == MemHandle_Set ====/"))
+        << capture.Dump();
+    EXPECT_FALSE(capture.ContainsSubstring(L"!lpszEmptyString"));
+    // Either way nothing was written, no block is left behind, and the chat goes on.
+    EXPECT_EQ(enginetest::CallsOf(QXNC_OP_CACHE_SET).size(), nWrites);
+    EXPECT_FALSE(capture.ContainsSubstring(L"SetAllCaches: Exit"));
+    EXPECT_EQ(QxMemoryLiveBlocks(), dwBlocks);
+    ExpectStillWorking(L"after the failed reset");
 }
 
 TEST(DialogBoundary, ARefusedEnrollmentLeavesTheWindowsControlsTheirFonts) {

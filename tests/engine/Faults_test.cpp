@@ -192,4 +192,56 @@ TEST_F(FaultsTest, CallbacksForAnAttachmentThatHasGoneShowNothing) {
     EXPECT_EQ(texts[0], QxLoadString(IDS_CONFERENCE_LOST));
 }
 
+TEST_F(FaultsTest, RosterChangesForAnAttachmentThatIsNotTheChatsListAndRemoveNobody) {
+    CMainChatDlg* pDlg = b->Dlg();
+    const DWORD dwOldApe = pDlg->Status().m_apeHandle;
+    const DWORD dwRoom = static_cast<DWORD>(pDlg->Connection().m_lChatRoomId);
+    const DWORD dwAliceNode = a->Dlg()->OwnUser().m_dwOwnNodeId;
+    ASSERT_NE(pDlg->Users().FindByNodeId(dwAliceNode), nullptr);
+    enginetest::RosterList arrival, departure;
+    arrival.Record(dwRoom, {{4711, 47110, enginetest::RosterText("Mallory")}});
+    departure.Record(dwRoom, {{dwAliceNode, a->UserId(), enginetest::RosterText("Alice")}});
+    const int nUsers = pDlg->Users().GetCount();
+    auto change = [&](DWORD dwApe, WORD add, WORD remove, const enginetest::RosterList& list) {
+        return pDlg->Sinks().Ape()->ApeRosterChanged(dwApe, 7, add, remove, 0, list.Get());
+    };
+    auto unchanged = [&] {
+        return pDlg->Users().GetCount() == nUsers && !pDlg->Users().FindByNodeId(4711) &&
+               pDlg->Users().FindByNodeId(dwAliceNode);
+    };
+
+    // While attached, a change naming another attachment is dropped, traced.
+    EXPECT_EQ(change(dwOldApe + 1, 1, 0, arrival), 0);
+    EXPECT_EQ(change(dwOldApe + 1, 0, 1, departure), 0);
+    EXPECT_TRUE(unchanged());
+    EXPECT_TRUE(capture.Contains(L"Fail: CMainChatDlg::ApeRosterChanged: ape_handle " +
+                                 std::to_wstring(dwOldApe + 1) + L" is not this chat's (" +
+                                 std::to_wstring(dwOldApe) + L"), dropped"))
+        << capture.Dump();
+    // The same change for the chat's own attachment is listed: the list itself is not stuck.
+    EXPECT_EQ(change(dwOldApe, 1, 0, arrival), 0);
+    EXPECT_NE(pDlg->Users().FindByNodeId(4711), nullptr);
+    EXPECT_EQ(change(dwOldApe, 0, 1, arrival), 0);
+    ASSERT_TRUE(unchanged());
+
+    // Once the attachment has gone, late changes for it (or for none) touch nothing.
+    ASSERT_EQ(control->DetachApe(dwOldApe), 0);
+    ASSERT_TRUE(PumpUntil([&] { return pDlg->Status().m_apeHandle == 0; }));
+    const int nUsersAfterDetach = pDlg->Users().GetCount();
+    const HWND hRecipient = pDlg->Controls().m_hRecipient;
+    const LRESULT nEntries = SendMessageW(hRecipient, CB_GETCOUNT, 0, 0);
+    for (DWORD dwApe : {dwOldApe, 0UL}) {
+        capture.Clear();
+        EXPECT_EQ(change(dwApe, 1, 0, arrival), 0);
+        EXPECT_EQ(change(dwApe, 0, 1, departure), 0);
+        EXPECT_TRUE(capture.ContainsSubstring(L"Fail: CMainChatDlg::ApeRosterChanged: ape_handle " +
+                                              std::to_wstring(dwApe) + L" is not this chat's (0), dropped"));
+        EXPECT_FALSE(capture.ContainsSubstring(L"ProcessAddEnrollInfo"));
+        EXPECT_FALSE(capture.ContainsSubstring(L"ProcessDeleteEnrollInfo"));
+    }
+    EXPECT_EQ(pDlg->Users().GetCount(), nUsersAfterDetach);
+    EXPECT_EQ(pDlg->Users().FindByNodeId(4711), nullptr);
+    EXPECT_EQ(SendMessageW(hRecipient, CB_GETCOUNT, 0, 0), nEntries);
+}
+
 } // namespace

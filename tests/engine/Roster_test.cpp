@@ -17,15 +17,18 @@ namespace {
 
 constexpr DWORD kRoom = 5;
 constexpr DWORD kOwnUser = 30001;
+// The chat's attachment: roster changes for any other are dropped.
+constexpr DWORD kApe = 20001;
 
 class RosterTest : public testing::Test {
 protected:
     RosterTest() {
         dlg.SetConnectionParams(L"conf.test", 7, static_cast<LONG>(kRoom), L"Me", 1, L"", nullptr);
         dlg.OwnUser().m_dwOwnUserId = kOwnUser;
+        dlg.Status().m_apeHandle = kApe;
     }
     int Change(WORD add, WORD remove, WORD change, const RosterList& list) {
-        return dlg.ApeRosterChanged(20001, 7, add, remove, change, list.Get());
+        return dlg.ApeRosterChanged(kApe, 7, add, remove, change, list.Get());
     }
     std::vector<std::wstring> Names() const {
         std::vector<std::wstring> names;
@@ -96,6 +99,7 @@ TEST_F(RosterTest, DuplicatesByIdsOrByCustomerId) {
         CMainChatDlg fresh;
         fresh.SetConnectionParams(L"conf.test", 7, static_cast<LONG>(kRoom), L"Me", 1, L"", nullptr);
         fresh.SelectFeature(c.dwFeature, 0);
+        fresh.Status().m_apeHandle = 1;
         RosterList first, second;
         first.Record(kRoom, {{1001, 30002, RosterText("First", 8, 1, 0, 42)}});
         second.Record(kRoom, c.second);
@@ -215,10 +219,10 @@ TEST_F(RosterTest, UntrustedRosterTextsNeverCrashAndUnreadableEntriesAreSkipped)
 }
 
 TEST_F(RosterTest, WithoutAListNothingIsProcessed) {
-    EXPECT_EQ(dlg.ApeRosterChanged(1, 2, 3, 4, 5, nullptr), 0);
+    EXPECT_EQ(dlg.ApeRosterChanged(kApe, 2, 3, 4, 5, nullptr), 0);
     EXPECT_EQ(capture.Lines(),
               (std::vector<std::wstring>{
-                  L"/**** CMainChatDlg::ApeRosterChanged enter:ape_handle = 1,conf_handle = 2,add_num = "
+                  L"/**** CMainChatDlg::ApeRosterChanged enter:ape_handle = 20001,conf_handle = 2,add_num = "
                   L"3,remove_num = 4,change_num=5,list = 0 ****/",
                   L"/==== CMainChatDlg::ApeRosterChanged end.====/"}));
 }

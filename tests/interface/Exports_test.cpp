@@ -1,9 +1,11 @@
 // The exported surface as a host sees it: qxchat.dll loaded by name, all 47 exports bound by
 // name, and each export's trace lines, null-handle result and forwarding.
+#include "DialogAnswerer.h"
 #include "QxChatApi.h"
 #include "TraceCapture.h"
 #include "WindowTestUtil.h"
 #include "qxnodectl_test.h"
+#include "qxres.h"
 
 #include <gtest/gtest.h>
 
@@ -468,8 +470,7 @@ TEST_F(ExportsTest, HundredThousandCharacterStringsAtEveryStringExport) {
     api.ChSetSaveChatFileName(h, s);
     for (LONG lCommand : {1L, 2L, 40L, 70L})
         api.ChSetEventConfig(h, lCommand, 1, 1, s);
-    // The file exports (ChSaveChatTo, ChSaveChatNameAndPath, ChLoadRestoredChat) tell the user of
-    // a file that cannot be made or read in a message box, which waits for a person.
+    // The file exports have their own test below: their failures show message boxes.
     api.ChModifyGroup(h, 0, 1, 1, 1, s, s, 0, 0);
     api.ChAddAUser(h, 77, 15, 0, s, s, 0, 0);
     for (DWORD dwType : {1UL, 2UL, 3UL, 4UL, 5UL}) {
@@ -489,6 +490,116 @@ TEST_F(ExportsTest, HundredThousandCharacterStringsAtEveryStringExport) {
     EXPECT_EQ(api.ChGetSavedFileName(h, buffer, MAX_PATH), 0);
     DeleteFileW(path.c_str());
     api.QxDeleteInstance(h);
+}
+
+// The file exports with names of 100,000 characters: each gives a clear result, any box it shows
+// is answered, and no name is cut into another file's. A cut name would land on "cut.txt" here.
+TEST_F(ExportsTest, HundredThousandCharacterNamesAtTheFileExportsNameNoOtherFile) {
+    HMODULE hStrings = LoadLibraryExW(L"qxres_lite.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!hStrings) hStrings = LoadLibraryExW(L"qxres.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(hStrings, nullptr);
+    auto str = [&](UINT id) {
+        wchar_t text[512] = {};
+        LoadStringW(hStrings, id, text, 512);
+        return std::wstring(text);
+    };
+    const std::wstring title = str(IDS_TITLE);
+    ASSERT_FALSE(title.empty());
+    using dialogtest::DialogAnswerer;
+    IQxNodeControlTest* control = nullptr;
+    using GetControl = int(__stdcall*)(IQxNodeControlTest**);
+    const auto getControl = reinterpret_cast<GetControl>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"qxnodectl.dll"), "QxGetNodeControlTest")));
+    ASSERT_NE(getControl, nullptr);
+    getControl(&control);
+    ASSERT_NE(control, nullptr);
+    TestHostWindow host;
+    const QXHCOMPONENT h = api.QxNewInstance(host.Get());
+    api.ChAddGroup(h, 0, 1, 15, L"Everyone", 1, 1, 0, nullptr, 0, 0);
+    ASSERT_EQ(api.ChChat1(h, L"srv", 1, 1, L"me", 1, nullptr), 0);
+    EXPECT_TRUE(PumpUntil([&] { return control->PendingCallbacks() == 0; }));
+
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder =
+        std::wstring(temp) + L"qxlong" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring first = folder + L"first.txt", cut = folder + L"cut.txt";
+    auto exists = [](const std::wstring& path) {
+        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    };
+    // Pads a folder ending in "\" with ".\" (the folder itself) to exactly nLength characters;
+    // "x\..\" (also the folder itself) first evens out an odd length.
+    auto padded = [](std::wstring text, size_t nLength) {
+        if ((nLength - text.size()) % 2) text += L"x\\..\\";
+        while (text.size() < nLength)
+            text += L".\\";
+        return text;
+    };
+    auto savedName = [&] {
+        wchar_t buffer[MAX_PATH + 1] = {};
+        return api.ChGetSavedFileName(h, buffer, MAX_PATH) == 0 ? std::wstring(buffer) : std::wstring();
+    };
+    ASSERT_EQ(api.ChSaveChatTo(h, first.c_str()), 0);
+    const std::wstring firstShort = savedName();
+    ASSERT_FALSE(firstShort.empty());
+    {
+        TraceCapture capture;
+        // Its first 1023 characters are the folder, ".\" many times and "cut.txt".
+        std::wstring name = padded(folder, 1023 - 7) + L"cut.txt";
+        ASSERT_EQ(name.size(), 1023u);
+        name += L"\\" + std::wstring(100000 - name.size() - 1, L'y');
+        DialogAnswerer answerer({{title, DialogAnswerer::Press(IDOK)}});
+        EXPECT_EQ(api.ChSaveChatTo(h, name.c_str()), 1);
+        ASSERT_TRUE(PumpUntil([&] { return answerer.AllAnswered(); }));
+        EXPECT_EQ(answerer.Answered()[0].text, str(IDS_ERR_WRITE_OPEN));
+        EXPECT_TRUE(answerer.Unexpected().empty());
+        EXPECT_TRUE(capture.Contains(
+            L"Fail: CTranscript::SaveTo, a name of 100000 characters is longer than 1023, refused"));
+        EXPECT_FALSE(exists(cut));
+        EXPECT_EQ(savedName(), firstShort) << "the transcript's file name is the last one that was whole";
+    }
+    {
+        TraceCapture capture;
+        // Its first 259 characters are the folder and ".\" many times.
+        std::wstring path = padded(folder, 259);
+        ASSERT_EQ(path.size(), 259u);
+        path += L"nowhere\\" + std::wstring(100000 - path.size() - 8, L'z');
+        DialogAnswerer answerer;
+        EXPECT_EQ(api.ChSaveChatNameAndPath(h, L"cut.txt", path.c_str()), 3);
+        EXPECT_TRUE(capture.Contains(
+            L"Fail: ChSaveChatNameAndPath, a folder of 100000 characters is longer than 259, refused"));
+        EXPECT_FALSE(exists(cut));
+        EXPECT_TRUE(answerer.Unexpected().empty());
+    }
+    {
+        // A whole name the file system refuses: the save fails with its box.
+        const std::wstring name(100000, L'n');
+        DialogAnswerer answerer({{title, DialogAnswerer::Press(IDOK)}});
+        EXPECT_EQ(api.ChSaveChatNameAndPath(h, name.c_str(), folder.c_str()), 1);
+        ASSERT_TRUE(PumpUntil([&] { return answerer.AllAnswered(); }));
+        EXPECT_EQ(answerer.Answered()[0].text, str(IDS_ERR_WRITE_OPEN));
+        EXPECT_TRUE(answerer.Unexpected().empty());
+    }
+    {
+        // A transcript that cannot be read: its box, and the list as it was.
+        const std::wstring path = padded(folder, 1023) + std::wstring(100000 - 1023, L'r');
+        DialogAnswerer answerer({{title, DialogAnswerer::Press(IDOK)}});
+        EXPECT_EQ(api.ChLoadRestoredChat(h, path.c_str()), 0);
+        ASSERT_TRUE(PumpUntil([&] { return answerer.AllAnswered(); }));
+        EXPECT_EQ(answerer.Answered()[0].text, str(IDS_ERR_LOAD));
+        EXPECT_TRUE(answerer.Unexpected().empty());
+    }
+    // Nothing but the first file was made, and the instance still saves.
+    EXPECT_FALSE(exists(cut));
+    const std::wstring last = folder + L"last.txt";
+    EXPECT_EQ(api.ChSaveChatTo(h, last.c_str()), 0);
+    EXPECT_TRUE(exists(last));
+    api.QxDeleteInstance(h);
+    FreeLibrary(hStrings);
+    for (const std::wstring& path : {first, last, cut})
+        DeleteFileW(path.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(ExportsTest, SetConfigTypeFiveDoesNothing) {

@@ -13,10 +13,10 @@ TEST(SavePath, JoinsWithExactlyOneBackslash) {
     EXPECT_EQ(QxJoinSavePath(L"C:\\", L"b"), L"C:\\b");
 }
 
-TEST(SavePath, KeepsAtMost259CharactersOfTheFolder) {
-    const std::wstring longFolder(300, L'x');
-    const std::wstring joined = QxJoinSavePath(longFolder.c_str(), L"n");
-    EXPECT_EQ(joined, std::wstring(259, L'x') + L"\\n");
+TEST(SavePath, AFolderPast259CharactersGivesNoTargetRatherThanACutOne) {
+    EXPECT_EQ(QxJoinSavePath(std::wstring(260, L'x').c_str(), L"n"), L"");
+    EXPECT_EQ(QxJoinSavePath(std::wstring(100000, L'x').c_str(), L"n"), L"");
+    EXPECT_EQ(QxJoinSavePath(std::wstring(259, L'x').c_str(), L"n"), std::wstring(259, L'x') + L"\\n");
     const std::wstring exact = std::wstring(258, L'y') + L"\\";
     EXPECT_EQ(QxJoinSavePath(exact.c_str(), L"n"), exact + L"n");
 }

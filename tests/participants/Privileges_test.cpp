@@ -104,6 +104,38 @@ TEST(HostDrivenGroups, TheLocalRightsDecideAvailabilityAsInTheRightsBasedModel) 
     EXPECT_FALSE(shown(CHAT_ALL_USERS_ROLE_GROUP)) << "everyone needs the host right too";
 }
 
+TEST(HostDrivenGroups, EachSpeakerGroupFollowsItsOwnChatRightWithItsMembers) {
+    // The host shows the group with its members; the one right it needs decides whether the entry
+    // can be chosen, and a rights refresh without it takes the members away too.
+    struct Case {
+        int nGroupId;
+        const wchar_t* lpszName;
+        DWORD dwRight;
+        DWORD dwMemberRole;
+    };
+    const Case cases[] = {
+        {CHAT_HOST_ROLE_GROUP, L"Hosts", PRIV_CHAT_HOST, 1},
+        {CHAT_PRESENTER_ROLE_GROUP, L"Presenters", PRIV_CHAT_PRESENTER, 2},
+        {CHAT_ALL_HOST_PRESENTER_ROLE_GROUP, L"Both", PRIV_CHAT_PRESENTER, 2},
+        {CHAT_ALL_HOST_PRESENTER_ROLE_GROUP, L"Both", PRIV_CHAT_HOST, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "group " << c.nGroupId << " without right " << c.dwRight);
+        Session s(kHostGroups, 0x1FF & ~c.dwRight);
+        ChAddGroup(s.H(), 0, CHAT_ROLE_GROUP, c.nGroupId, c.lpszName, 1, 1, kVisible, nullptr, 0, 0);
+        s.Arrive({{2001, 40001, "Yves", c.dwMemberRole}});
+        ASSERT_GE(s.GroupEntry(c.nGroupId), 0);
+        auto shown = [&] { return s.Entries()[s.GroupEntry(c.nGroupId)].pData->IsShown() != FALSE; };
+        EXPECT_FALSE(shown());
+        ChSetPrivilege(s.H(), 0x1FF);
+        EXPECT_TRUE(shown());
+        EXPECT_EQ(s.MembersUnder(c.nGroupId), (Names{L"Yves"}));
+        ChSetPrivilege(s.H(), static_cast<LONG>(0x1FF & ~c.dwRight));
+        EXPECT_FALSE(shown());
+        EXPECT_TRUE(s.MembersUnder(c.nGroupId).empty());
+    }
+}
+
 TEST(GroupConfiguration, AddingTheSameGroupTwiceUpdatesItButHeadingsAlwaysAdd) {
     Session s;
     EXPECT_EQ(ChAddGroup(s.H(), 0, CHAT_ROLE_GROUP, CHAT_HOST_ROLE_GROUP, L"Hosts", 0, 0, 0, nullptr, 0, 0),
