@@ -1,5 +1,6 @@
 #include "NodeTestSupport.h"
 
+#include <algorithm>
 #include <map>
 
 namespace nctest {
@@ -191,7 +192,16 @@ IQxNodeControlTest* Control() {
 }
 
 bool PumpUntilQuiet(DWORD timeoutMs) {
-    return PumpUntil([] { return Control()->PendingCallbacks() == 0; }, timeoutMs);
+    // A command thread may finish its work without posting anything: no message would wake the
+    // pump, so it looks again every few milliseconds.
+    constexpr DWORD kLookMs = 10;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        const DWORD slice = elapsed >= timeoutMs ? 0 : std::min(kLookMs, timeoutMs - elapsed);
+        if (PumpUntil([] { return Control()->PendingCallbacks() == 0; }, slice)) return true;
+        if (slice == 0) return false;
+    }
 }
 
 std::vector<std::pair<DWORD, std::string>> RosterSeen(const Sinks& sinks) {
