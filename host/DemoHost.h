@@ -17,6 +17,7 @@ constexpr int kStageWidth = 250;    // the meeting's stage area left of the pane
 constexpr int kFrameWidth = 310;    // one participant's frame
 constexpr int kCaptionHeight = 28;  // the frame's caption above its chat panel
 constexpr int kMeetingHeight = 640; // client height of the meeting window
+constexpr int kMeetingMargin = 20;  // around the meeting window on the screen
 constexpr int kPhraseBox = 109;     // the chat dialog's quick-phrase box
 constexpr int kRecipientBox = 108;  // and its "Send to:" box
 constexpr wchar_t kListClass[] = L"QxChatMessageList";

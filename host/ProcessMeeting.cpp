@@ -40,6 +40,7 @@ constexpr size_t kTypedLine = kLines - 1; // Ben types it before Ann's go-ahead,
 const wchar_t kPrivate[] = L"Ben, between us: the chart on page two has last year's numbers.";
 
 const wchar_t* const kNames[kProcessParticipants] = {L"Ann", L"Ben", L"Cy", L"Dee"};
+constexpr COLORREF kDeeColor = RGB(0x6A, 0x3D, 0x9A); // the others keep their cast colours
 
 bool Live(int n) {
     return n != kCy;
@@ -176,7 +177,7 @@ void ConfigureProcessParticipant() {
     const int n = g_host.nParticipant;
     const Participant& who = g_host.people[n < kMaxParticipants ? n : kCy];
     p.name = ParticipantName(n);
-    p.color = who.color;
+    p.color = n == kDee ? kDeeColor : who.color;
     p.role = L"participant " + std::to_wstring(n) + L", own process";
     p.lRoles = QXCHAT_ROLE_ATTENDEE;
     p.lPrivilege = QXCHAT_PRIV_ALL;

@@ -44,8 +44,9 @@ fi
 # A conference of its own, so that an earlier run's history (kept for a while) is not read back.
 conference=$(( (RANDOM % 60000) + 1000 ))
 export build server conference
-# One script for the display's whole session: all processes share one Wine session.
-xvfb bash -c '
+# One script for the display's whole session: all processes share one Wine session. The screen
+# is wide enough for the four windows side by side (each screenshot is of its own window).
+xvfb-run -a -s "-screen 0 2400x1024x24" bash -c '
   run() {
     local shot="$build/demo-$1.png"
     "$build/wine-run" "$build/bin/qxhost.exe" --server "$server" --conference "$conference" \
