@@ -22,14 +22,15 @@ struct Member {
     HWND hHost = nullptr;
     QXHCOMPONENT h = 0;
 
-    Member(const wchar_t* lpszServer, const wchar_t* lpszName, int x, DWORD dwFeature = 0) {
+    Member(const wchar_t* lpszServer, const wchar_t* lpszName, int x, DWORD dwFeature = 0,
+           LONG lConference = kConference) {
         hHost = MakeHost(x);
         h = QxNewInstance(hHost);
         if (dwFeature) ChSelectFeature(h, dwFeature, 0, 0, 0, 0, nullptr);
         ChSetPrivilege(h, 0x1FF);
         ChSetRosters(h, QXCHAT_ROLE_ATTENDEE);
         ChAddGroup(h, 0, CHAT_ROLE_GROUP, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone", 1, 1, 0, nullptr, 0, 0);
-        ChChat1(h, lpszServer, kConference, kRoom, lpszName, 1, L"");
+        ChChat1(h, lpszServer, lConference, kRoom, lpszName, 1, L"");
     }
     ~Member() {
         QxDeleteInstance(h);

@@ -3,6 +3,7 @@
 // the last of them, in order, against parsing the same stored items alone in the same run.
 #include "BenchClock.h"
 #include "BenchMember.h"
+#include "BenchStore.h"
 #include "SamplingProfiler.h"
 #include "pdu/GroupMessagePDU.h"
 
@@ -25,31 +26,6 @@ using bench::Member;
 
 constexpr wchar_t kServer[] = L"conf.bench.recovery";
 constexpr DWORD kTimeoutMs = 600000;
-
-std::string ItemText(DWORD dwSender, int i) {
-    CGroupMessagePDU pdu;
-    pdu.SetSendId(dwSender);
-    pdu.SetSenderName("Alice");
-    pdu.SetGroupId(CHAT_ALL_USERS_ROLE_GROUP);
-    pdu.SetMessageText("stored message " + std::to_string(i) + ": the figures of the quarter, page " +
-                       std::to_string(i % 40));
-    pdu.GenerateXMLPDU();
-    return pdu.GetXMLText();
-}
-
-// Appends the item to the everyone cache through the writer's own attachment, as its sends do.
-bool Store(const Member& writer, const std::string& strItem) {
-    CMainChatDlg* pDlg = writer.Dlg();
-    QXMEMHANDLE hMem = nullptr;
-    if (QxMemoryAlloc(static_cast<DWORD>(strItem.size()), &hMem) != 0) return false;
-    DWORD dwSize = static_cast<DWORD>(strItem.size());
-    QxMemoryWrite(hMem, 0, strItem.data(), &dwSize);
-    const int nRet = pDlg->Status().m_pArmNC->CacheSet(pDlg->Status().m_apeHandle,
-                                                       pDlg->GetGroupCacheHandle(CHAT_ALL_USERS_ROLE_GROUP),
-                                                       0, 0, QXNC_CACHE_APPEND, 0, hMem, 0, 1);
-    QxMemoryRelease(hMem);
-    return nRet == 0;
-}
 
 double ParseAlone(const std::vector<std::string>& items) {
     const double t0 = NowMs();
@@ -90,11 +66,11 @@ int main(int argc, char** argv) {
     }
     std::vector<std::string> items, texts;
     for (int i = 0; i < nItems; ++i) {
-        items.push_back(ItemText(writer.Dlg()->OwnUser().m_dwOwnUserId, i));
+        items.push_back(bench::StoredItem(writer.Dlg()->OwnUser().m_dwOwnUserId, "Alice", i));
         CGroupMessagePDU pdu;
         pdu.ParseXMLPDU(items.back());
         texts.push_back(pdu.GetMessageText());
-        if (!Store(writer, items.back())) {
+        if (!bench::Store(writer, items.back())) {
             std::printf("item %d could not be stored\n", i);
             return 1;
         }

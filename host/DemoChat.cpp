@@ -133,6 +133,54 @@ bool WaitShown(const std::vector<Participant*>& who, const std::wstring& text, D
         timeoutMs);
 }
 
+namespace {
+std::wstring ComboText(HWND hBox, int nIndex) {
+    const LRESULT n = SendMessageW(hBox, CB_GETLBTEXTLEN, nIndex, 0);
+    if (n == CB_ERR) return L"";
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    SendMessageW(hBox, CB_GETLBTEXT, nIndex, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(n));
+    return text;
+}
+} // namespace
+
+std::vector<std::wstring> RecipientNames(const Participant& p) {
+    HWND hBox = GetDlgItem(FindChatDialog(p), kRecipientBox);
+    const int nCount = hBox ? static_cast<int>(SendMessageW(hBox, CB_GETCOUNT, 0, 0)) : 0;
+    std::vector<std::wstring> names;
+    for (int i = 0; i < nCount; ++i) {
+        std::wstring text = ComboText(hBox, i);
+        text.erase(0, text.find_first_not_of(L' ')); // members are indented under their group
+        names.push_back(text);
+    }
+    return names;
+}
+
+bool SelectRecipient(Participant& p, const std::wstring& name) {
+    HWND hDlg = FindChatDialog(p);
+    HWND hBox = GetDlgItem(hDlg, kRecipientBox);
+    const std::vector<std::wstring> names = RecipientNames(p);
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (names[i] != name) continue;
+        SendMessageW(hBox, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+        SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(kRecipientBox, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(hBox));
+        return true;
+    }
+    return false;
+}
+
+void TypeInto(HWND hInput, const std::wstring& text) {
+    for (wchar_t ch : text)
+        SendMessageW(hInput, WM_CHAR, ch, 1);
+}
+
+const TypingState* TypingOf(int nFrame, DWORD dwNode) {
+    for (const TypingState& t : g_host.typing)
+        if (t.nFrame == nFrame && t.dwNode == dwNode) return &t;
+    return nullptr;
+}
+
 bool WriteShot(const std::wstring& path) {
     PumpUntil([] { return false; }, kListSettleMs);
     if (!PumpUntil(PanelsPainted, kPaintTimeoutMs))

@@ -17,6 +17,7 @@ constexpr int kStageWidth = 250;    // the meeting's stage area left of the pane
 constexpr int kFrameWidth = 310;    // one participant's frame
 constexpr int kCaptionHeight = 28;  // the frame's caption above its chat panel
 constexpr int kMeetingHeight = 640; // client height of the meeting window
+constexpr int kMeetingMargin = 20;  // around the meeting window on the screen
 constexpr int kPhraseBox = 109;     // the chat dialog's quick-phrase box
 constexpr int kRecipientBox = 108;  // and its "Send to:" box
 constexpr wchar_t kListClass[] = L"QxChatMessageList";
@@ -106,8 +107,21 @@ void EndChat(Participant& p);
 bool SendLine(Participant& p, const std::wstring& text);
 bool SayToGroup(Participant& p, LONG lGroup, const std::wstring& text);
 bool WaitShown(const std::vector<Participant*>& who, const std::wstring& text, DWORD timeoutMs);
+// The entries of the "Send to:" box, without their indentation; picking one as a user does.
+std::vector<std::wstring> RecipientNames(const Participant& p);
+bool SelectRecipient(Participant& p, const std::wstring& name);
+// Types the text key by key, as a user does (the panel notices typing that way).
+void TypeInto(HWND hInput, const std::wstring& text);
+// What a frame's instance last told of a node's typing, null when nothing.
+const TypingState* TypingOf(int nFrame, DWORD dwNode);
 bool WriteShot(const std::wstring& path);
 int Fail(const std::wstring& what);
+
+// One participant per process (ProcessMeeting.cpp): 0 Ann, 1 Ben, 2 Cy (who joins late), 3 Dee.
+constexpr int kProcessParticipants = 4;
+std::wstring ParticipantName(int n);
+void ConfigureProcessParticipant();
+int RunProcessParticipant(); // 0 when this process's panel showed what it should
 
 // The scripted meeting (DemoScript.cpp): 0 when every stage showed what it should.
 int RunScriptedMeeting(const std::wstring& folder, const std::wstring& finalShot);

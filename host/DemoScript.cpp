@@ -122,32 +122,12 @@ void StageGroup() {
     Require(NodeOf(Host()) != 0 && NodeOf(Presenter()) != 0, L"the panels did not tell who said what");
 }
 
-std::wstring ComboText(HWND hBox, int nIndex) {
-    const LRESULT n = SendMessageW(hBox, CB_GETLBTEXTLEN, nIndex, 0);
-    if (n == CB_ERR) return L"";
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    SendMessageW(hBox, CB_GETLBTEXT, nIndex, reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<size_t>(n));
-    return text;
-}
-
-// Picks the participant in the "Send to:" box as a user does: the selection, then the box's
-// notice to the dialog.
+// Picks the participant in the "Send to:" box as a user does.
 void ChooseRecipient(Participant& p, const std::wstring& name) {
-    HWND hDlg = FindChatDialog(p);
-    HWND hBox = GetDlgItem(hDlg, kRecipientBox);
-    const int nCount = hBox ? static_cast<int>(SendMessageW(hBox, CB_GETCOUNT, 0, 0)) : 0;
+    if (SelectRecipient(p, name)) return;
     std::wstring entries;
-    for (int i = 0; i < nCount; ++i) {
-        std::wstring text = ComboText(hBox, i);
-        entries += L" \"" + text + L"\"";
-        text.erase(0, text.find_first_not_of(L' '));
-        if (text != name) continue;
-        SendMessageW(hBox, CB_SETCURSEL, i, 0);
-        SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(kRecipientBox, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(hBox));
-        return;
-    }
+    for (const std::wstring& entry : RecipientNames(p))
+        entries += L" \"" + entry + L"\"";
     Require(false, p.name + L"'s \"Send to:\" box does not list " + name + L"; it lists" + entries);
 }
 
@@ -167,17 +147,6 @@ void StagePrivate() {
             L"Ben, a presenter without host rights, saw the hosts' message");
     Require(Presenter().CountShown(kPrivate) == 1 && Host().CountShown(kPrivate) == 1,
             L"the private message was shown more than once");
-}
-
-void TypeInto(HWND hInput, const std::wstring& text) {
-    for (wchar_t ch : text)
-        SendMessageW(hInput, WM_CHAR, ch, 1);
-}
-
-const TypingState* TypingOf(int nFrame, DWORD dwNode) {
-    for (const TypingState& t : g_host.typing)
-        if (t.nFrame == nFrame && t.dwNode == dwNode) return &t;
-    return nullptr;
 }
 
 void StageTyping(const std::function<void()>& shoot) {

@@ -248,8 +248,13 @@ bool CreateMeetingWindow(int nCmdShow) {
     RECT rc = {0, 0, kStageWidth + g_host.nFrames * kFrameWidth, kMeetingHeight};
     const DWORD dwStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     AdjustWindowRect(&rc, dwStyle, FALSE);
+    // One process per participant: their windows side by side, since a screenshot is taken of
+    // the screen and another process's window on top would be in it.
+    const int nWidth = rc.right - rc.left;
+    const int x =
+        kMeetingMargin + (g_host.nParticipant > 0 ? g_host.nParticipant * (nWidth + kMeetingMargin) : 0);
     g_host.hMeeting =
-        CreateWindowExW(0, kMeetingClass, L"Meeting - qxchat demo host", dwStyle, 20, 20, rc.right - rc.left,
+        CreateWindowExW(0, kMeetingClass, L"Meeting - qxchat demo host", dwStyle, x, kMeetingMargin, nWidth,
                         rc.bottom - rc.top, nullptr, nullptr, g_host.hInstance, nullptr);
     if (!g_host.hMeeting) return false;
     for (int i = 0; i < g_host.nFrames; ++i) {

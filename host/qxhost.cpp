@@ -11,10 +11,11 @@
 //                        ready to type
 //   --server <address>   the conference's server address (default: the embedded conference)
 //   --conference <n>     the conference handle (default 1)
-//   --participant <n>    one participant per process (0 Ann, 1 Ben, 2 Cy): Ann and Ben each say
-//                        their own lines once the earlier ones are shown, in whichever process
-//                        they were said; Cy joins late and must show every line once, in order,
-//                        from the stored history. The exit code tells whether all was shown.
+//   --participant <n>    one participant per process (0 Ann, 1 Ben, 2 Cy, 3 Dee; see
+//                        ProcessMeeting.cpp): Ann, Ben and Dee meet, Ann and Ben talk, Ann tells
+//                        Ben something privately, Ben types; Cy joins late and must show every
+//                        line said to everyone once, in order, from the stored history. The exit
+//                        code tells whether each process showed what it should.
 #include "DemoHost.h"
 #include "MessagePump.h"
 
@@ -25,22 +26,6 @@
 using namespace demo;
 
 namespace {
-
-constexpr DWORD kPeerTimeoutMs = 30000; // another process may start much later than this one
-constexpr DWORD kSettleMs = 500;        // a repeated item would arrive right behind the last one
-
-struct Line {
-    int nSpeaker;
-    const wchar_t* lpszText;
-};
-
-const Line kConversation[] = {
-    {0, L"Good morning, Ben. Can you see my slides?"},
-    {1, L"Morning, Ann. Yes, the quarterly figures are up."},
-    {0, L"Great. Let's start with the second page."},
-    {1, L"Ready when you are."},
-};
-constexpr size_t kLines = sizeof kConversation / sizeof kConversation[0];
 
 struct Options {
     std::wstring shotPath;
@@ -77,59 +62,6 @@ void ConfigureOpenMeeting() {
         p.waitingText = L"joining...";
 }
 
-// One participant of a meeting spread over processes, in the single frame of this one. Across
-// processes a participant may join after lines were said: it reads them back.
-void ConfigureProcessParticipant() {
-    CastMeeting();
-    Participant& p = g_host.people[0];
-    const Participant& who = g_host.people[g_host.nParticipant];
-    p.name = who.name;
-    p.color = who.color;
-    p.role = L"participant " + std::to_wstring(g_host.nParticipant) + L", own process";
-    p.lRoles = QXCHAT_ROLE_ATTENDEE;
-    p.lPrivilege = QXCHAT_PRIV_ALL;
-    p.dwFeatures = QXCHAT_FEATURE_ENROLL_FEEDBACK | QXCHAT_FEATURE_RECOVERY;
-    p.groups.clear();
-    g_host.nFrames = 1;
-}
-
-bool ShownInOrder(const Participant& p, size_t nLines) {
-    if (p.shown.size() != nLines) return false;
-    for (size_t i = 0; i < nLines; ++i)
-        if (p.shown[i].text != kConversation[i].lpszText) return false;
-    return true;
-}
-
-// Says its lines in turn, each once every earlier line is shown here, and waits for the others'
-// lines from the other process; the late joiner only reads the whole conversation back.
-bool HoldConversationAcrossProcesses() {
-    Participant& me = g_host.people[0];
-    if (g_host.nParticipant >= 2) {
-        if (!PumpUntil([&] { return me.shown.size() >= kLines; }, kPeerTimeoutMs)) return false;
-        PumpUntil([] { return false; }, kSettleMs);
-        return ShownInOrder(me, kLines);
-    }
-    for (size_t i = 0; i < kLines; ++i) {
-        if (!PumpUntil([&] { return me.shown.size() >= i; }, kPeerTimeoutMs)) return false;
-        if (kConversation[i].nSpeaker == g_host.nParticipant) {
-            if (!SayToGroup(me, QXCHAT_GROUP_EVERYONE, kConversation[i].lpszText)) return false;
-            if (!WaitShown({&me}, kConversation[i].lpszText, kPeerTimeoutMs)) return false;
-        } else if (!PumpUntil([&] { return me.shown.size() > i; }, kPeerTimeoutMs)) {
-            return false;
-        }
-    }
-    return ShownInOrder(me, kLines);
-}
-
-int RunProcessParticipant() {
-    Participant& me = g_host.people[0];
-    if (!StartChat(me, g_host.lConference)) return Fail(L"cannot start the chat panel");
-    if (!WaitUntilReady(me)) return Fail(L"the chat did not become ready in time");
-    SetStage(L"Networked meeting", L"One participant per process on " + g_host.server + L".");
-    if (!HoldConversationAcrossProcesses()) return Fail(L"the conversation was not shown once, in order");
-    return 0;
-}
-
 // Everyone joins, one after the other as participants do; then the meeting is the person's.
 int RunOpenMeeting() {
     SetStage(L"Meeting stage", L"Ann (host), Ben (presenter) and Cy (attendee) are ready to type. "
@@ -146,7 +78,7 @@ int RunOpenMeeting() {
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int nCmdShow) {
     const Options options = ParseArguments();
-    if (g_host.nParticipant >= kMaxParticipants) return Fail(L"participants are 0, 1 and 2");
+    if (g_host.nParticipant >= kProcessParticipants) return Fail(L"participants are 0, 1, 2 and 3");
     if (g_host.nParticipant >= 0)
         ConfigureProcessParticipant();
     else

@@ -4,8 +4,8 @@
 # stages, each checked by the host and written as build/demo-<n>-<name>.png (the most telling one
 # also as build/demo.png); the run fails when a stage does not show what it should. With
 # SERVER=redis://host:port (or redis://:password@host:port) each participant is its own process on
-# that server: Ann and Ben talk, then Cy joins late and reads the conversation back
-# (build/demo-<n>.png). A local server is started (and stopped again) when nothing answers at a
+# that server: Ann, Ben and Dee meet, Ann and Ben talk (privately too, and Ben's typing shows at
+# Ann's), then Cy joins late and reads the conversation back (build/demo-<n>.png). A local server is started (and stopped again) when nothing answers at a
 # loopback address.
 set -euo pipefail
 source "$(dirname "$0")/wine-session.sh"
@@ -44,15 +44,18 @@ fi
 # A conference of its own, so that an earlier run's history (kept for a while) is not read back.
 conference=$(( (RANDOM % 60000) + 1000 ))
 export build server conference
-# One script for the display's whole session: all processes share one Wine session.
-xvfb bash -c '
+# One script for the display's whole session: all processes share one Wine session. The screen
+# is wide enough for the four windows side by side (each screenshot is of its own window).
+xvfb-run -a -s "-screen 0 2400x1024x24" bash -c '
   run() {
     local shot="$build/demo-$1.png"
     "$build/wine-run" "$build/bin/qxhost.exe" --server "$server" --conference "$conference" \
       --participant "$1" --screenshot "Z:${shot//\//\\}" --exit
   }
-  run 0 & first=$!
-  run 1; second=$?
-  wait $first; first=$?
-  [ $first = 0 ] && [ $second = 0 ] && run 2'
-echo "demo: three processes held the conversation; screenshots in $build/demo-{0,1,2}.png"
+  run 0 & ann=$!
+  run 1 & ben=$!
+  run 3; dee=$?
+  wait $ann; ann=$?
+  wait $ben; ben=$?
+  [ $ann = 0 ] && [ $ben = 0 ] && [ $dee = 0 ] && run 2'
+echo "demo: four processes held the conversation; screenshots in $build/demo-{0,1,2,3}.png"

@@ -157,23 +157,40 @@ const char* const kNames =
                    "table.insert(handles, fresh)\n"
                    "return handles\n";
 
-const char* const kCacheWrite = QX_LUA_PRELUDE
-    "if redis.call('HEXISTS', P..'handles', ARGV[2]) == 0 then return redis.error_reply('unknown cache') "
-    "end\n"
-    "local k = key('cache:'..ARGV[2])\n"
-    "if ARGV[3] == '0' then\n"
-    "  redis.call('XTRIM', k, 'MAXLEN', 0)\n"
-    "elseif redis.call('XLEN', k) >= tonumber(ARGV[7]) then\n"
-    "  return redis.error_reply('cache full')\n"
-    "end\n"
-    "local id = redis.call('XADD', k, '0-*', 'a', ARGV[3], 'w', ARGV[4], 'o', ARGV[5], 'd', ARGV[6])\n"
-    "return {id, redis.call('XLEN', k)}\n";
+// A cache's stored items begin at its newest replace (bases: cache handle -> that item's cache
+// id); the entries before it stay in the stream, the newest QXNC_MAX_CACHE_ITEMS or so, so that
+// a subscriber whose reader has not reached them yet is still told of every append. A base the
+// stream no longer reaches (the stream was emptied behind the scripts' back) is dropped.
+#define QX_LUA_CACHE_BASE                                                                                    \
+    "local function seq(id) return tonumber(string.match(id or '', '^0%-(%d+)$')) end\n"                     \
+    "local newest = redis.call('XREVRANGE', k, '+', '-', 'COUNT', 1)\n"                                      \
+    "local top = newest[1] and seq(newest[1][1])\n"                                                          \
+    "local base = tonumber(redis.call('HGET', P..'bases', h))\n"                                             \
+    "if base and not (top and base <= top) then base = nil end\n"
 
-const char* const kCacheRead = "local k = ARGV[1]..'cache:'..ARGV[2]\n"
-                               "local newest = redis.call('XREVRANGE', k, '+', '-', 'COUNT', 1)\n"
-                               "local id = '0-0'\n"
-                               "if #newest > 0 then id = newest[1][1] end\n"
-                               "return {redis.call('XRANGE', k, '0-'..ARGV[3], '+'), id}\n";
+const char* const kCacheWrite = QX_LUA_PRELUDE
+    "local h, max = ARGV[2], tonumber(ARGV[7])\n"
+    "if redis.call('HEXISTS', P..'handles', h) == 0 then return redis.error_reply('unknown cache') end\n"
+    "local k = key('cache:'..h)\n" QX_LUA_CACHE_BASE "local count = redis.call('XLEN', k)\n"
+    "if base then count = top - base + 1 else redis.call('HDEL', P..'bases', h) end\n"
+    "if ARGV[3] ~= '0' and count >= max then return redis.error_reply('cache full') end\n"
+    "local id = redis.call('XADD', k, '0-*', 'a', ARGV[3], 'w', ARGV[4], 'o', ARGV[5], 'd', ARGV[6])\n"
+    "if ARGV[3] == '0' then\n"
+    "  redis.call('HSET', key('bases'), h, seq(id))\n"
+    "  count = 1\n"
+    "else\n"
+    "  count = count + 1\n"
+    "end\n"
+    "redis.call('XTRIM', k, 'MAXLEN', '~', max)\n"
+    "return {id, count}\n";
+
+const char* const kCacheRead =
+    "local P, h = ARGV[1], ARGV[2]\n"
+    "local k = P..'cache:'..h\n" QX_LUA_CACHE_BASE "local from = tonumber(ARGV[3])\n"
+    "if base and base > from then from = base end\n"
+    "local id = '0-0'\n"
+    "if newest[1] then id = newest[1][1] end\n"
+    "return {redis.call('XRANGE', k, string.format('0-%d', from), '+'), id}\n";
 
 const char* const kSendData =
     QX_LUA_PRELUDE "if redis.call('HEXISTS', P..'users', ARGV[3]) == 0 then return false end\n"

@@ -80,10 +80,13 @@ public:
     }
     DWORD __stdcall PendingCallbacks() override {
         return static_cast<DWORD>(Locked([] {
-            DWORD pending = 0;
+            // The server's side first: a reader posts what it read before it counts as caught
+            // up, so a callback it posts while the outboxes are counted is counted there.
+            // Counted the other way round, one posted in between would be missed.
+            DWORD pending = RedisLink::ProcessPending();
             for (Controller* live : Controller::Live())
                 pending += live->Pending();
-            return static_cast<int>(pending + RedisLink::ProcessPending());
+            return static_cast<int>(pending);
         }));
     }
     int __stdcall DetachApe(DWORD ape_handle) override {

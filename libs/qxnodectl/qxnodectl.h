@@ -27,8 +27,12 @@
 //   resources          hash   resource name -> value; names / handles: cache name <-> handle;
 //                             counters: the next resource value and name handle
 //   cache:<handle>     stream one per cache: entry id 0-N is the item with cache id N (ids
-//                             ascend and are never reused, a replace trims and appends in one
-//                             step); a = action, w = writer's user id, o = send option, d = data
+//                             ascend and are never reused); a = action, w = writer's user id,
+//                             o = send option, d = data. The stored items begin at the newest
+//                             replace; the entries before it stay (the newest
+//                             QXNC_MAX_CACHE_ITEMS or so), so that a subscriber still reading
+//                             them is told of every append
+//   bases              hash   cache handle -> cache id of its newest replace
 //   data:<user>        stream direct data to one user: f sender, c channel, p priority, d data
 //                             (the newest 4096 or so are kept)
 //   keys               set    every key above, so that the conference can expire as a whole

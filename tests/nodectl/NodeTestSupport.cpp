@@ -1,5 +1,6 @@
 #include "NodeTestSupport.h"
 
+#include <algorithm>
 #include <map>
 
 namespace nctest {

@@ -200,9 +200,11 @@ TEST_F(RedisBackendTest, AProcessThatDiesLeavesTheRostersWithinTheBound) {
     EXPECT_EQ(1, removals) << "written once, though every member checks";
 }
 
-// Separate host processes on one server: Ann and Ben talk through their input boxes, Cy joins
-// late and shows the conversation from the stored history, once and in order (each process
-// checks what its own panel showed and answers with its exit code).
+// Separate host processes on one server: Ann, Ben and Dee each see the other two in "Send to:";
+// Ann and Ben talk through their input boxes, Ann tells Ben something privately (Dee must not
+// show it), Ben's typing reaches Ann's host; Cy joins late and shows the conversation from the
+// stored history, once and in order. Each process checks what its own panel showed and
+// answers with its exit code (host/ProcessMeeting.cpp).
 TEST_F(RedisBackendTest, HostProcessesHoldOneConversation) {
     auto start = [&](int participant) {
         std::string line = "qxhost.exe --server " + Shared() + " --conference 11 --exit --participant " +
@@ -224,9 +226,10 @@ TEST_F(RedisBackendTest, HostProcessesHoldOneConversation) {
         CloseHandle(process);
         return code;
     };
-    HANDLE ann = start(0), ben = start(1);
-    EXPECT_EQ(0u, finish(ann));
-    EXPECT_EQ(0u, finish(ben));
+    HANDLE ann = start(0), ben = start(1), dee = start(3);
+    EXPECT_EQ(0u, finish(ann)) << "Ann";
+    EXPECT_EQ(0u, finish(ben)) << "Ben";
+    EXPECT_EQ(0u, finish(dee)) << "Dee, who must not get the private message";
     EXPECT_EQ(0u, finish(start(2))) << "the late joiner";
 }
 

@@ -1,5 +1,9 @@
 #include "TestControl.h"
 
+#include <algorithm>
+
+#include "Pump.h"
+
 namespace qxtest {
 
 IQxNodeControlTest* Control() {
@@ -36,8 +40,16 @@ std::vector<DWORD> LoggedOps() {
 
 bool PumpUntilQuiet(DWORD timeoutMs) {
     IQxNodeControlTest* control = Control();
-    const bool bQuiet = WaitFor([&] { return !control || control->PendingCallbacks() == 0; },
-                                "the conference going quiet", timeoutMs);
+    const auto quiet = [&] { return !control || control->PendingCallbacks() == 0; };
+    // A command thread may finish its work without posting anything: no message would wake the
+    // pump, so it looks again every few milliseconds.
+    constexpr DWORD kLookMs = 10;
+    const DWORD start = GetTickCount();
+    bool bQuiet = false;
+    for (DWORD elapsed = 0; !bQuiet && elapsed < timeoutMs; elapsed = GetTickCount() - start)
+        bQuiet = PumpUntil(quiet, std::min(kLookMs, timeoutMs - elapsed));
+    // The last look fails the running test when it is still not quiet.
+    if (!bQuiet) bQuiet = WaitFor(quiet, "the conference going quiet", 0);
     PumpPending();
     return bQuiet;
 }
