@@ -24,12 +24,23 @@ static_assert(Literal(QX_LUA_FIRST_RESOURCE) == QXNC_FIRST_RESOURCE_VALUE &&
 
 // Helpers every conference script starts with. P is the conference's key prefix; every key the
 // conference makes is listed in P.."keys", so that an empty conference can expire as a whole.
+// Events and direct data take their ids from one conference clock (stamp): an id the server makes
+// orders entries only within their own stream, and readers hand both kinds on in id order.
 #define QX_LUA_PRELUDE                                                                                       \
     "local P = ARGV[1]\n"                                                                                    \
     "local last = ''\n"                                                                                      \
     "local function key(name) redis.call('SADD', P..'keys', P..name) return P..name end\n"                   \
+    "local function stamp()\n"                                                                               \
+    "  local t = redis.call('TIME')\n"                                                                       \
+    "  local ms = tonumber(t[1]) * 1000 + math.floor(tonumber(t[2]) / 1000)\n"                              \
+    "  local c = redis.call('HMGET', key('clock'), 'ms', 'seq')\n"                                           \
+    "  local seq = 0\n"                                                                                      \
+    "  if ms <= tonumber(c[1] or 0) then ms = tonumber(c[1]); seq = tonumber(c[2]) + 1 end\n"                 \
+    "  redis.call('HSET', P..'clock', 'ms', string.format('%.0f', ms), 'seq', string.format('%.0f', seq))\n" \
+    "  return string.format('%.0f-%.0f', ms, seq)\n"                                                         \
+    "end\n"                                                                                                  \
     "local function event(fields)\n"                                                                         \
-    "  last = redis.call('XADD', key('events'), 'MAXLEN', '~', '10000', '*', unpack(fields))\n"              \
+    "  last = redis.call('XADD', key('events'), 'MAXLEN', '~', '10000', stamp(), unpack(fields))\n"          \
     "  return last\n"                                                                                        \
     "end\n"                                                                                                  \
     "local function unroll(user, node)\n"                                                                    \
@@ -194,7 +205,7 @@ const char* const kCacheRead =
 
 const char* const kSendData =
     QX_LUA_PRELUDE "if redis.call('HEXISTS', P..'users', ARGV[3]) == 0 then return false end\n"
-                   "return redis.call('XADD', key('data:'..ARGV[3]), 'MAXLEN', '~', '4096', '*',\n"
+                   "return redis.call('XADD', key('data:'..ARGV[3]), 'MAXLEN', '~', '4096', stamp(),\n"
                    "                  'f', ARGV[2], 'c', ARGV[4], 'p', ARGV[5], 'd', ARGV[6])\n";
 
 } // namespace lua

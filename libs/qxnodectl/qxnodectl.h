@@ -35,6 +35,8 @@
 //   bases              hash   cache handle -> cache id of its newest replace
 //   data:<user>        stream direct data to one user: f sender, c channel, p priority, d data
 //                             (the newest 4096 or so are kept)
+//   clock              hash   ms, seq: the newest id given to an entry of events or data:<user>;
+//                             both take their ids from it, so that ids order them across streams
 //   keys               set    every key above, so that the conference can expire as a whole
 // Node and user ids are claimed on the server ("qxnc:node:<id>", "qxnc:user:<id>", expiring
 // with the keep-alive), so they are unique across processes; APE handles are the process's.

@@ -114,23 +114,23 @@ TEST(HostDrivenGroups, EachSpeakerGroupFollowsItsOwnChatRightWithItsMembers) {
         DWORD dwMemberRole;
     };
     const Case cases[] = {
-        {CHAT_HOST_ROLE_GROUP, L"Hosts", PRIV_CHAT_HOST, 1},
-        {CHAT_PRESENTER_ROLE_GROUP, L"Presenters", PRIV_CHAT_PRESENTER, 2},
-        {CHAT_ALL_HOST_PRESENTER_ROLE_GROUP, L"Both", PRIV_CHAT_PRESENTER, 2},
-        {CHAT_ALL_HOST_PRESENTER_ROLE_GROUP, L"Both", PRIV_CHAT_HOST, 1},
+        {CHAT_HOST_ROLE_GROUP, L"Hosts", QXCHAT_PRIV_CHAT_HOST, QXCHAT_ROLE_HOST},
+        {CHAT_PRESENTER_ROLE_GROUP, L"Presenters", QXCHAT_PRIV_CHAT_PRESENTER, QXCHAT_ROLE_PRESENTER},
+        {CHAT_ALL_HOST_PRESENTER_ROLE_GROUP, L"Both", QXCHAT_PRIV_CHAT_PRESENTER, QXCHAT_ROLE_PRESENTER},
+        {CHAT_ALL_HOST_PRESENTER_ROLE_GROUP, L"Both", QXCHAT_PRIV_CHAT_HOST, QXCHAT_ROLE_HOST},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "group " << c.nGroupId << " without right " << c.dwRight);
-        Session s(kHostGroups, 0x1FF & ~c.dwRight);
+        Session s(kHostGroups, QXCHAT_PRIV_ALL & ~c.dwRight);
         ChAddGroup(s.H(), 0, CHAT_ROLE_GROUP, c.nGroupId, c.lpszName, 1, 1, kVisible, nullptr, 0, 0);
         s.Arrive({{2001, 40001, "Yves", c.dwMemberRole}});
         ASSERT_GE(s.GroupEntry(c.nGroupId), 0);
         auto shown = [&] { return s.Entries()[s.GroupEntry(c.nGroupId)].pData->IsShown() != FALSE; };
         EXPECT_FALSE(shown());
-        ChSetPrivilege(s.H(), 0x1FF);
+        ChSetPrivilege(s.H(), QXCHAT_PRIV_ALL);
         EXPECT_TRUE(shown());
         EXPECT_EQ(s.MembersUnder(c.nGroupId), (Names{L"Yves"}));
-        ChSetPrivilege(s.H(), static_cast<LONG>(0x1FF & ~c.dwRight));
+        ChSetPrivilege(s.H(), static_cast<LONG>(QXCHAT_PRIV_ALL & ~c.dwRight));
         EXPECT_FALSE(shown());
         EXPECT_TRUE(s.MembersUnder(c.nGroupId).empty());
     }

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "Pump.h"
-
 namespace qxtest {
 
 IQxNodeControlTest* Control() {
