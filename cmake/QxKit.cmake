@@ -15,14 +15,21 @@ file(GLOB QX_KIT_DOCS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md ${PROJEC
 file(GLOB QX_KIT_SAMPLES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/samples/*)
 
 # Both import libraries come from the module-definition file with its stdcall decorations, so
-# that a caller's _Name@N reference binds to the undecorated export Name.
-set(QX_KIT_DEF ${PROJECT_SOURCE_DIR}/src/interface/qxchat.def)
+# that a caller's _Name@N reference binds to the undecorated export Name. A 64-bit build has no
+# decorations: its kit carries the same table without them (the one its module was linked with).
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(QX_KIT_DEF ${CMAKE_BINARY_DIR}/src/interface/qxchat.def)
+  set(kit_keep_at "")
+else()
+  set(QX_KIT_DEF ${PROJECT_SOURCE_DIR}/src/interface/qxchat.def)
+  set(kit_keep_at -k)
+endif()
 set(QX_KIT_IMPLIB_MINGW ${CMAKE_BINARY_DIR}/kitlib/libqxchat.a)
 set(QX_KIT_IMPLIB_MS ${CMAKE_BINARY_DIR}/kitlib/qxchat.lib)
 add_custom_command(OUTPUT ${QX_KIT_IMPLIB_MINGW} ${QX_KIT_IMPLIB_MS}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/kitlib
-  COMMAND ${CMAKE_DLLTOOL} -d ${QX_KIT_DEF} -D qxchat.dll -k -l ${QX_KIT_IMPLIB_MINGW}
-  COMMAND ${CMAKE_DLLTOOL} -d ${QX_KIT_DEF} -D qxchat.dll -k -l ${QX_KIT_IMPLIB_MS}
+  COMMAND ${CMAKE_DLLTOOL} -d ${QX_KIT_DEF} -D qxchat.dll ${kit_keep_at} -l ${QX_KIT_IMPLIB_MINGW}
+  COMMAND ${CMAKE_DLLTOOL} -d ${QX_KIT_DEF} -D qxchat.dll ${kit_keep_at} -l ${QX_KIT_IMPLIB_MS}
   DEPENDS ${QX_KIT_DEF} VERBATIM)
 
 set(kit_files)

@@ -12,7 +12,8 @@
  * Build with MinGW-w64 (i686), from the kit's folder:
  *   i686-w64-mingw32-gcc -Wall -o bin/minimal_host.exe samples/minimal_host.c \
  *       -Iinclude -Llib -lqxchat
- * and run it from bin/, beside qxchat.dll and the libraries it loads. */
+ * (a 64-bit kit: x86_64-w64-mingw32-gcc) and run it from bin/, beside qxchat.dll and the
+ * libraries it loads. */
 #include <qxchat.h>
 
 #include <stdio.h>

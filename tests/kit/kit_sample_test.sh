@@ -24,14 +24,17 @@ build)
   "$cc" "${flags[@]}" -o "$work/minimal_host.exe" "$kit/samples/minimal_host.c" -L"$kit/lib" -lqxchat
   # The Microsoft-format import library, given by its path.
   "$cc" "${flags[@]}" -o "$work/null_results.exe" "$here/null_results.c" "$kit/lib/qxchat.lib"
-  # Every decorated name of the module-definition file binds, through both libraries, to an
-  # undecorated import that the DLL exports.
+  # Every name of the module-definition file binds, through both libraries, to an undecorated
+  # import that the DLL exports: a 32-bit caller's _Name@N, a 64-bit caller's plain Name.
+  entries=$(grep -E '^\s+\w+(@[0-9]+)? @[0-9]+' "$kit/lib/qxchat.def" | awk '{print $1}')
+  [ "$(wc -l <<<"$entries")" -eq 47 ] || { echo "the kit's qxchat.def does not list 47 entries" >&2; exit 1; }
+  case "$entries" in *@*) prefix=__imp__ ;; *) prefix=__imp_ ;; esac
   for lib in libqxchat.a qxchat.lib; do
     symbols=$("${cc%gcc*}nm" "$kit/lib/$lib")
-    while read -r decorated _; do
-      grep -qx "[0-9a-f]* I __imp__$decorated" <<<"$symbols" ||
-        { echo "$lib lacks __imp__$decorated" >&2; exit 1; }
-    done < <(grep -E '^\s+\w+@[0-9]+ @[0-9]+' "$kit/lib/qxchat.def")
+    while read -r entry; do
+      grep -qx "[0-9a-f]* I $prefix$entry" <<<"$symbols" ||
+        { echo "$lib lacks $prefix$entry" >&2; exit 1; }
+    done <<<"$entries"
   done
   exports=$("${cc%gcc*}objdump" -p "$kit/bin/qxchat.dll" |
     sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk 'NF == 3 && $3 != "Table" {print $3}' | sort)
@@ -43,7 +46,8 @@ build)
 run)
   winerun=$4
   "$winerun" "$work/null_results.exe"
-  out=$("$winerun" "$work/minimal_host.exe" --auto)
+  # The C runtime writes text-mode lines, ending in CR LF.
+  out=$("$winerun" "$work/minimal_host.exe" --auto | tr -d '\r')
   printf '%s\n' "$out"
   grep -qx "minimal_host: done" <<<"$out"
   ;;
