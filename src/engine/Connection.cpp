@@ -111,6 +111,13 @@ void CMainChatDlg::ApeEnrollConfirm(DWORD apehandle, short result, WORD resoruce
     Trace(L"/**** CMainChatDlg::ApeEnrollConfirm:m_hWnd=%d, apehandle = %d,result = %d,resoruce_number = "
           L"%d,resource_list = %d ****/",
           PointerValue(m_hWnd), apehandle, result, resoruce_number, PointerValue(resource_list));
+    // A late confirmation for an attachment that has gone must neither clean up the live one
+    // nor enroll a chat that no longer has one.
+    if (!IsOwnApe(apehandle)) {
+        Trace(L"Fail: CMainChatDlg::ApeEnrollConfirm: ape_handle %u is not this chat's (%u), dropped",
+              apehandle, m_status.m_apeHandle);
+        return;
+    }
     const DWORD dwFeature = m_features.m_dwFeature1;
     const int dwFeedBack = (dwFeature & QXCHAT_FEATURE_ENROLL_FEEDBACK) ? 1 : 0;
     if (result != ARM_OK) {

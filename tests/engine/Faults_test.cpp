@@ -244,4 +244,36 @@ TEST_F(FaultsTest, RosterChangesForAnAttachmentThatIsNotTheChatsListAndRemoveNob
     EXPECT_EQ(SendMessageW(hRecipient, CB_GETCOUNT, 0, 0), nEntries);
 }
 
+TEST_F(FaultsTest, AnEnrollConfirmationForAnotherAttachmentLeavesTheLiveOneAlone) {
+    CMainChatDlg* pDlg = b->Dlg();
+    const DWORD dwApe = pDlg->Status().m_apeHandle;
+    const int nUsers = pDlg->Users().GetCount();
+    // A late error for an attachment that has gone: no clean-up of the live one.
+    pDlg->Sinks().Ape()->ApeEnrollConfirm(dwApe + 1, ARM_ERROR_INVALID_STATE, 0, nullptr);
+    EXPECT_TRUE(capture.Contains(L"Fail: CMainChatDlg::ApeEnrollConfirm: ape_handle " +
+                                 std::to_wstring(dwApe + 1) + L" is not this chat's (" +
+                                 std::to_wstring(dwApe) + L"), dropped"))
+        << capture.Dump();
+    EXPECT_EQ(pDlg->Status().m_apeHandle, dwApe);
+    EXPECT_TRUE(pDlg->Status().m_bEnrolled);
+    EXPECT_EQ(pDlg->Users().GetCount(), nUsers);
+    // The chat still talks: Bob's group line reaches Alice.
+    b->ToGroup(CHAT_ALL_USERS_ROLE_GROUP);
+    b->Say(L"still here");
+    EXPECT_TRUE(PumpUntil([&] {
+        const std::vector<std::wstring> texts = a->Texts();
+        return !texts.empty() && texts.back() == L"still here";
+    }));
+
+    // After a detach, a late success confirmation does not enroll the chat again.
+    ASSERT_EQ(control->DetachApe(dwApe), 0);
+    ASSERT_TRUE(PumpUntil([&] { return pDlg->Status().m_apeHandle == 0; }));
+    control->ClearCalls();
+    pDlg->Sinks().Ape()->ApeEnrollConfirm(dwApe, ARM_OK, 0, nullptr);
+    EXPECT_TRUE(capture.ContainsSubstring(L"Fail: CMainChatDlg::ApeEnrollConfirm: ape_handle " +
+                                          std::to_wstring(dwApe) + L" is not this chat's (0), dropped"));
+    PumpUntilQuiet();
+    EXPECT_EQ(control->CallCount(), 0u) << "nothing subscribed or allocated for a gone attachment";
+}
+
 } // namespace
