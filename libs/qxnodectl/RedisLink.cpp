@@ -142,7 +142,8 @@ struct RedisCore : std::enable_shared_from_this<RedisCore> {
     std::condition_variable jobReady;
     std::deque<std::function<void()>> jobs;
     bool stopping = false;
-    RedisConn conn; // the command thread's
+    RedisConn conn;                             // the command thread's
+    std::map<const char*, std::string> digests; // script -> its SHA1 on the server (command thread)
     bool opened = false;
     DWORD lastBeat = 0;
 
@@ -222,6 +223,10 @@ struct RedisCore : std::enable_shared_from_this<RedisCore> {
     void Dispatch(ConfState& conf, Reader& reader, const std::string& key,
                   const std::vector<StreamEntry>& entries);
     void DispatchEvent(ConfState& conf, const StreamEntry& entry);
+    // Posts a cache's stored items [start, last] to an APE, read on the command connection;
+    // with `gate` held and the mirror's lock not held.
+    void PostStored(DWORD apeHandle, WORD confHandle, DWORD cacheHandle, IArmSharedDataSink* target,
+                    const std::string& key, const StreamId& start, const StreamId& last);
     void Wrote(const std::string& key, const redisReply* idReply) {
         std::string id;
         if (ReplyString(idReply, &id) && !id.empty()) Activity::Get().Wrote(serverKey, key, id);
@@ -251,7 +256,29 @@ Reply RedisCore::Call(const std::vector<std::string>& args) {
 }
 
 Reply RedisCore::Eval(const char* script, const std::string& prefix, std::vector<std::string> args) {
-    return Call(EvalArgs(script, prefix, std::move(args)));
+    // By its digest once the server has it: a send then carries its arguments, not the script.
+    auto known = digests.find(script);
+    if (known == digests.end()) {
+        Reply loaded = Call({"SCRIPT", "LOAD", script});
+        std::string digest;
+        if (!loaded) return nullptr;
+        if (!ReplyString(loaded.get(), &digest)) digest.clear(); // refused: always sent whole
+        known = digests.emplace(script, digest).first;
+    }
+    std::vector<std::string> all = EvalArgs(script, prefix, std::move(args));
+    if (known->second.empty()) return Call(all);
+    std::string text = std::move(all[1]);
+    all[0] = "EVALSHA";
+    all[1] = known->second;
+    Reply reply = Call(all);
+    if (reply && IsError(reply.get()) && ErrorText(reply.get()).compare(0, 8, "NOSCRIPT") == 0) {
+        // The server forgot its scripts (restarted, or flushed): the script itself teaches it again.
+        digests.erase(known);
+        all[0] = "EVAL";
+        all[1] = std::move(text);
+        reply = Call(all);
+    }
+    return reply;
 }
 
 void RedisCore::LoseServer(const std::string& why) {
@@ -606,6 +633,94 @@ DWORD RedisCore::Pending() {
                 if (activity.Behind(serverKey, conf.prefix + "cache:" + Num(sub.first), s.seen)) ++behind;
     }
     return behind;
+}
+
+namespace {
+
+const unsigned long long kStoredPiece = 512; // entries per XRANGE of a stored-items read
+
+// The XRANGE bounds that cover [start, last] in pieces. The scripts write cache ids as 0-N, so the
+// pieces can be reckoned before any of them is read; an id someone else wrote with another first
+// part is read in one range with whatever precedes it.
+std::vector<std::pair<std::string, std::string>> StoredPieces(const StreamId& start, const StreamId& last) {
+    std::vector<std::pair<std::string, std::string>> pieces;
+    if (last < start || last == StreamId()) return pieces; // 0-0: the stream is empty
+    if (last.ms != 0) {
+        pieces.emplace_back(start.Text(), last.Text());
+        return pieces;
+    }
+    for (unsigned long long first = start.seq; first <= last.seq; first += kStoredPiece) {
+        const unsigned long long end = std::min(last.seq, first + kStoredPiece - 1);
+        pieces.emplace_back(StreamId{0, first}.Text(), StreamId{0, end}.Text());
+        if (end == last.seq) break;
+    }
+    return pieces;
+}
+
+} // namespace
+
+void RedisCore::PostStored(DWORD apeHandle, WORD confHandle, DWORD cacheHandle, IArmSharedDataSink* target,
+                           const std::string& key, const StreamId& start, const StreamId& last) {
+    const auto pieces = StoredPieces(start, last);
+    for (const auto& piece : pieces)
+        conn.Queue({"XRANGE", key, piece.first, piece.second});
+    // Each item is posted once the next good one is known, so that the last carries its mark.
+    std::shared_ptr<const StoredItem> held;
+    bool posted = false;
+    auto post = [&](const std::shared_ptr<const StoredItem>& item, DWORD itemAction) {
+        Post(apeHandle, [=] {
+            std::vector<BYTE> bytes(item->data.begin(), item->data.end());
+            DeliveryBlock block(bytes);
+            short result = block.Handle() ? ARM_OK : ARM_ERROR_INVALID_STATE;
+            target->SharedDataReceivedEx(apeHandle, item->id, cacheHandle, block.Handle(), result, itemAction,
+                                         item->writer, static_cast<DWORD>(bytes.size()), item->option);
+        });
+    };
+    StreamId previous;
+    bool gone = false;
+    // Every queued reply is taken, even once the APE is gone, so the connection stays in step.
+    for (size_t p = 0; p < pieces.size(); ++p) {
+        Reply reply = conn.Next();
+        if (!reply) {
+            LoseServer(conn.Failure());
+            return;
+        }
+        std::vector<StreamEntry> entries;
+        if (!ParseEntries(reply.get(), &entries)) {
+            TraceLine("reading cache " + Num(cacheHandle) + " failed: " + ErrorText(reply.get()));
+            continue;
+        }
+        std::vector<std::shared_ptr<const StoredItem>> items;
+        for (const StreamEntry& entry : entries) {
+            StoredItem item;
+            std::string why;
+            bool good = ReadItem(entry, &item, &why);
+            if (good && !(previous < entry.id)) good = false, why = "out of order";
+            if (!good) {
+                TraceLine("refused item " + entry.id.Text() + " of cache " + Num(cacheHandle) + ": " + why);
+                continue;
+            }
+            previous = entry.id;
+            items.push_back(std::make_shared<const StoredItem>(std::move(item)));
+        }
+        std::lock_guard<std::mutex> guard(lock);
+        gone = gone || !LiveApe(apeHandle) || !Conf(confHandle);
+        if (gone) continue;
+        for (auto& item : items) {
+            if (held) post(held, posted ? QXNC_CACHE_ITEM_MORE : QXNC_CACHE_ITEM_FIRST), posted = true;
+            held = std::move(item);
+        }
+    }
+    std::lock_guard<std::mutex> guard(lock);
+    if (gone || !LiveApe(apeHandle) || !Conf(confHandle)) return;
+    if (held) {
+        post(held, QXNC_CACHE_ITEM_LAST);
+        return;
+    }
+    Post(apeHandle, [=] {
+        target->SharedDataReceivedEx(apeHandle, 0, cacheHandle, nullptr, ARM_CACHE_NOTHING,
+                                     QXNC_CACHE_ITEM_LAST, 0, 0, 0);
+    });
 }
 
 // ---- the link: checks on the caller's thread, work queued to the command thread ----
@@ -1122,69 +1237,44 @@ int RedisLink::CacheAction(DWORD apeHandle, DWORD cacheHandle, DWORD firstItem, 
     const WORD confHandle = ape->conf;
     c.Queue([=] {
         const std::string prefix = ConfPrefix(confHandle);
+        const std::string key = prefix + "cache:" + Num(cacheHandle);
         LONG reader = 0;
         {
+            // Held until every stored item is posted: a notification of a later append waits.
             std::lock_guard<std::mutex> gate(core->gate);
             Reply reply = core->Eval(lua::kCacheRead, prefix, {Num(cacheHandle), Num(firstItem)});
-            std::lock_guard<std::mutex> guard(core->lock);
-            ConfState* conf = core->Conf(confHandle);
-            if (!reply || !core->LiveApe(apeHandle) || !conf) return;
-            const redisReply* r = reply.get();
-            std::vector<StreamEntry> entries;
-            std::string lastText;
+            long long from = 0;
             StreamId last;
-            if (r->type != REDIS_REPLY_ARRAY || r->elements != 2 || !ParseEntries(r->element[0], &entries) ||
-                !ReplyString(r->element[1], &lastText) || !ParseStreamId(lastText, &last)) {
-                TraceLine("reading cache " + Num(cacheHandle) + " failed: " + ErrorText(r));
-                entries.clear();
-            } else {
-                Activity::Get().Clamp(core->serverKey, prefix + "cache:" + Num(cacheHandle), last);
-            }
-            if (action != QXNC_CACHE_READ) {
-                auto& list = conf->subs[cacheHandle];
-                auto it = std::find_if(list.begin(), list.end(),
-                                       [&](const Subscription& s) { return s.ape == apeHandle; });
-                if (it == list.end()) it = list.insert(list.end(), Subscription{apeHandle, target, last});
-                it->sink = target;
-                it->seen = std::max(it->seen, last);
-                reader = RedisCore::ReaderId(*conf);
+            bool good = false;
+            {
+                std::lock_guard<std::mutex> guard(core->lock);
+                ConfState* conf = core->Conf(confHandle);
+                if (!reply || !core->LiveApe(apeHandle) || !conf) return;
+                const redisReply* r = reply.get();
+                std::string lastText;
+                good = r->type == REDIS_REPLY_ARRAY && r->elements == 2 &&
+                       ReplyInteger(r->element[0], &from) && from >= 0 && from <= 0xFFFFFFFFll &&
+                       ReplyString(r->element[1], &lastText) && ParseStreamId(lastText, &last);
+                if (!good) {
+                    TraceLine("reading cache " + Num(cacheHandle) + " failed: " + ErrorText(r));
+                    last = StreamId();
+                } else {
+                    Activity::Get().Clamp(core->serverKey, key, last);
+                }
+                if (action != QXNC_CACHE_READ) {
+                    auto& list = conf->subs[cacheHandle];
+                    auto it = std::find_if(list.begin(), list.end(),
+                                           [&](const Subscription& s) { return s.ape == apeHandle; });
+                    if (it == list.end()) it = list.insert(list.end(), Subscription{apeHandle, target, last});
+                    it->sink = target;
+                    it->seen = std::max(it->seen, last);
+                    reader = RedisCore::ReaderId(*conf);
+                }
             }
             if (action != QXNC_CACHE_SUBSCRIBE) {
-                std::vector<std::shared_ptr<const StoredItem>> items;
-                StreamId previous;
-                for (const StreamEntry& entry : entries) {
-                    StoredItem item;
-                    std::string why;
-                    bool good = ReadItem(entry, &item, &why);
-                    if (good && !(previous < entry.id)) good = false, why = "out of order";
-                    if (!good) {
-                        TraceLine("refused item " + entry.id.Text() + " of cache " + Num(cacheHandle) + ": " +
-                                  why);
-                        continue;
-                    }
-                    previous = entry.id;
-                    items.push_back(std::make_shared<const StoredItem>(std::move(item)));
-                }
-                if (items.empty()) {
-                    core->Post(apeHandle, [=] {
-                        target->SharedDataReceivedEx(apeHandle, 0, cacheHandle, nullptr, ARM_CACHE_NOTHING,
-                                                     QXNC_CACHE_ITEM_LAST, 0, 0, 0);
-                    });
-                }
-                for (size_t i = 0; i < items.size(); ++i) {
-                    const DWORD itemAction = i + 1 == items.size()
-                                                 ? QXNC_CACHE_ITEM_LAST
-                                                 : (i == 0 ? QXNC_CACHE_ITEM_FIRST : QXNC_CACHE_ITEM_MORE);
-                    auto item = items[i];
-                    core->Post(apeHandle, [=] {
-                        std::vector<BYTE> bytes(item->data.begin(), item->data.end());
-                        DeliveryBlock block(bytes);
-                        short result = block.Handle() ? ARM_OK : ARM_ERROR_INVALID_STATE;
-                        target->SharedDataReceivedEx(apeHandle, item->id, cacheHandle, block.Handle(), result,
-                                                     itemAction, item->writer,
-                                                     static_cast<DWORD>(bytes.size()), item->option);
-                    });
-                }
+                const StreamId start{0, static_cast<unsigned long long>(from)};
+                core->PostStored(apeHandle, confHandle, cacheHandle, target, key, start,
+                                 good ? last : StreamId());
             }
         }
         core->Unblock(reader);
