@@ -1,7 +1,8 @@
 // A meeting on Redis, its participants in separate processes on a server of the bench's own:
 // (a) a group message from one process's Send to the other process's show, against a bare
 //     Redis round trip between the same two processes (a write and a blocking read of one
-//     stream entry), both timed as a ping and its answer;
+//     stream entry), both timed as a ping and its answer (the chat's without the time the
+//     answering process spends typing its answer, which is not part of a send);
 // (b) one group message to 50 participants spread over five processes, until the last shows
 //     it, against the same message to a single receiver in another process;
 // (c) a late joiner's recovery of 10,000 stored items until the last is shown, against one
@@ -124,10 +125,16 @@ std::vector<std::wstring> NewTexts(const Member& m, int* scanned) {
     return texts;
 }
 
-bool Shows(const Member& m, const std::wstring& text) {
+// Whether the member shows a text that begins with `prefix`; the rest of the text in *rest.
+bool Shows(const Member& m, const std::wstring& prefix, std::wstring* rest) {
     CMessageWindow* list = m.List();
-    for (int i = list ? list->GetItemCount() - 1 : -1; i >= 0; --i)
-        if (list->GetItem(i).kind == ITEM_TEXT && list->GetItem(i).text == text) return true;
+    for (int i = list ? list->GetItemCount() - 1 : -1; i >= 0; --i) {
+        const MessageItem& item = list->GetItem(i);
+        if (item.kind == ITEM_TEXT && item.text.compare(0, prefix.size(), prefix) == 0) {
+            *rest = item.text.substr(prefix.size());
+            return true;
+        }
+    }
     return false;
 }
 
@@ -145,7 +152,8 @@ bool StartPeer(const std::string& args, HANDLE* process) {
     return true;
 }
 
-// ---- a peer process: members that answer pings ("ping n" with "pong n") and report when all
+// ---- a peer process: members that answer pings ("ping n" with "pong n r", r the microseconds
+// spent typing the previous answer, from showing its ping until its send) and report when all
 // of them show a fan-out message ("fan n": an entry n, t on bench:acks); with an echo thread for
 // the bare round trips. It ends when bench:stop has an entry.
 int RunPeer(int port, LONG conference, int count, const std::string& tag, bool echo) {
@@ -188,13 +196,16 @@ int RunPeer(int port, LONG conference, int count, const std::string& tag, bool e
     conn.Add("bench:ready", {"tag", tag});
 
     std::vector<int> scanned(members.size(), 0);
+    long long typing = 0;                 // microseconds, the previous answer's
     std::map<std::wstring, int> fanShown; // "fan n" -> members that show it
     PumpUntil(
         [&] {
             for (size_t i = 0; i < members.size(); ++i)
                 for (const std::wstring& text : NewTexts(*members[i], &scanned[i])) {
                     if (echo && i == 0 && text.compare(0, 5, L"ping ") == 0) {
-                        members[0]->Type(L"pong " + text.substr(5));
+                        const double seen = NowMs();
+                        members[0]->Type(L"pong " + text.substr(5) + L" " + std::to_wstring(typing));
+                        typing = static_cast<long long>((NowMs() - seen) * 1000);
                         members[0]->ClickSend();
                     } else if (text.compare(0, 4, L"fan ") == 0 &&
                                ++fanShown[text] == static_cast<int>(members.size())) {
@@ -309,16 +320,22 @@ int Measure(int trips, int fans, int items, int runs) {
     ChChatToGroup(ann.h, CHAT_ROLE_GROUP, CHAT_ALL_USERS_ROLE_GROUP);
     std::vector<double> chat, bare;
     std::map<std::string, std::string> fields;
-    for (int i = 0; i < trips; ++i) {
+    // Each answer tells how long typing the one before took, so one more ping than measured.
+    double trip = 0;
+    for (int i = 0; i <= trips; ++i) {
         ann.Type(L"ping " + std::to_wstring(i));
         double t0 = NowMs();
         ann.ClickSend();
-        if (!PumpUntil([&] { return Shows(ann, L"pong " + std::to_wstring(i)); }, kShowMs)) {
+        std::wstring rest;
+        if (!PumpUntil([&] { return Shows(ann, L"pong " + std::to_wstring(i) + L" ", &rest); }, kShowMs)) {
             std::printf("ping %d was not answered\n", i);
             stopPeers();
             return 1;
         }
-        chat.push_back((NowMs() - t0) / 2);
+        const double answered = NowMs() - t0;
+        if (i > 0) chat.push_back((trip - _wtoi64(rest.c_str()) / 1000.0) / 2);
+        trip = answered;
+        if (i == trips) break;
         t0 = NowMs();
         conn.Add("bench:ping", {"n", std::to_string(i)});
         if (!conn.Next("bench:pong", &pongLast, &fields, kShowMs) || fields["n"] != std::to_string(i)) {

@@ -13,7 +13,6 @@
 #include <hiredis/hiredis.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -46,10 +45,24 @@ std::string ConfPrefix(WORD confHandle) {
     return "qxnc:{" + Num(confHandle) + "}:";
 }
 
+// A lock on the system's slim reader/writer lock: a thread that waits for it (readers and the
+// command thread meet at the mirror with every entry) is woken without a round trip through a
+// kernel object, which the C++ library's mutex needs here.
+class Lock {
+public:
+    void lock() { AcquireSRWLockExclusive(&m_lock); }
+    void unlock() { ReleaseSRWLockExclusive(&m_lock); }
+    // For a condition variable's wait, with the lock held.
+    SRWLOCK* Native() { return &m_lock; }
+
+private:
+    SRWLOCK m_lock = SRWLOCK_INIT;
+};
+
 // Process-wide: commands in flight and the newest entry this process wrote to each stream, so
 // that tests can wait until every link of the process has caught up (see ProcessPending).
 struct Activity {
-    std::mutex lock;
+    Lock lock;
     long jobs = 0;
     std::map<std::string, StreamId> written; // "server|key" -> newest id written
     std::vector<std::weak_ptr<RedisCore>> cores;
@@ -61,19 +74,19 @@ struct Activity {
     void Wrote(const std::string& server, const std::string& key, const std::string& id) {
         StreamId parsed;
         if (!ParseStreamId(id, &parsed)) return;
-        std::lock_guard<std::mutex> guard(lock);
+        std::lock_guard<Lock> guard(lock);
         StreamId& newest = written[server + "|" + key];
         if (newest < parsed) newest = parsed;
     }
     // The server holds nothing newer than `newest` in that stream (it was emptied or lost):
     // what this process remembers writing there beyond it is gone.
     void Clamp(const std::string& server, const std::string& key, const StreamId& newest) {
-        std::lock_guard<std::mutex> guard(lock);
+        std::lock_guard<Lock> guard(lock);
         auto it = written.find(server + "|" + key);
         if (it != written.end() && newest < it->second) it->second = newest;
     }
     bool Behind(const std::string& server, const std::string& key, const StreamId& position) {
-        std::lock_guard<std::mutex> guard(lock);
+        std::lock_guard<Lock> guard(lock);
         auto it = written.find(server + "|" + key);
         return it != written.end() && position < it->second;
     }
@@ -126,10 +139,10 @@ struct RedisCore : std::enable_shared_from_this<RedisCore> {
 
     // Guards the mirror and the outbox pointer; whoever posts holds it, so a check of an APE's
     // state and the callback it allows happen together.
-    std::mutex lock;
+    Lock lock;
     // Held by the command thread from a write until its confirmation is posted, and by a reader
     // while it delivers: a writer hears of its write before it hears of the write's notification.
-    std::mutex gate;
+    Lock gate;
     Outbox* outbox = nullptr;
     bool released = false;
     bool lost = false;
@@ -138,11 +151,13 @@ struct RedisCore : std::enable_shared_from_this<RedisCore> {
     std::map<WORD, ConfState> confs;
     std::map<DWORD, ApeState> apes;
 
-    std::mutex jobLock;
-    std::condition_variable jobReady;
+    // The system's condition variable: it wakes the command thread as cheaply as Lock does.
+    Lock jobLock;
+    CONDITION_VARIABLE jobReady = CONDITION_VARIABLE_INIT;
     std::deque<std::function<void()>> jobs;
     bool stopping = false;
-    RedisConn conn; // the command thread's
+    RedisConn conn;                             // the command thread's
+    std::map<const char*, std::string> digests; // script -> its SHA1 on the server (command thread)
     bool opened = false;
     DWORD lastBeat = 0;
 
@@ -152,7 +167,7 @@ struct RedisCore : std::enable_shared_from_this<RedisCore> {
     }
     // The APE's user id on the server, 0 when it is gone or not attached yet; takes the lock.
     DWORD UserOf(DWORD handle) {
-        std::lock_guard<std::mutex> guard(lock);
+        std::lock_guard<Lock> guard(lock);
         auto it = apes.find(handle);
         return it == apes.end() ? 0 : it->second.user;
     }
@@ -199,18 +214,22 @@ struct RedisCore : std::enable_shared_from_this<RedisCore> {
     // ---- the command thread ----
     void Queue(std::function<void()> job) {
         {
-            std::lock_guard<std::mutex> guard(Activity::Get().lock);
+            std::lock_guard<Lock> guard(Activity::Get().lock);
             ++Activity::Get().jobs;
         }
-        std::lock_guard<std::mutex> guard(jobLock);
-        jobs.push_back(std::move(job));
-        jobReady.notify_one();
+        {
+            std::lock_guard<Lock> guard(jobLock);
+            jobs.push_back(std::move(job));
+        }
+        WakeConditionVariable(&jobReady);
     }
     void Work();
     void Beat();
     // A command on the command connection; null when the server is gone (it is then lost).
     Reply Call(const std::vector<std::string>& args);
     Reply Eval(const char* script, const std::string& prefix, std::vector<std::string> args);
+    // Hands the server every script once, all in one round trip, so that Eval can name them.
+    void LoadScripts();
     void LoseServer(const std::string& why);
     // Wakes a reader blocked on its read so that it reads what it follows now; without the
     // mirror's lock held (it is a round trip).
@@ -222,6 +241,10 @@ struct RedisCore : std::enable_shared_from_this<RedisCore> {
     void Dispatch(ConfState& conf, Reader& reader, const std::string& key,
                   const std::vector<StreamEntry>& entries);
     void DispatchEvent(ConfState& conf, const StreamEntry& entry);
+    // Posts a cache's stored items [start, last] to an APE, read on the command connection;
+    // with `gate` held and the mirror's lock not held.
+    void PostStored(DWORD apeHandle, WORD confHandle, DWORD cacheHandle, IArmSharedDataSink* target,
+                    const std::string& key, const StreamId& start, const StreamId& last);
     void Wrote(const std::string& key, const redisReply* idReply) {
         std::string id;
         if (ReplyString(idReply, &id) && !id.empty()) Activity::Get().Wrote(serverKey, key, id);
@@ -251,11 +274,44 @@ Reply RedisCore::Call(const std::vector<std::string>& args) {
 }
 
 Reply RedisCore::Eval(const char* script, const std::string& prefix, std::vector<std::string> args) {
-    return Call(EvalArgs(script, prefix, std::move(args)));
+    std::vector<std::string> all = EvalArgs(script, prefix, std::move(args));
+    auto known = digests.find(script);
+    if (known == digests.end()) return Call(all);
+    // By its digest: a send then carries its arguments, not the script.
+    std::string text = std::move(all[1]);
+    all[0] = "EVALSHA";
+    all[1] = known->second;
+    Reply reply = Call(all);
+    if (reply && IsError(reply.get()) && ErrorText(reply.get()).compare(0, 8, "NOSCRIPT") == 0) {
+        // The server forgot its scripts (they were flushed): the script itself teaches it again,
+        // under the same digest.
+        all[0] = "EVAL";
+        all[1] = std::move(text);
+        reply = Call(all);
+    }
+    return reply;
+}
+
+void RedisCore::LoadScripts() {
+    const char* const scripts[] = {lua::kJoin,       lua::kAttach,    lua::kEnroll,  lua::kWithdraw,
+                                   lua::kDetach,     lua::kLeave,     lua::kReap,    lua::kNames,
+                                   lua::kCacheWrite, lua::kCacheRead, lua::kSendData};
+    if (lost) return;
+    for (const char* script : scripts)
+        conn.Queue({"SCRIPT", "LOAD", script});
+    for (const char* script : scripts) {
+        Reply reply = conn.Next();
+        if (!reply) {
+            LoseServer(conn.Failure());
+            return;
+        }
+        std::string digest;
+        if (ReplyString(reply.get(), &digest)) digests[script] = digest; // else always sent whole
+    }
 }
 
 void RedisCore::LoseServer(const std::string& why) {
-    std::lock_guard<std::mutex> guard(lock);
+    std::lock_guard<Lock> guard(lock);
     if (lost || released) {
         lost = true;
         return;
@@ -273,9 +329,10 @@ void RedisCore::Work() {
     for (;;) {
         std::function<void()> job;
         {
-            std::unique_lock<std::mutex> guard(jobLock);
-            jobReady.wait_for(guard, std::chrono::milliseconds(kBeatMs / 4),
-                              [&] { return !jobs.empty() || stopping; });
+            std::lock_guard<Lock> guard(jobLock);
+            const DWORD start = GetTickCount();
+            while (jobs.empty() && !stopping && GetTickCount() - start < kBeatMs / 4)
+                SleepConditionVariableSRW(&jobReady, jobLock.Native(), kBeatMs / 4, 0);
             if (jobs.empty() && stopping) break;
             if (!jobs.empty()) {
                 job = std::move(jobs.front());
@@ -288,7 +345,7 @@ void RedisCore::Work() {
             } catch (...) {
                 TraceLine("a command failed unexpectedly");
             }
-            std::lock_guard<std::mutex> guard(Activity::Get().lock);
+            std::lock_guard<Lock> guard(Activity::Get().lock);
             --Activity::Get().jobs;
         }
         if (GetTickCount() - lastBeat >= kBeatMs) Beat();
@@ -303,7 +360,7 @@ void RedisCore::Beat() {
     std::vector<DWORD> users;
     DWORD node = 0;
     {
-        std::lock_guard<std::mutex> guard(lock);
+        std::lock_guard<Lock> guard(lock);
         if (lost || !nodeId) return;
         node = nodeId;
         for (auto& conf : confs)
@@ -370,7 +427,7 @@ void RedisCore::ReaderMain(WORD confHandle, std::shared_ptr<Reader> reader) {
     while (!reader->stop) {
         std::vector<std::string> keys, ids;
         {
-            std::lock_guard<std::mutex> guard(lock);
+            std::lock_guard<Lock> guard(lock);
             ConfState* conf = Conf(confHandle);
             if (!conf || conf->reader != reader) return;
             auto follow = [&](const std::string& key, const StreamId& from) {
@@ -420,8 +477,8 @@ void RedisCore::ReaderMain(WORD confHandle, std::shared_ptr<Reader> reader) {
             TraceLine("refused a read of conference " + Num(confHandle) + ": not a list of stream entries");
             continue;
         }
-        std::lock_guard<std::mutex> gateGuard(gate);
-        std::lock_guard<std::mutex> guard(lock);
+        std::lock_guard<Lock> gateGuard(gate);
+        std::lock_guard<Lock> guard(lock);
         ConfState* conf = Conf(confHandle);
         if (!conf || conf->reader != reader) return;
         // Events and direct data carry the server's time-ordered ids: handed on in that order,
@@ -588,7 +645,7 @@ void RedisCore::DispatchEvent(ConfState& conf, const StreamEntry& entry) {
 }
 
 DWORD RedisCore::Pending() {
-    std::lock_guard<std::mutex> guard(lock);
+    std::lock_guard<Lock> guard(lock);
     if (released || lost) return 0;
     DWORD behind = 0;
     Activity& activity = Activity::Get();
@@ -608,6 +665,94 @@ DWORD RedisCore::Pending() {
     return behind;
 }
 
+namespace {
+
+const unsigned long long kStoredPiece = 512; // entries per XRANGE of a stored-items read
+
+// The XRANGE bounds that cover [start, last] in pieces. The scripts write cache ids as 0-N, so the
+// pieces can be reckoned before any of them is read; an id someone else wrote with another first
+// part is read in one range with whatever precedes it.
+std::vector<std::pair<std::string, std::string>> StoredPieces(const StreamId& start, const StreamId& last) {
+    std::vector<std::pair<std::string, std::string>> pieces;
+    if (last < start || last == StreamId()) return pieces; // 0-0: the stream is empty
+    if (last.ms != 0) {
+        pieces.emplace_back(start.Text(), last.Text());
+        return pieces;
+    }
+    for (unsigned long long first = start.seq; first <= last.seq; first += kStoredPiece) {
+        const unsigned long long end = std::min(last.seq, first + kStoredPiece - 1);
+        pieces.emplace_back(StreamId{0, first}.Text(), StreamId{0, end}.Text());
+        if (end == last.seq) break;
+    }
+    return pieces;
+}
+
+} // namespace
+
+void RedisCore::PostStored(DWORD apeHandle, WORD confHandle, DWORD cacheHandle, IArmSharedDataSink* target,
+                           const std::string& key, const StreamId& start, const StreamId& last) {
+    const auto pieces = StoredPieces(start, last);
+    for (const auto& piece : pieces)
+        conn.Queue({"XRANGE", key, piece.first, piece.second});
+    // Each item is posted once the next good one is known, so that the last carries its mark.
+    std::shared_ptr<const StoredItem> held;
+    bool posted = false;
+    auto post = [&](const std::shared_ptr<const StoredItem>& item, DWORD itemAction) {
+        Post(apeHandle, [=] {
+            std::vector<BYTE> bytes(item->data.begin(), item->data.end());
+            DeliveryBlock block(bytes);
+            short result = block.Handle() ? ARM_OK : ARM_ERROR_INVALID_STATE;
+            target->SharedDataReceivedEx(apeHandle, item->id, cacheHandle, block.Handle(), result, itemAction,
+                                         item->writer, static_cast<DWORD>(bytes.size()), item->option);
+        });
+    };
+    StreamId previous;
+    bool gone = false;
+    // Every queued reply is taken, even once the APE is gone, so the connection stays in step.
+    for (size_t p = 0; p < pieces.size(); ++p) {
+        Reply reply = conn.Next();
+        if (!reply) {
+            LoseServer(conn.Failure());
+            return;
+        }
+        std::vector<StreamEntry> entries;
+        if (!ParseEntries(reply.get(), &entries)) {
+            TraceLine("reading cache " + Num(cacheHandle) + " failed: " + ErrorText(reply.get()));
+            continue;
+        }
+        std::vector<std::shared_ptr<const StoredItem>> items;
+        for (const StreamEntry& entry : entries) {
+            StoredItem item;
+            std::string why;
+            bool good = ReadItem(entry, &item, &why);
+            if (good && !(previous < entry.id)) good = false, why = "out of order";
+            if (!good) {
+                TraceLine("refused item " + entry.id.Text() + " of cache " + Num(cacheHandle) + ": " + why);
+                continue;
+            }
+            previous = entry.id;
+            items.push_back(std::make_shared<const StoredItem>(std::move(item)));
+        }
+        std::lock_guard<Lock> guard(lock);
+        gone = gone || !LiveApe(apeHandle) || !Conf(confHandle);
+        if (gone) continue;
+        for (auto& item : items) {
+            if (held) post(held, posted ? QXNC_CACHE_ITEM_MORE : QXNC_CACHE_ITEM_FIRST), posted = true;
+            held = std::move(item);
+        }
+    }
+    std::lock_guard<Lock> guard(lock);
+    if (gone || !LiveApe(apeHandle) || !Conf(confHandle)) return;
+    if (held) {
+        post(held, QXNC_CACHE_ITEM_LAST);
+        return;
+    }
+    Post(apeHandle, [=] {
+        target->SharedDataReceivedEx(apeHandle, 0, cacheHandle, nullptr, ARM_CACHE_NOTHING,
+                                     QXNC_CACHE_ITEM_LAST, 0, 0, 0);
+    });
+}
+
 // ---- the link: checks on the caller's thread, work queued to the command thread ----
 
 RedisLink::RedisLink(const RedisAddress& server, const std::string& address, Outbox* outbox)
@@ -617,7 +762,7 @@ RedisLink::RedisLink(const RedisAddress& server, const std::string& address, Out
     m_core->serverKey = server.host + ":" + Num(server.port);
     m_core->outbox = outbox;
     {
-        std::lock_guard<std::mutex> guard(Activity::Get().lock);
+        std::lock_guard<Lock> guard(Activity::Get().lock);
         auto& cores = Activity::Get().cores;
         cores.erase(std::remove_if(cores.begin(), cores.end(),
                                    [](const std::weak_ptr<RedisCore>& c) { return c.expired(); }),
@@ -632,7 +777,7 @@ RedisLink::~RedisLink() {
     RedisCore& c = *m_core;
     std::vector<WORD> joined;
     {
-        std::lock_guard<std::mutex> guard(c.lock);
+        std::lock_guard<Lock> guard(c.lock);
         for (auto& conf : c.confs) {
             c.DetachAll(conf.first, 0);
             c.StopReader(conf.second);
@@ -651,14 +796,16 @@ RedisLink::~RedisLink() {
             core->LeaveOnServer(conf, node);
         core->Call({"DEL", "qxnc:node:" + Num(node)});
     });
-    std::lock_guard<std::mutex> guard(c.jobLock);
-    c.stopping = true;
-    c.jobReady.notify_one();
+    {
+        std::lock_guard<Lock> guard(c.jobLock);
+        c.stopping = true;
+    }
+    WakeConditionVariable(&c.jobReady);
 }
 
 int RedisLink::Connect(IArmNodeControllerSink* sink) {
     RedisCore& c = *m_core;
-    std::lock_guard<std::mutex> guard(c.lock);
+    std::lock_guard<Lock> guard(c.lock);
     if (c.connected) return ARM_ERROR_ALREADY_CONNECTED;
     short failure = 0;
     if (Script::Get().TakeConfirm(QXNC_CONFIRM_CONNECT, &failure)) {
@@ -675,11 +822,13 @@ int RedisLink::Connect(IArmNodeControllerSink* sink) {
             if (!core->conn.Open(core->server, kCommandTimeoutMs)) {
                 TraceLine("cannot reach the server " + core->shown + ": " + core->conn.Failure());
                 core->LoseServer(core->conn.Failure());
+            } else {
+                core->LoadScripts();
             }
         }
         if (!core->lost)
             node = core->ClaimId("qxnc:next:node", QXNC_FIRST_NODE_ID, QXNC_LAST_NODE_ID, "qxnc:node:");
-        std::lock_guard<std::mutex> guard(core->lock);
+        std::lock_guard<Lock> guard(core->lock);
         core->nodeId = node;
         if (!node) core->connected = false;
         short result = node ? ARM_OK : ARM_ERROR_INVALID_STATE;
@@ -690,7 +839,7 @@ int RedisLink::Connect(IArmNodeControllerSink* sink) {
 
 int RedisLink::Disconnect() {
     RedisCore& c = *m_core;
-    std::lock_guard<std::mutex> guard(c.lock);
+    std::lock_guard<Lock> guard(c.lock);
     if (!c.connected) return ARM_ERROR_INVALID_STATE;
     std::vector<WORD> joined;
     for (auto& conf : c.confs) {
@@ -707,7 +856,7 @@ int RedisLink::Disconnect() {
         for (WORD conf : joined)
             core->LeaveOnServer(conf, node);
         core->Call({"DEL", "qxnc:node:" + Num(node)});
-        std::lock_guard<std::mutex> guard(core->lock);
+        std::lock_guard<Lock> guard(core->lock);
         core->nodeId = 0;
     });
     return ARM_OK;
@@ -715,7 +864,7 @@ int RedisLink::Disconnect() {
 
 int RedisLink::Join(WORD confHandle, IArmConferenceSink* sink) {
     RedisCore& c = *m_core;
-    std::lock_guard<std::mutex> guard(c.lock);
+    std::lock_guard<Lock> guard(c.lock);
     if (!c.connected) return ARM_ERROR_INVALID_STATE;
     if (!sink) return ARM_ERROR_INVALID_PARAMETER;
     if (c.confs.count(confHandle)) return ARM_ERROR_ALREADY_CONNECTED;
@@ -734,7 +883,7 @@ int RedisLink::Join(WORD confHandle, IArmConferenceSink* sink) {
         const std::string prefix = ConfPrefix(confHandle);
         Reply reply;
         if (core->nodeId) reply = core->Eval(lua::kJoin, prefix, {Num(core->nodeId), Num(kAliveMs)});
-        std::lock_guard<std::mutex> guard(core->lock);
+        std::lock_guard<Lock> guard(core->lock);
         ConfState* conf = core->Conf(confHandle);
         const redisReply* r = reply.get();
         bool good = conf && r && r->type == REDIS_REPLY_ARRAY && r->elements == 3 &&
@@ -770,7 +919,7 @@ int RedisLink::Join(WORD confHandle, IArmConferenceSink* sink) {
 
 int RedisLink::Leave(WORD confHandle) {
     RedisCore& c = *m_core;
-    std::lock_guard<std::mutex> guard(c.lock);
+    std::lock_guard<Lock> guard(c.lock);
     ConfState* conf = c.Conf(confHandle);
     if (!conf) return ARM_ERROR_INVALID_STATE;
     c.DetachAll(confHandle, QXNC_DETACH_LEFT);
@@ -785,7 +934,7 @@ int RedisLink::Leave(WORD confHandle) {
 
 int RedisLink::Attach(IArmApeSink* sink, WORD confHandle, DWORD handle) {
     RedisCore& c = *m_core;
-    std::lock_guard<std::mutex> guard(c.lock);
+    std::lock_guard<Lock> guard(c.lock);
     short failure = 0;
     if (Script::Get().TakeConfirm(QXNC_CONFIRM_ATTACH, &failure)) {
         c.Post(handle, [=] { sink->ApeAttachConfirm(handle, failure, 0); });
@@ -803,7 +952,7 @@ int RedisLink::Attach(IArmApeSink* sink, WORD confHandle, DWORD handle) {
         if (node) user = core->ClaimId("qxnc:next:user", QXNC_FIRST_USER_ID, QXNC_LAST_USER_ID, "qxnc:user:");
         if (user) reply = core->Eval(lua::kAttach, prefix, {Num(user), Num(node)});
         if (reply) core->Wrote(prefix + "events", reply.get());
-        std::unique_lock<std::mutex> guard(core->lock);
+        std::unique_lock<Lock> guard(core->lock);
         ApeState* ape = core->LiveApe(handle);
         ConfState* conf = core->Conf(confHandle);
         bool good = reply && !IsError(reply.get()) && conf && conf->ready;
@@ -830,19 +979,19 @@ int RedisLink::Attach(IArmApeSink* sink, WORD confHandle, DWORD handle) {
 }
 
 bool RedisLink::IsJoined(WORD confHandle) {
-    std::lock_guard<std::mutex> guard(m_core->lock);
+    std::lock_guard<Lock> guard(m_core->lock);
     return m_core->Conf(confHandle) != nullptr;
 }
 
 bool RedisLink::IsApe(DWORD apeHandle) {
-    std::lock_guard<std::mutex> guard(m_core->lock);
+    std::lock_guard<Lock> guard(m_core->lock);
     return m_core->LiveApe(apeHandle) != nullptr;
 }
 
 int RedisLink::Enroll(DWORD apeHandle, DWORD enroll, DWORD chatRoomId, const std::vector<std::string>& names,
                       const std::vector<WORD>& types, const char* rosterText, DWORD rosterLength) {
     RedisCore& c = *m_core;
-    std::lock_guard<std::mutex> guard(c.lock);
+    std::lock_guard<Lock> guard(c.lock);
     ApeState* ape = c.LiveApe(apeHandle);
     if (!ape) return ARM_ERROR_INVALID_PARAMETER;
     if (c.lost) return ARM_ERROR_INVALID_STATE;
@@ -860,7 +1009,7 @@ int RedisLink::Enroll(DWORD apeHandle, DWORD enroll, DWORD chatRoomId, const std
         const std::string prefix = ConfPrefix(confHandle);
         const DWORD user = core->UserOf(apeHandle), node = core->nodeId;
         if (!user) return;
-        std::lock_guard<std::mutex> gate(core->gate);
+        std::lock_guard<Lock> gate(core->gate);
         Reply reply;
         if (enroll == 0) {
             reply = core->Eval(lua::kWithdraw, prefix, {Num(user), Num(node)});
@@ -869,7 +1018,7 @@ int RedisLink::Enroll(DWORD apeHandle, DWORD enroll, DWORD chatRoomId, const std
             args.insert(args.end(), names.begin(), names.end());
             reply = core->Eval(lua::kEnroll, prefix, args);
         }
-        std::lock_guard<std::mutex> guard(core->lock);
+        std::lock_guard<Lock> guard(core->lock);
         ApeState* ape = core->LiveApe(apeHandle);
         if (!ape || !reply) return;
         const redisReply* r = reply.get();
@@ -938,7 +1087,7 @@ int RedisLink::Enroll(DWORD apeHandle, DWORD enroll, DWORD chatRoomId, const std
 int RedisLink::SendData(DWORD apeHandle, DWORD receiverId, DWORD channelId, const BYTE* data, DWORD length,
                         DWORD priority) {
     RedisCore& c = *m_core;
-    std::lock_guard<std::mutex> guard(c.lock);
+    std::lock_guard<Lock> guard(c.lock);
     ApeState* from = c.LiveApe(apeHandle);
     if (!from || !data || length == 0 || length > QXNC_MAX_DATA) return ARM_ERROR_INVALID_PARAMETER;
     if (c.lost) return ARM_ERROR_INVALID_STATE;
@@ -965,7 +1114,7 @@ int RedisLink::SendData(DWORD apeHandle, DWORD receiverId, DWORD channelId, cons
 }
 
 int RedisLink::SetSendOption(DWORD apeHandle, DWORD option) {
-    std::lock_guard<std::mutex> guard(m_core->lock);
+    std::lock_guard<Lock> guard(m_core->lock);
     ApeState* ape = m_core->LiveApe(apeHandle);
     if (!ape) return ARM_ERROR_INVALID_PARAMETER;
     ape->sendOption = option;
@@ -973,14 +1122,14 @@ int RedisLink::SetSendOption(DWORD apeHandle, DWORD option) {
 }
 
 DWORD RedisLink::SendOptionOf(DWORD apeHandle) {
-    std::lock_guard<std::mutex> guard(m_core->lock);
+    std::lock_guard<Lock> guard(m_core->lock);
     ApeState* ape = m_core->LiveApe(apeHandle);
     return ape ? ape->sendOption : 0;
 }
 
 int RedisLink::DetachApe(DWORD apeHandle) {
     RedisCore& c = *m_core;
-    std::lock_guard<std::mutex> guard(c.lock);
+    std::lock_guard<Lock> guard(c.lock);
     ApeState* ape = c.LiveApe(apeHandle);
     if (!ape) return ARM_ERROR_INVALID_PARAMETER;
     const WORD confHandle = ape->conf;
@@ -994,7 +1143,7 @@ int RedisLink::DetachApe(DWORD apeHandle) {
 }
 
 int RedisLink::SetSharedDataSink(DWORD apeHandle, IArmSharedDataSink* sink) {
-    std::lock_guard<std::mutex> guard(m_core->lock);
+    std::lock_guard<Lock> guard(m_core->lock);
     ApeState* ape = m_core->LiveApe(apeHandle);
     if (!ape) return ARM_ERROR_INVALID_PARAMETER;
     ape->dataSink = sink;
@@ -1003,7 +1152,7 @@ int RedisLink::SetSharedDataSink(DWORD apeHandle, IArmSharedDataSink* sink) {
 
 int RedisLink::AllocNames(DWORD apeHandle, std::vector<QxCacheName> table, IArmNameSink* sink) {
     RedisCore& c = *m_core;
-    std::lock_guard<std::mutex> guard(c.lock);
+    std::lock_guard<Lock> guard(c.lock);
     ApeState* ape = c.LiveApe(apeHandle);
     if (!ape) return ARM_ERROR_INVALID_PARAMETER;
     if (c.lost) return ARM_ERROR_INVALID_STATE;
@@ -1024,7 +1173,7 @@ int RedisLink::AllocNames(DWORD apeHandle, std::vector<QxCacheName> table, IArmN
         for (const QxCacheName& entry : table)
             names.emplace_back(entry.name, strnlen(entry.name, sizeof entry.name));
         Reply reply = core->Eval(lua::kNames, ConfPrefix(confHandle), names);
-        std::lock_guard<std::mutex> guard(core->lock);
+        std::lock_guard<Lock> guard(core->lock);
         ConfState* conf = core->Conf(confHandle);
         if (!reply || !core->LiveApe(apeHandle) || !conf) return;
         const redisReply* r = reply.get();
@@ -1050,7 +1199,7 @@ int RedisLink::AllocNames(DWORD apeHandle, std::vector<QxCacheName> table, IArmN
 int RedisLink::CacheSet(DWORD apeHandle, DWORD cacheHandle, DWORD action, DWORD sendOption,
                         std::vector<BYTE> bytes) {
     RedisCore& c = *m_core;
-    std::lock_guard<std::mutex> guard(c.lock);
+    std::lock_guard<Lock> guard(c.lock);
     ApeState* ape = c.LiveApe(apeHandle);
     ConfState* conf = ape ? c.Conf(ape->conf) : nullptr;
     if (!conf || !conf->caches.count(cacheHandle) || action > QXNC_CACHE_APPEND)
@@ -1070,11 +1219,11 @@ int RedisLink::CacheSet(DWORD apeHandle, DWORD cacheHandle, DWORD action, DWORD 
         const DWORD writer = core->UserOf(apeHandle);
         if (!writer) return;
         const std::string prefix = ConfPrefix(confHandle);
-        std::lock_guard<std::mutex> gate(core->gate);
+        std::lock_guard<Lock> gate(core->gate);
         Reply reply = core->Eval(
             lua::kCacheWrite, prefix,
             {Num(cacheHandle), Num(action), Num(writer), Num(sendOption), data, Num(QXNC_MAX_CACHE_ITEMS)});
-        std::lock_guard<std::mutex> guard(core->lock);
+        std::lock_guard<Lock> guard(core->lock);
         if (!reply || !core->LiveApe(apeHandle)) return;
         const redisReply* r = reply.get();
         std::string idText;
@@ -1102,7 +1251,7 @@ int RedisLink::CacheSet(DWORD apeHandle, DWORD cacheHandle, DWORD action, DWORD 
 int RedisLink::CacheAction(DWORD apeHandle, DWORD cacheHandle, DWORD firstItem, DWORD action,
                            IArmSharedDataSink* sink) {
     RedisCore& c = *m_core;
-    std::lock_guard<std::mutex> guard(c.lock);
+    std::lock_guard<Lock> guard(c.lock);
     ApeState* ape = c.LiveApe(apeHandle);
     ConfState* conf = ape ? c.Conf(ape->conf) : nullptr;
     if (!conf || !conf->caches.count(cacheHandle) || action < QXNC_CACHE_READ ||
@@ -1122,69 +1271,44 @@ int RedisLink::CacheAction(DWORD apeHandle, DWORD cacheHandle, DWORD firstItem, 
     const WORD confHandle = ape->conf;
     c.Queue([=] {
         const std::string prefix = ConfPrefix(confHandle);
+        const std::string key = prefix + "cache:" + Num(cacheHandle);
         LONG reader = 0;
         {
-            std::lock_guard<std::mutex> gate(core->gate);
+            // Held until every stored item is posted: a notification of a later append waits.
+            std::lock_guard<Lock> gate(core->gate);
             Reply reply = core->Eval(lua::kCacheRead, prefix, {Num(cacheHandle), Num(firstItem)});
-            std::lock_guard<std::mutex> guard(core->lock);
-            ConfState* conf = core->Conf(confHandle);
-            if (!reply || !core->LiveApe(apeHandle) || !conf) return;
-            const redisReply* r = reply.get();
-            std::vector<StreamEntry> entries;
-            std::string lastText;
+            long long from = 0;
             StreamId last;
-            if (r->type != REDIS_REPLY_ARRAY || r->elements != 2 || !ParseEntries(r->element[0], &entries) ||
-                !ReplyString(r->element[1], &lastText) || !ParseStreamId(lastText, &last)) {
-                TraceLine("reading cache " + Num(cacheHandle) + " failed: " + ErrorText(r));
-                entries.clear();
-            } else {
-                Activity::Get().Clamp(core->serverKey, prefix + "cache:" + Num(cacheHandle), last);
-            }
-            if (action != QXNC_CACHE_READ) {
-                auto& list = conf->subs[cacheHandle];
-                auto it = std::find_if(list.begin(), list.end(),
-                                       [&](const Subscription& s) { return s.ape == apeHandle; });
-                if (it == list.end()) it = list.insert(list.end(), Subscription{apeHandle, target, last});
-                it->sink = target;
-                it->seen = std::max(it->seen, last);
-                reader = RedisCore::ReaderId(*conf);
+            bool good = false;
+            {
+                std::lock_guard<Lock> guard(core->lock);
+                ConfState* conf = core->Conf(confHandle);
+                if (!reply || !core->LiveApe(apeHandle) || !conf) return;
+                const redisReply* r = reply.get();
+                std::string lastText;
+                good = r->type == REDIS_REPLY_ARRAY && r->elements == 2 &&
+                       ReplyInteger(r->element[0], &from) && from >= 0 && from <= 0xFFFFFFFFll &&
+                       ReplyString(r->element[1], &lastText) && ParseStreamId(lastText, &last);
+                if (!good) {
+                    TraceLine("reading cache " + Num(cacheHandle) + " failed: " + ErrorText(r));
+                    last = StreamId();
+                } else {
+                    Activity::Get().Clamp(core->serverKey, key, last);
+                }
+                if (action != QXNC_CACHE_READ) {
+                    auto& list = conf->subs[cacheHandle];
+                    auto it = std::find_if(list.begin(), list.end(),
+                                           [&](const Subscription& s) { return s.ape == apeHandle; });
+                    if (it == list.end()) it = list.insert(list.end(), Subscription{apeHandle, target, last});
+                    it->sink = target;
+                    it->seen = std::max(it->seen, last);
+                    reader = RedisCore::ReaderId(*conf);
+                }
             }
             if (action != QXNC_CACHE_SUBSCRIBE) {
-                std::vector<std::shared_ptr<const StoredItem>> items;
-                StreamId previous;
-                for (const StreamEntry& entry : entries) {
-                    StoredItem item;
-                    std::string why;
-                    bool good = ReadItem(entry, &item, &why);
-                    if (good && !(previous < entry.id)) good = false, why = "out of order";
-                    if (!good) {
-                        TraceLine("refused item " + entry.id.Text() + " of cache " + Num(cacheHandle) + ": " +
-                                  why);
-                        continue;
-                    }
-                    previous = entry.id;
-                    items.push_back(std::make_shared<const StoredItem>(std::move(item)));
-                }
-                if (items.empty()) {
-                    core->Post(apeHandle, [=] {
-                        target->SharedDataReceivedEx(apeHandle, 0, cacheHandle, nullptr, ARM_CACHE_NOTHING,
-                                                     QXNC_CACHE_ITEM_LAST, 0, 0, 0);
-                    });
-                }
-                for (size_t i = 0; i < items.size(); ++i) {
-                    const DWORD itemAction = i + 1 == items.size()
-                                                 ? QXNC_CACHE_ITEM_LAST
-                                                 : (i == 0 ? QXNC_CACHE_ITEM_FIRST : QXNC_CACHE_ITEM_MORE);
-                    auto item = items[i];
-                    core->Post(apeHandle, [=] {
-                        std::vector<BYTE> bytes(item->data.begin(), item->data.end());
-                        DeliveryBlock block(bytes);
-                        short result = block.Handle() ? ARM_OK : ARM_ERROR_INVALID_STATE;
-                        target->SharedDataReceivedEx(apeHandle, item->id, cacheHandle, block.Handle(), result,
-                                                     itemAction, item->writer,
-                                                     static_cast<DWORD>(bytes.size()), item->option);
-                    });
-                }
+                const StreamId start{0, static_cast<unsigned long long>(from)};
+                core->PostStored(apeHandle, confHandle, cacheHandle, target, key, start,
+                                 good ? last : StreamId());
             }
         }
         core->Unblock(reader);
@@ -1197,7 +1321,7 @@ DWORD RedisLink::ProcessPending() {
     DWORD pending = 0;
     {
         Activity& activity = Activity::Get();
-        std::lock_guard<std::mutex> guard(activity.lock);
+        std::lock_guard<Lock> guard(activity.lock);
         pending += static_cast<DWORD>(activity.jobs);
         for (auto& weak : activity.cores)
             if (auto core = weak.lock()) cores.push_back(core);

@@ -29,7 +29,8 @@ extern const char* const kReap;
 extern const char* const kNames;
 // KEYS[1] members; ARGV prefix, handle, action, writer, option, data, max items. {id, count}
 extern const char* const kCacheWrite;
-// KEYS[1] members; ARGV prefix, handle, first id. {entries, last id}
+// KEYS[1] members; ARGV prefix, handle, first id. {the cache id the stored items are read from
+// (the first id, or the newest replace when that is later), the newest entry's id}
 extern const char* const kCacheRead;
 // KEYS[1] members; ARGV prefix, sender, receiver, channel, priority, data. The entry id, or
 // false when the receiver is not in the conference.

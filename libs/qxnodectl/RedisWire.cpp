@@ -69,6 +69,10 @@ bool RedisConn::Open(const RedisAddress& address, DWORD timeoutMs) {
         Sleep(50); // a server that was just started answers within moments
     }
     redisSetTimeout(m_context, tv);
+    // Commands are small and answered one by one: none may wait for an acknowledgement.
+    const BOOL noDelay = TRUE;
+    setsockopt(static_cast<SOCKET>(m_context->fd), IPPROTO_TCP, TCP_NODELAY,
+               reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
     m_socket = static_cast<LONG_PTR>(m_context->fd);
     if (!address.password.empty()) {
         Reply reply = Command({"AUTH", address.password});
@@ -80,19 +84,53 @@ bool RedisConn::Open(const RedisAddress& address, DWORD timeoutMs) {
     return true;
 }
 
+namespace {
+
+struct Argv {
+    std::vector<const char*> argv;
+    std::vector<size_t> lengths;
+    explicit Argv(const std::vector<std::string>& args) {
+        for (const std::string& a : args) {
+            argv.push_back(a.data());
+            lengths.push_back(a.size());
+        }
+    }
+    int Count() const { return static_cast<int>(argv.size()); }
+};
+
+} // namespace
+
 Reply RedisConn::Command(const std::vector<std::string>& args) {
     if (m_broken || !m_context) {
         Fail("not connected");
         return nullptr;
     }
-    std::vector<const char*> argv;
-    std::vector<size_t> lengths;
-    for (const std::string& a : args) {
-        argv.push_back(a.data());
-        lengths.push_back(a.size());
-    }
-    void* raw = redisCommandArgv(m_context, static_cast<int>(args.size()), argv.data(), lengths.data());
+    Argv a(args);
+    void* raw = redisCommandArgv(m_context, a.Count(), a.argv.data(), a.lengths.data());
     if (!raw) {
+        Fail(m_context->errstr[0] ? m_context->errstr : "connection lost");
+        return nullptr;
+    }
+    return Reply(static_cast<redisReply*>(raw));
+}
+
+void RedisConn::Queue(const std::vector<std::string>& args) {
+    if (m_broken || !m_context) {
+        Fail("not connected");
+        return;
+    }
+    Argv a(args);
+    if (redisAppendCommandArgv(m_context, a.Count(), a.argv.data(), a.lengths.data()) != REDIS_OK)
+        Fail(m_context->errstr[0] ? m_context->errstr : "no memory");
+}
+
+Reply RedisConn::Next() {
+    if (m_broken || !m_context) {
+        Fail("not connected");
+        return nullptr;
+    }
+    void* raw = nullptr;
+    if (redisGetReply(m_context, &raw) != REDIS_OK || !raw) {
         Fail(m_context->errstr[0] ? m_context->errstr : "connection lost");
         return nullptr;
     }

@@ -42,6 +42,12 @@ public:
     bool Open(const RedisAddress& address, DWORD timeoutMs);
     // A reply (possibly a Redis error reply), or null when the connection broke.
     Reply Command(const std::vector<std::string>& args);
+    // Queues a command without waiting: the commands go out together at the next Next, and
+    // their replies come back in order, one per Next, so a long read costs one round trip.
+    // Every queued command's reply must be taken before another Command.
+    void Queue(const std::vector<std::string>& args);
+    // The reply of the oldest queued command, or null when the connection broke.
+    Reply Next();
     bool Broken() const { return m_broken; }
     // Why it broke or why Open failed, for the trace.
     const std::string& Failure() const { return m_failure; }

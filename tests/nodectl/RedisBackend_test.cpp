@@ -39,11 +39,15 @@ int Write(Participant& p, DWORD cache, const std::string& bytes) {
     return rc;
 }
 
-std::vector<std::string> ItemTexts(const Participant& p) {
+std::vector<std::string> ItemTexts(const std::vector<Event>& items) {
     std::vector<std::string> texts;
-    for (const Event& e : p.sinks.Of(Event::Shared))
+    for (const Event& e : items)
         texts.push_back(e.hasBlock ? e.bytes : "(none " + std::to_string(e.result) + ")");
     return texts;
+}
+
+std::vector<std::string> ItemTexts(const Participant& p) {
+    return ItemTexts(p.sinks.Of(Event::Shared));
 }
 
 TEST_F(RedisBackendTest, TwoConferencesOnOneServerAreApart) {
@@ -170,6 +174,63 @@ TEST_F(RedisBackendTest, ForeignEntriesAreRefusedWithATraceLine) {
     const BYTE x = 'x';
     ASSERT_EQ(0, b.nc->SendData(b.ape, a.userId, 1, &x, 1, 1, 1));
     ASSERT_TRUE(PumpUntil([&] { return a.sinks.Count(Event::Data) == 1; })) << "the reader goes on";
+}
+
+// A long history is read back whole, in order and marked first, more ... last, however many
+// reads of the server that takes; a read from a later item and one past the newest replace start
+// where they should; the server forgetting its scripts does not stop the writes.
+TEST_F(RedisBackendTest, LongHistoriesAreReadWholeAndInOrder) {
+    Participant a(Shared());
+    ASSERT_TRUE(a.Enter("anna"));
+    const DWORD cache = Handles(a, {"history"})[0];
+    const std::string stream = "qxnc:{7}:cache:" + std::to_string(cache);
+    const size_t count = 1300;
+    // Stored as the controller stores appends, in one step on the server.
+    ASSERT_EQ(std::to_string(count),
+              SharedServer().Command(
+                  {"EVAL",
+                   "for i = 1, tonumber(ARGV[1]) do redis.call('XADD', KEYS[1], '0-*', 'a', '1', "
+                   "'w', ARGV[2], 'o', '0', 'd', 'item '..i) end return redis.call('XLEN', KEYS[1])",
+                   "1", stream, std::to_string(count), std::to_string(a.userId)}));
+    auto read = [&](DWORD first) {
+        a.sinks.events.clear();
+        EXPECT_EQ(0, a.nc->CacheAction(a.ape, cache, first, QXNC_CACHE_READ, 255, &a.sinks));
+        EXPECT_TRUE(PumpUntil(
+            [&] {
+                const Event* e = a.sinks.Last(Event::Shared);
+                return e && e->values[2] == QXNC_CACHE_ITEM_LAST;
+            },
+            30000));
+        return a.sinks.Of(Event::Shared);
+    };
+    auto mark = [](size_t i, size_t n) {
+        return i + 1 == n ? QXNC_CACHE_ITEM_LAST : i == 0 ? QXNC_CACHE_ITEM_FIRST : QXNC_CACHE_ITEM_MORE;
+    };
+    for (DWORD first : {0u, 1000u}) {
+        const std::vector<Event> items = read(first);
+        const size_t from = first ? first : 1;
+        ASSERT_EQ(count - from + 1, items.size()) << "from " << first;
+        for (size_t i = 0; i < items.size(); ++i) {
+            ASSERT_EQ(from + i, items[i].values[0]) << i;
+            ASSERT_EQ("item " + std::to_string(from + i), items[i].bytes);
+            ASSERT_EQ(static_cast<DWORD>(mark(i, items.size())), items[i].values[2]) << i;
+        }
+    }
+
+    QXMEMHANDLE block = Block("fresh");
+    ASSERT_EQ(0, a.nc->CacheSet(a.ape, cache, 0, 0, QXNC_CACHE_REPLACE, 0, block, 0, 1));
+    QxMemoryRelease(block);
+    ASSERT_EQ(0, Write(a, cache, "after"));
+    ASSERT_TRUE(PumpUntil([&] { return a.sinks.Count(Event::CacheConfirm) == 2; }));
+    EXPECT_EQ((std::vector<std::string>{"fresh", "after"}), ItemTexts(read(0)));
+
+    ASSERT_EQ("OK", SharedServer().Command({"SCRIPT", "FLUSH"}));
+    a.sinks.events.clear();
+    ASSERT_EQ(0, Write(a, cache, "after the flush"));
+    ASSERT_TRUE(PumpUntil([&] { return a.sinks.Count(Event::CacheConfirm) == 1; }));
+    EXPECT_EQ(0, a.sinks.Last(Event::CacheConfirm)->result);
+    EXPECT_EQ(count + 3, a.sinks.Last(Event::CacheConfirm)->values[2]) << "its cache id";
+    EXPECT_EQ((std::vector<std::string>{"fresh", "after", "after the flush"}), ItemTexts(read(1)));
 }
 
 // A controller of another process that dies without a word: the others remove it once.
