@@ -155,13 +155,16 @@ const IRecipientEntryList& CMainChatDlg::RecipientEntries() const {
     return m_recipients;
 }
 
-void CMainChatDlg::BeginRecipientBatch() {
-    if (m_nRecipientBatchDepth++ == 0)
+void CMainChatDlg::BeginRecipientBatch(int nChanges) {
+    // A batch reads every listed entry once and fills them all again: worth it when the change
+    // adds about as many entries as the box holds, never for a few on a long list.
+    constexpr int kBatchFrom = 16;
+    if (m_nRecipientBatchDepth++ == 0 && nChanges >= kBatchFrom && nChanges >= m_recipients.Count())
         m_pRecipientBatch = std::make_unique<CRecipientListBatch>(m_recipients, m_users.Groups());
 }
 
 void CMainChatDlg::EndRecipientBatch() {
-    if (m_nRecipientBatchDepth == 0 || --m_nRecipientBatchDepth > 0) return;
+    if (m_nRecipientBatchDepth == 0 || --m_nRecipientBatchDepth > 0 || !m_pRecipientBatch) return;
     // Unhooked first: the fill reads nothing through the dialog.
     std::unique_ptr<CRecipientListBatch> pBatch = std::move(m_pRecipientBatch);
     pBatch->Commit();

@@ -111,9 +111,10 @@ public:
     // RecipientEntries(); the engine reads and changes them one by one through the others.
     IRecipientEntryList& RecipientEntries();
     const IRecipientEntryList& RecipientEntries() const;
-    // Between these, the entries change in a batch that fills the box once at the end (a roster
-    // change of thousands of participants). Nested pairs join the outermost batch.
-    void BeginRecipientBatch();
+    // Between these, the entries change in a batch that fills the box once at the end, when the
+    // change of nChanges participants is large against the entries listed (a roster change of
+    // thousands); a small one changes the box entry by entry. Nested pairs join the outermost.
+    void BeginRecipientBatch(int nChanges);
     void EndRecipientBatch();
     BOOL RecipientBoxExists() const;
     int RecipientEntryCount() const;
