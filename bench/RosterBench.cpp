@@ -3,6 +3,7 @@
 // Prints one line per repetition and the medians with their ratio.
 #include "BenchClock.h"
 #include "BenchHost.h"
+#include "SamplingProfiler.h"
 #include "interface/Cchat.h"
 #include "pdu/RosterInfoPDU.h"
 #include "window/MainChatDlg.h"
@@ -96,6 +97,7 @@ int main(int argc, char** argv) {
     enginetest::RosterList list;
     list.Record(kRoom, entries);
     std::vector<double> change, parse;
+    SamplingProfiler profiler; // with QX_PROFILE set: where the roster changes spend their time
     for (int r = 0; r < kRepetitions; ++r) {
         int nEntries = 0;
         const double c = TimeRosterChange(hHost, list, &nEntries);

@@ -29,15 +29,16 @@ typedef LONG_PTR QXHCOMPONENT;
 
 /* ---------------------------------------------------------------------------------------------
  * Results */
-#define QXCHAT_OK 0
-#define QXCHAT_NULL_HANDLE (-1)  /* the entries that document it */
-#define QXCHAT_SAVE_NOT_DONE 1   /* save entries: nothing was saved (failed, cancelled, no window) */
-#define QXCHAT_SAVE_EMPTY_PATH 3 /* ChSaveChatNameAndPath: name or path empty */
-#define QXCHAT_SAVED_NAME_OK 0   /* ChGetSavedFileName */
-#define QXCHAT_SAVED_NAME_NONE 1
+#define QXCHAT_OK 0L
+#define QXCHAT_NULL_HANDLE (-1L)  /* the entries that document it */
+#define QXCHAT_SAVE_NOT_DONE 1L   /* save entries: nothing was saved (failed, cancelled, no window) */
+#define QXCHAT_SAVE_EMPTY_PATH 3L /* ChSaveChatNameAndPath: name or path empty */
+#define QXCHAT_SAVED_NAME_OK 0L   /* ChGetSavedFileName */
+#define QXCHAT_SAVED_NAME_NONE 1L
+#define QXCHAT_NO_WIDTH_LIMIT 0L /* ChGetMaxMinWidth */
 
 /* ChGetSaveChatState without feature bit QXCHAT_FEATURE_SAVE_STATE_FLAGS. */
-#define QXCHAT_SAVE_STATE_EMPTY 0   /* no messages */
+#define QXCHAT_SAVE_STATE_EMPTY 0L  /* no messages */
 #define QXCHAT_SAVE_STATE_SAVED 1   /* messages, all saved */
 #define QXCHAT_SAVE_STATE_UNSAVED 2 /* messages that need saving */
 /* With that feature bit: QXCHAT_SAVE_STATE_HAS_MESSAGES, or-ed with QXCHAT_SAVE_STATE_NEEDS_SAVE. */
@@ -274,6 +275,9 @@ typedef struct QXCHAT_EVENT_MESSAGE {
 #define QXCHAT_SOUND_TAB_OFF 100 /* lCurTabIndex: sound off */
 
 /* ChTransferMessages: types 1 to 11 and option bits. */
+#define QXCHAT_TRANSFER_STRIP_TOP 1    /* shown as the strip's top indication line (and sent) */
+#define QXCHAT_TRANSFER_STRIP_MIDDLE 7 /* the strip's middle line */
+#define QXCHAT_TRANSFER_STRIP_BOTTOM 9 /* the strip's bottom line */
 #define QXCHAT_TRANSFER_PRIVATE_CHAT 4 /* with QXCHAT_TRANSFER_SEND: a private message to user dwTargetID */
 #define QXCHAT_TRANSFER_GROUP_CHAT 5   /* with QXCHAT_TRANSFER_SEND: a group message to group dwTargetID */
 #define QXCHAT_TRANSFER_STRIP_OFF 11   /* also hides the typing-indication strip for good */

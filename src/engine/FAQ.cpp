@@ -7,7 +7,6 @@
 #include "engine/FAQMacros.h"
 #include "engine/SendOption.h"
 #include "module/ModuleState.h"
-#include "participants/RecipientCombo.h"
 #include "pdu/FAQContentPDU.h"
 #include "pdu/FAQMacroInfoPDU.h"
 #include "pdu/PrimCustNodeIdPDU.h"

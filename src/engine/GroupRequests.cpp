@@ -3,7 +3,6 @@
 #include "window/MainChatDlg.h"
 
 #include "module/ExportGuard.h"
-#include "participants/RecipientCombo.h"
 #include "resources/resource.h"
 #include "trace/Trace.h"
 
@@ -71,7 +70,7 @@ LONG CMainChatDlg::AddGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupId, c
     }
     m_own.RecomputePositions();
     if (m_status.m_bEnrolled && HasWindow() && RecipientBoxExists()) {
-        m_own.RefreshAllMembers(RecipientBox());
+        m_own.RefreshAllMembers(RecipientEntries());
         if (SelectedRecipientIndex() >= 0) SetDefaultCurSel(nullptr);
     }
     Trace(L"/==== CMainChatDlg::AddGroup exit: nIndex = %d ====/", nIndex);
@@ -105,11 +104,11 @@ LONG CMainChatDlg::AddRoleGroup(LONG nInsertIndex, LONG nGroupType, LONG nGroupI
 }
 
 void CMainChatDlg::ListGroupEntry(CUsersGroup* pGroup) {
-    if (!pGroup || !m_status.m_bEnrolled || !RecipientBox()) return;
+    if (!pGroup || !m_status.m_bEnrolled || !RecipientBoxExists()) return;
     CUsersGroupList& groups = m_users.Groups();
     m_own.RecomputePositions();
     const int nEntries = groups.GetEntriesBefore(groups.Find(pGroup));
-    m_own.InsertOrRefreshGroupEntry(RecipientBox(), pGroup, nEntries < 0 ? 0 : nEntries);
+    m_own.InsertOrRefreshGroupEntry(RecipientEntries(), pGroup, nEntries < 0 ? 0 : nEntries);
     m_own.RecomputePositions();
 }
 
@@ -177,7 +176,7 @@ LONG CMainChatDlg::ModifyGroup(LONG nModifyIndex, LONG lModifyMask, LONG lModify
           L"lpszReserved1=%s,lpszReserved2=%s,dwReserved1=%d,dwReserved2=%d ****/",
           nModifyIndex, lModifyMask, lModifyValue, lModifyCount, QxTraceText(lpszReserved1),
           QxTraceText(lpszReserved2), dwReserved1, dwReserved2);
-    if (!HasWindow() || !m_status.m_bEnrolled || !RecipientBox()) return 0;
+    if (!HasWindow() || !m_status.m_bEnrolled || !RecipientBoxExists()) return 0;
     ChatItemData kept;
     const ChatItemData* pSelected = SelectedRecipient();
     if (pSelected) kept = *pSelected;
@@ -234,9 +233,9 @@ void CMainChatDlg::MakeGroupDisappear(CUsersGroup* pGroup, LONG lValue) {
             const BOOL bShowMembers = pGroup->m_bShowMemberList;
             MakeShowMemberList(pGroup, 0);
             pGroup->m_bShowMemberList = bShowMembers; // kept for when the group appears again
-            m_own.DisappearGroup(RecipientBox(), pGroup);
+            m_own.DisappearGroup(RecipientEntries(), pGroup);
         } else if (!lValue && !bWasVisible) {
-            m_own.AppearGroup(RecipientBox(), pGroup);
+            m_own.AppearGroup(RecipientEntries(), pGroup);
             if (pGroup->m_bShowMemberList) MakeShowMemberList(pGroup, 1);
             if (pGroup->m_bDim) pGroup->m_ItemData.SetShown(FALSE);
         }
@@ -248,7 +247,7 @@ void CMainChatDlg::MakeShowMemberList(CUsersGroup* pGroup, LONG lValue) {
     Trace(L"/**** CMainChatDlg::MakeShowMemberList enter: lModifyValue = %d ****/", lValue);
     if (pGroup) {
         pGroup->m_bShowMemberList = lValue ? TRUE : FALSE;
-        m_own.ShowMemberList(RecipientBox(), pGroup, lValue != 0);
+        m_own.ShowMemberList(RecipientEntries(), pGroup, lValue != 0);
     }
     Trace(L"/==== CMainChatDlg::MakeShowMemberList exit ====/");
 }

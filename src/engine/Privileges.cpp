@@ -3,7 +3,6 @@
 #include "window/MainChatDlg.h"
 
 #include "module/ModuleState.h"
-#include "participants/RecipientCombo.h"
 #include "qxchat.h"
 #include "resources/resource.h"
 #include "trace/Trace.h"
@@ -30,7 +29,7 @@ void CMainChatDlg::ShowInputPromptOnce() {
 void CMainChatDlg::HandlePrivilegeUpdate(BOOL bChanged) {
     if (!HasWindow()) return;
     Trace(L"/==== CMainChatDlg::HandlePrivilegeUpdate Begin ====/");
-    HWND hBox = RecipientBox();
+    const BOOL bBox = RecipientBoxExists();
     ChatItemData kept;
     const ChatItemData* pSelected = SelectedRecipient();
     if (pSelected) kept = *pSelected;
@@ -43,15 +42,15 @@ void CMainChatDlg::HandlePrivilegeUpdate(BOOL bChanged) {
         return;
     }
     ShowInputPromptOnce();
-    if (bChanged && hBox) {
+    if (bChanged && bBox) {
         if (m_event.m_lConferenceMode != QXCHAT_CONF_MODE_2) {
             // Without the rights for them the recent users go, with everything listed for them.
             if (!m_own.HasFullRights() && !m_own.IsElevated() && m_event.m_bMode2)
-                m_own.DeleteEntriesAfterSeparator(hBox);
+                m_own.DeleteEntriesAfterSeparator(RecipientEntries());
         } else {
             BuildStandardGroups();
         }
-        m_own.RefreshAllMembers(hBox);
+        m_own.RefreshAllMembers(RecipientEntries());
     }
     ApplyListEnabling(SetDefaultCurSel(pSelected ? &kept : nullptr));
     Trace(L"/==== CMainChatDlg::HandlePrivilegeUpdate End ====/");
@@ -160,7 +159,7 @@ void CMainChatDlg::BuildStandardGroups() {
 
 void CMainChatDlg::RestoreRecentUsers(const std::vector<DWORD>& userIds) {
     CUsersGroup* pSeparator = RecentUsersGroup();
-    if (!pSeparator || !RecipientBox()) return;
+    if (!pSeparator || !RecipientBoxExists()) return;
     const size_t nUsers = userIds.size() < kMaxRestoredUsers ? userIds.size() : kMaxRestoredUsers;
     // Oldest first, each at the first place: the list keeps its newest-first order.
     for (size_t k = nUsers; k-- > 0;) {

@@ -186,10 +186,10 @@ int CMainChatDlg::ParseAndShowGroupMessages(CGroupMessagePDU* pPdu, DWORD dwGrou
     QxBuildGroupHeader(m_formats, in, parts);
     ShowAndNotify(parts, strText, dwSenderNode, dwSender == m_own.m_dwOwnUserId);
     CUserItem* pSender = m_users.FindByUserId(dwSender);
-    if (pSender && dwSender != m_own.m_dwOwnUserId && RecipientBox()) {
+    if (pSender && dwSender != m_own.m_dwOwnUserId && RecipientBoxExists()) {
         if (HostDrivenGroups()) {
             if (CUsersGroup* pRecent = RecentUsersGroup())
-                m_own.MoveToRecentUsers(RecipientBox(), pRecent, pSender);
+                m_own.MoveToRecentUsers(RecipientEntries(), pRecent, pSender);
         } else if (m_event.m_bMode2 && m_event.m_lStrictMode == 0 && m_own.IsElevated()) {
             AddAUser(pSender->m_dwNodeId);
         }

@@ -2,8 +2,6 @@
 // users it adds.
 #include "window/MainChatDlg.h"
 
-#include "window/RecipientBox.h"
-
 BOOL CMainChatDlg::SelectGroupEntry(int nType, int nId) {
     const CUsersGroupList& groups = m_users.Groups();
     for (int i = 0; i < groups.GetCount(); ++i) {
@@ -17,14 +15,14 @@ BOOL CMainChatDlg::SelectGroupEntry(int nType, int nId) {
 }
 
 LONG CMainChatDlg::ChatToGroup(LONG nGroupType, LONG nGroupId) {
-    if (!m_host.m_lUserListPermission || !RecipientBox()) return 0;
+    if (!m_host.m_lUserListPermission || !RecipientBoxExists()) return 0;
     CUsersGroup* pGroup = m_users.Groups().FindGroup(nGroupType, nGroupId, nullptr);
     if (pGroup && SelectGroupEntry(pGroup->m_nType, pGroup->m_nId)) FocusInput();
     return 0;
 }
 
 LONG CMainChatDlg::ChatToGroupEx(LONG nGroupIndex) {
-    if (!m_host.m_lUserListPermission || !RecipientBox()) return 0;
+    if (!m_host.m_lUserListPermission || !RecipientBoxExists()) return 0;
     const CUsersGroup* p = m_users.Groups().FindByIndex(nGroupIndex);
     if (!p || p->m_nListPos < 0 || RecipientEntry(p->m_nListPos) != &p->m_ItemData) return 0;
     SelectRecipientEntry(p->m_nListPos);
@@ -33,8 +31,7 @@ LONG CMainChatDlg::ChatToGroupEx(LONG nGroupIndex) {
 }
 
 LONG CMainChatDlg::ChatToAttendee(DWORD dwNodeId) {
-    HWND hBox = RecipientBox();
-    if (!m_host.m_lUserListPermission || !hBox) return 0;
+    if (!m_host.m_lUserListPermission || !RecipientBoxExists()) return 0;
     // An unknown node is nobody: it must not select the host group.
     CUserItem* pUser = m_users.FindByNodeId(dwNodeId);
     if (!pUser) return 0;
@@ -54,7 +51,7 @@ LONG CMainChatDlg::ChatToAttendee(DWORD dwNodeId) {
             CUsersGroup* pGroup = RecentUsersGroup();
             if (!pGroup && m_event.m_bMode2)
                 pGroup = m_users.Groups().FindGroup(CHAT_ROLE_GROUP, CHAT_ATTENDEES_GROUP_NEW, nullptr);
-            if (pGroup) m_own.MoveToRecentUsers(hBox, pGroup, pUser);
+            if (pGroup) m_own.MoveToRecentUsers(RecipientEntries(), pGroup, pUser);
         }
         const int nEntry = FindShownUserEntry(pUser->m_dwUserId);
         if (nEntry >= 0) SelectRecipientEntry(nEntry);
@@ -65,8 +62,7 @@ LONG CMainChatDlg::ChatToAttendee(DWORD dwNodeId) {
 
 LONG CMainChatDlg::AddAUser(DWORD dwNodeId) {
     CUserItem* pUser = m_users.FindByNodeId(dwNodeId);
-    HWND hBox = RecipientBox();
-    if (!pUser || !hBox) return -1;
+    if (!pUser || !RecipientBoxExists()) return -1;
     CUsersGroupList& groups = m_users.Groups();
     CUsersGroup* pGroup = RecentUsersGroup();
     if (!pGroup && m_event.m_bMode2 &&
@@ -80,7 +76,7 @@ LONG CMainChatDlg::AddAUser(DWORD dwNodeId) {
     }
     const BOOL bWasSelected = IsSelectedRecipient(pUser);
     const int nSelected = SelectedRecipientIndex();
-    const int nDropped = m_own.MoveToRecentUsers(hBox, pGroup, pUser);
+    const int nDropped = m_own.MoveToRecentUsers(RecipientEntries(), pGroup, pUser);
     if (bWasSelected)
         SelectRecipientEntry(pGroup->m_nListPos + 1);
     else if (nDropped >= 0 && nSelected >= 0 && SelectedRecipientIndex() < 0)

@@ -2,9 +2,8 @@
 // of the selected entry after every rebuild.
 #include "window/MainChatDlg.h"
 
-#include "participants/RecipientCombo.h"
+#include "participants/RecipientEntryList.h"
 #include "trace/Trace.h"
-#include "window/RecipientBox.h"
 
 namespace {
 
@@ -24,19 +23,19 @@ RecipientListContext CMainChatDlg::RecipientContext() const {
 }
 
 void CMainChatDlg::InsertAUserIntoCombox(CUserItem* pItem) {
-    m_own.InsertAUserIntoCombox(RecipientBox(), pItem);
+    m_own.InsertAUserIntoCombox(RecipientEntries(), pItem);
 }
 
 void CMainChatDlg::RemoveAUserIntoCombox(CUserItem* pItem) {
-    m_own.RemoveAUserIntoCombox(RecipientBox(), pItem);
+    m_own.RemoveAUserIntoCombox(RecipientEntries(), pItem);
 }
 
 void CMainChatDlg::ModifyAUserIntoCombox(CUserItem* pItem) {
-    m_own.ModifyAUserIntoCombox(RecipientBox(), pItem);
+    m_own.ModifyAUserIntoCombox(RecipientEntries(), pItem);
 }
 
 void CMainChatDlg::FillRecipientBoxWithGroups() {
-    if (RecipientBoxExists()) m_own.RebuildCombox(RecipientBox());
+    if (RecipientBoxExists()) m_own.RebuildCombox(RecipientEntries());
 }
 
 BOOL CMainChatDlg::IsSelectedRecipient(const CUserItem* pItem) const {
@@ -48,7 +47,7 @@ BOOL CMainChatDlg::HasSelectedRecipient() const {
 }
 
 void CMainChatDlg::ReevaluateSelection() {
-    if (!RecipientBox()) return;
+    if (!RecipientBoxExists()) return;
     const ChatItemData* pSelected = SelectedRecipient();
     ChatItemData kept;
     if (pSelected) kept = *pSelected;
@@ -58,8 +57,9 @@ void CMainChatDlg::ReevaluateSelection() {
 int CMainChatDlg::FindShownUserEntry(DWORD dwUserId) const {
     // From the member lists, not the box: a roster change asks this once per arrival, and a
     // walk over thousands of entries per arrival would make the change quadratic.
+    if (!RecipientBoxExists()) return -1;
     const CUsersGroupList& groups = m_users.Groups();
-    for (int i = 0; RecipientBox() && i < groups.GetCount(); ++i) {
+    for (int i = 0; i < groups.GetCount(); ++i) {
         const CUsersGroup* p = groups.GetAt(i);
         const int nMember = p ? p->FindMember(dwUserId) : -1;
         if (nMember < 0 || !p->m_bVisible) continue;
@@ -72,15 +72,11 @@ int CMainChatDlg::FindShownUserEntry(DWORD dwUserId) const {
 }
 
 int CMainChatDlg::FindFirstSendableEntry() const {
-    return RecipientBox() ? QxNextChoosableEntry(RecipientBox(), -1, 1) : -1;
+    return QxNextChoosableEntry(RecipientEntries(), -1, 1);
 }
 
 void CMainChatDlg::SelectRecipientEntry(int nIndex) {
-    HWND hBox = RecipientBox();
-    if (!hBox) return;
-    ComboSelect(hBox, nIndex);
-    const ChatItemData* p = ComboData(hBox, nIndex);
-    if (QxCanChooseEntry(p)) QxRecipientRemember(hBox, p);
+    QxSelectEntry(RecipientEntries(), nIndex);
 }
 
 BOOL CMainChatDlg::SelectDefaultRecipient() {
@@ -103,25 +99,24 @@ CUsersGroup* CMainChatDlg::RecentUsersGroup() const {
 }
 
 BOOL CMainChatDlg::SetDefaultCurSel(const ChatItemData* pPrevious) {
-    HWND hBox = RecipientBox();
     if (!RecipientBoxExists()) return FALSE;
-    const int nCount = ComboCount(hBox);
+    IRecipientEntryList& list = RecipientEntries();
+    const int nCount = list.Count();
     auto groupEntry = [&](const CUsersGroup* p) {
-        return (p && p->m_nListPos >= 0 && ComboData(hBox, p->m_nListPos) == &p->m_ItemData) ? p->m_nListPos
-                                                                                             : -1;
+        return (p && p->m_nListPos >= 0 && list.Data(p->m_nListPos) == &p->m_ItemData) ? p->m_nListPos : -1;
     };
     int nFound = -1, nCase = 0;
     if (pPrevious && pPrevious->IsShown() && pPrevious->Kind() != CHAT_KIND_HEADING &&
         pPrevious->Code() != CODE_NOT_CHOOSABLE) {
         for (int i = 0; i < nCount && nFound < 0; ++i) {
-            const ChatItemData* p = ComboData(hBox, i);
+            const ChatItemData* p = list.Data(i);
             if (p && SameTarget(*p, *pPrevious) && p->m_dwData[CHAT_DATA_SHOWN] == 1) nFound = i, nCase = 1;
         }
     }
     if (nFound < 0) {
-        const ChatItemData* pRemembered = QxRecipientRemembered(hBox);
+        const ChatItemData* pRemembered = list.Remembered();
         for (int i = 0; pRemembered && i < nCount; ++i) {
-            if (ComboData(hBox, i) != pRemembered) continue;
+            if (list.Data(i) != pRemembered) continue;
             if (pRemembered->IsShown() && pRemembered->GroupId() != CHAT_SEPARATE_ROLE_GROUP)
                 nFound = i, nCase = 2;
             break;
@@ -144,7 +139,7 @@ BOOL CMainChatDlg::SetDefaultCurSel(const ChatItemData* pPrevious) {
             nFound = groupEntry(p), nCase = 4;
     }
     for (int i = 0; nFound < 0 && i < nCount; ++i) {
-        const ChatItemData* p = ComboData(hBox, i);
+        const ChatItemData* p = list.Data(i);
         if (p && p->IsShown() && (p->Kind() == CHAT_KIND_USER || p->Kind() == CHAT_KIND_GROUP))
             nFound = i, nCase = 5;
     }
@@ -152,7 +147,7 @@ BOOL CMainChatDlg::SetDefaultCurSel(const ChatItemData* pPrevious) {
         SetInputUIStatus(FALSE);
         return FALSE;
     }
-    ComboSelect(hBox, nFound);
+    list.Select(nFound);
     Trace(L"/---- CMainChatDlg::SetDefaultCurSel %d ----/", nCase);
     RedrawRecipientBox();
     return TRUE;

@@ -26,6 +26,14 @@ bool IsAttendeeRoleSet(DWORD dwRoles) {
     return dwRoles == 0 || dwRoles == QXCHAT_ROLE_ATTENDEE;
 }
 
+// The participants a run of records names for this room.
+int EntriesForRoom(int nCount, const QxRosterRecord* pRecords, DWORD dwRoom) {
+    int nEntries = 0;
+    for (int r = 0; pRecords && r < nCount; ++r)
+        if (pRecords[r].chat_room_id == dwRoom) nEntries += pRecords[r].entry_count;
+    return nEntries;
+}
+
 } // namespace
 
 int CMainChatDlg::ApeRosterChanged(DWORD ape_handle, WORD conf_handle, WORD add_num, WORD remove_num,
@@ -62,6 +70,7 @@ int CMainChatDlg::ProcessAddEnrollInfo(int nCount, const QxRosterRecord* pRecord
     // Attendees that may become the selection, newest last. Their entries are looked up once
     // the change is listed: an index taken at arrival would be moved by every later insertion.
     std::vector<DWORD> attendeeCandidates;
+    BeginRecipientBatch(EntriesForRoom(nCount, pRecords, static_cast<DWORD>(m_conn.m_lChatRoomId)));
     for (int r = 0; pRecords && r < nCount; ++r) {
         const QxRosterRecord& record = pRecords[r];
         if (record.chat_room_id != static_cast<DWORD>(m_conn.m_lChatRoomId)) continue;
@@ -101,6 +110,7 @@ int CMainChatDlg::ProcessAddEnrollInfo(int nCount, const QxRosterRecord* pRecord
             }
         }
     }
+    EndRecipientBatch();
     int nAttendeeEntry = -1;
     if (!bSeenSelf) {
         for (auto it = attendeeCandidates.rbegin(); it != attendeeCandidates.rend() && nAttendeeEntry < 0;
@@ -124,6 +134,7 @@ int CMainChatDlg::ProcessAddEnrollInfo(int nCount, const QxRosterRecord* pRecord
 int CMainChatDlg::ProcessDeleteEnrollInfo(int nCount, const QxRosterRecord* pRecords) {
     Trace(L"/**** CMainChatDlg::ProcessDeleteEnrollInfo enter:number = %d ****/", nCount);
     BOOL bSelectedRemoved = FALSE;
+    BeginRecipientBatch(EntriesForRoom(nCount, pRecords, static_cast<DWORD>(m_conn.m_lChatRoomId)));
     for (int r = 0; pRecords && r < nCount; ++r) {
         const QxRosterRecord& record = pRecords[r];
         if (record.chat_room_id != static_cast<DWORD>(m_conn.m_lChatRoomId) || !record.entries) continue;
@@ -141,6 +152,7 @@ int CMainChatDlg::ProcessDeleteEnrollInfo(int nCount, const QxRosterRecord* pRec
             m_users.RemoveUser(dwNodeId);
         }
     }
+    EndRecipientBatch();
     const int nFound = FindFirstSendableEntry();
     if (bSelectedRemoved && !SelectDefaultRecipient()) SelectRecipientEntry(nFound >= 0 ? nFound : 0);
     if (!m_event.m_bMode2 || m_event.m_lConferenceMode == QXCHAT_CONF_MODE_2) {
@@ -161,6 +173,7 @@ int CMainChatDlg::ProcessModifyEnrollInfo(int nCount, const QxRosterRecord* pRec
     // While the host hides the list, changes are ignored: participants stay as first reported.
     if (m_host.m_lUserListPermission == 0) return 0;
     BOOL bSelectedModified = FALSE, bLocalRolesChanged = FALSE;
+    BeginRecipientBatch(EntriesForRoom(nCount, pRecords, static_cast<DWORD>(m_conn.m_lChatRoomId)));
     for (int r = 0; pRecords && r < nCount; ++r) {
         const QxRosterRecord& record = pRecords[r];
         if (record.chat_room_id != static_cast<DWORD>(m_conn.m_lChatRoomId)) continue;
@@ -184,6 +197,7 @@ int CMainChatDlg::ProcessModifyEnrollInfo(int nCount, const QxRosterRecord* pRec
             ModifyAUserIntoCombox(pItem);
         }
     }
+    EndRecipientBatch();
     if (bSelectedModified) ReevaluateSelection();
     if (!HasSelectedRecipient()) {
         ReevaluateSelection();

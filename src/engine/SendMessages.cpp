@@ -8,7 +8,6 @@
 #include "engine/MemoryBlock.h"
 #include "engine/SendOption.h"
 #include "module/ModuleState.h"
-#include "participants/RecipientCombo.h"
 #include "pdu/GroupMessagePDU.h"
 #include "pdu/PrivateMessagePDU.h"
 #include "pdu/StringConverter.h"
@@ -191,7 +190,7 @@ void CMainChatDlg::OnInputTextChanged() {
 }
 
 void CMainChatDlg::SendTypingIndicatorPDU() {
-    if (!RecipientBox()) return;
+    if (!RecipientBoxExists()) return;
     const ChatItemData* pData = SelectedRecipient();
     if (!pData) return;
     const int nCount = ParticipantCountForTyping();

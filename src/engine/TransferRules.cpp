@@ -3,6 +3,7 @@
 #include "engine/SendOption.h"
 #include "pdu/PDUInputGuard.h"
 #include "qxchat.h"
+#include "window/IndicationLayout.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ TransferPlan QxPlanTransfer(DWORD dwType, DWORD dwOption) {
     TransferPlan plan;
     const bool bShow = (dwOption & QXCHAT_TRANSFER_SHOW) != 0;
     const bool bAsChat = (dwOption & QXCHAT_TRANSFER_SEND) != 0;
-    if (IsOneOf(dwType, {1, 7, 9})) {
+    if (IndicationSlot(dwType) >= 0) {
         plan.step = bShow ? TRANSFER_SHOW_AND_SEND : TRANSFER_NOTHING;
     } else if (IsOneOf(dwType, {3, 6, 8, 10, 11})) {
         plan.step = bShow ? TRANSFER_SHOW_AND_SEND : TRANSFER_SEND_ONLY;
@@ -42,7 +43,7 @@ TransferPlan QxPlanTransfer(DWORD dwType, DWORD dwOption) {
 }
 
 bool QxTransferSentWhenReleased(DWORD dwType) {
-    return IsOneOf(dwType, {1, 6, 7, 8, 9, 10, 11});
+    return IndicationSlot(dwType) >= 0 || IsOneOf(dwType, {6, 8, 10, QXCHAT_TRANSFER_STRIP_OFF});
 }
 
 bool QxTransferCopiedToHistory(DWORD dwType) {

@@ -88,8 +88,7 @@ LONG Cchat::ShowUserList(LONG lUserListPermission) {
 }
 
 LONG Cchat::QuitApp(LONG /*lReserved*/) {
-    if (DialogWindowExists() && m_pDlg->Controls().m_hRecipient)
-        SendMessageW(m_pDlg->Controls().m_hRecipient, CB_SHOWDROPDOWN, FALSE, 0);
+    if (DialogWindowExists()) m_pDlg->CloseRecipientDropDown();
     return 0;
 }
 
@@ -168,8 +167,8 @@ LONG Cchat::GetMaxMinWidth(LONG bIsMax, LONG* plWidth) {
 }
 
 LONG Cchat::GetSavedFileName(wchar_t* lpszFileName, LONG reserved) {
-    if (!m_pDlg) return 0;
-    if (!lpszFileName) return 1;
+    if (!m_pDlg) return QXCHAT_SAVED_NAME_OK;
+    if (!lpszFileName) return QXCHAT_SAVED_NAME_NONE;
     return QxCopyShortFileName(m_transcript.FileName(), lpszFileName, reserved);
 }
 

@@ -24,23 +24,23 @@ extern "C" {
 
 LONG __stdcall ChSaveChatNameAndPath(QXHCOMPONENT hComponent, const wchar_t* lpszName,
                                      const wchar_t* lpszPath) {
-    return QxGuarded(L"ChSaveChatNameAndPath", 1L, [&] {
+    return QxGuarded(L"ChSaveChatNameAndPath", QXCHAT_SAVE_NOT_DONE, [&] {
         Trace(L"/@@@@ ChSaveChatNameAndPath enter: hComponent=%d,lpszName=%s,lpszPath=%s @@@@/",
               QxHv(hComponent), QxTraceText(lpszName), QxTraceText(lpszPath));
-        LONG lResult = 1;
+        LONG lResult = QXCHAT_SAVE_NOT_DONE;
         if (hComponent) {
             Cchat* pChat = QxChatOf(hComponent);
             if (!lpszName || !*lpszName || !lpszPath || !*lpszPath)
-                lResult = 3;
+                lResult = QXCHAT_SAVE_EMPTY_PATH;
             else if (!pChat->Dialog() || !pChat->Dialog()->HasWindow())
-                lResult = 1;
+                lResult = QXCHAT_SAVE_NOT_DONE;
             else {
                 const std::wstring full = QxJoinSavePath(lpszPath, lpszName);
                 if (full.empty())
                     Trace(
                         L"Fail: ChSaveChatNameAndPath, a folder of %u characters is longer than %u, refused",
                         static_cast<unsigned>(wcslen(lpszPath)), static_cast<unsigned>(kSaveFolderMax));
-                lResult = full.empty() ? 3 : pChat->Transcript().SaveCopyTo(full);
+                lResult = full.empty() ? QXCHAT_SAVE_EMPTY_PATH : pChat->Transcript().SaveCopyTo(full);
             }
         }
         Trace(L"/#### ChSaveChatNameAndPath exit: return = %d ####/", lResult);
@@ -49,18 +49,18 @@ LONG __stdcall ChSaveChatNameAndPath(QXHCOMPONENT hComponent, const wchar_t* lps
 }
 
 LONG __stdcall ChSetUserType(QXHCOMPONENT hComponent, LONG nUserType) {
-    return QxGuarded(L"ChSetUserType", 0L, [&] {
+    return QxGuarded(L"ChSetUserType", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChSetUserType enter: hComponent=%d,nUserType=%d @@@@/", QxHv(hComponent), nUserType);
         if (hComponent) QxChatOf(hComponent)->SetUserType(nUserType);
         Trace(L"/#### ChSetUserType exit: ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChGetMaxMinWidth(QXHCOMPONENT hComponent, LONG bIsMax) {
-    return QxGuarded(L"ChGetMaxMinWidth", 0L, [&] {
+    return QxGuarded(L"ChGetMaxMinWidth", QXCHAT_NO_WIDTH_LIMIT, [&] {
         Trace(L"/@@@@ ChGetMaxMinWidth enter: hComponent=%d,bIsMax=%d @@@@/", QxHv(hComponent), bIsMax);
-        LONG lWidth = 0;
+        LONG lWidth = QXCHAT_NO_WIDTH_LIMIT;
         if (hComponent) QxChatOf(hComponent)->GetMaxMinWidth(bIsMax, &lWidth);
         Trace(L"/#### ChGetMaxMinWidth exit: width = %d ####/", lWidth);
         return lWidth;
@@ -68,21 +68,21 @@ LONG __stdcall ChGetMaxMinWidth(QXHCOMPONENT hComponent, LONG bIsMax) {
 }
 
 LONG __stdcall ChSaveChatTo(QXHCOMPONENT hComponent, const wchar_t* lpszFileName) {
-    return QxGuarded(L"ChSaveChatTo", 1L, [&] {
+    return QxGuarded(L"ChSaveChatTo", QXCHAT_SAVE_NOT_DONE, [&] {
         Trace(L"/@@@@ ChSaveChatTo enter: hComponent=%d,lpszFileName=%s @@@@/", QxHv(hComponent),
               QxTraceText(lpszFileName));
-        LONG lResult = hComponent ? QxChatOf(hComponent)->SaveChatTo(lpszFileName) : 1;
+        LONG lResult = hComponent ? QxChatOf(hComponent)->SaveChatTo(lpszFileName) : QXCHAT_SAVE_NOT_DONE;
         Trace(L"/#### ChSaveChatTo exit: %d ####/", lResult);
         return lResult;
     });
 }
 
 LONG __stdcall ChGetSavedFileName(QXHCOMPONENT hComponent, wchar_t* lpszFileName, LONG reserved) {
-    return QxGuarded(L"ChGetSavedFileName", 0L, [&] {
+    return QxGuarded(L"ChGetSavedFileName", QXCHAT_SAVED_NAME_OK, [&] {
         const std::wstring shown = BufferText(lpszFileName, reserved);
         Trace(L"/@@@@ ChGetSavedFileName enter: hComponent=%d,lpszFileName=%s,reserved=%d @@@@/",
               QxHv(hComponent), lpszFileName ? shown.c_str() : L"NULL", reserved);
-        LONG lResult = 0;
+        LONG lResult = QXCHAT_SAVED_NAME_OK;
         if (hComponent && lpszFileName)
             lResult = QxChatOf(hComponent)->GetSavedFileName(lpszFileName, reserved);
         Trace(L"/#### ChGetSavedFileName exit: %d ####/", lResult);
@@ -91,16 +91,16 @@ LONG __stdcall ChGetSavedFileName(QXHCOMPONENT hComponent, wchar_t* lpszFileName
 }
 
 LONG __stdcall ChChatToAttendee(QXHCOMPONENT hComponent, DWORD dwNodeId) {
-    return QxGuarded(L"ChChatToAttendee", 0L, [&] {
+    return QxGuarded(L"ChChatToAttendee", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChChatToAttendee enter: hComponent=%d,dwNodeId=%d @@@@/", QxHv(hComponent), dwNodeId);
         if (hComponent) QxChatOf(hComponent)->ChatToAttendee(dwNodeId);
         Trace(L"/#### ChChatToAttendee exit ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChDestroyModalDialog(QXHCOMPONENT hComponent) {
-    return QxGuarded(L"ChDestroyModalDialog", 0L, [&] {
+    return QxGuarded(L"ChDestroyModalDialog", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChDestroyModalDialog enter: hComponent=%d @@@@/", QxHv(hComponent));
         LONG lResult = hComponent ? QxDestroyModalDialog(QxChatOf(hComponent)->Transcript()) : 0;
         Trace(L"/#### ChDestroyModalDialog exit: return= %X ####/", lResult);
@@ -114,9 +114,9 @@ LONG __stdcall ChSetSharingRc(LONG, LONG) {
 }
 
 LONG __stdcall ChSetRosters(QXHCOMPONENT hComponent, LONG lRoster) {
-    return QxGuarded(L"ChSetRosters", 0L, [&] {
+    return QxGuarded(L"ChSetRosters", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChSetRosters enter: hComponent=%d,lRoster=%d @@@@/", QxHv(hComponent), lRoster);
-        LONG lResult = 0;
+        LONG lResult = QXCHAT_OK;
         if (hComponent) {
             Cchat* pChat = QxChatOf(hComponent);
             pChat->SetRoster(lRoster);
@@ -128,39 +128,39 @@ LONG __stdcall ChSetRosters(QXHCOMPONENT hComponent, LONG lRoster) {
 }
 
 LONG __stdcall ServerSideRecordingStatus(QXHCOMPONENT hComponent, DWORD dwStatus) {
-    return QxGuarded(L"ServerSideRecordingStatus", 0L, [&] {
+    return QxGuarded(L"ServerSideRecordingStatus", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ServerSideRecordingStatus enter: hComponent=%d,dwStatus=%d @@@@/", QxHv(hComponent),
               dwStatus);
         if (hComponent) QxChatOf(hComponent)->ServerSideRecordingStatus(dwStatus);
         Trace(L"/#### ServerSideRecordingStatus exit ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall SetServerSideRecordingProvider(QXHCOMPONENT hComponent, void* pSink, LONG bNeedWriInfo) {
-    return QxGuarded(L"SetServerSideRecordingProvider", 0L, [&] {
+    return QxGuarded(L"SetServerSideRecordingProvider", QXCHAT_OK, [&] {
         Trace(L"/@@@@ SetServerSideRecordingProvider enter: hComponent=%d,pSink=%d,bNeedWriInfo=%d @@@@/",
               QxHv(hComponent), QxHv(pSink), bNeedWriInfo);
         if (hComponent) QxChatOf(hComponent)->SetServerSideRecordingProvider(pSink, bNeedWriInfo);
         Trace(L"/#### SetServerSideRecordingProvider exit ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChSetHandleForSmc(QXHCOMPONENT hComponent, HWND hWndParent) {
-    return QxGuarded(L"ChSetHandleForSmc", 0L, [&] {
+    return QxGuarded(L"ChSetHandleForSmc", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChSetHandleForSmc enter: hComponent=%d,hWndParent=%d @@@@/", QxHv(hComponent),
               QxHv(hWndParent));
         if (hComponent) QxChatOf(hComponent)->Dialog()->SetSCParentWnd(hWndParent);
         Trace(L"/#### ChSetHandleForSmc exit ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChAddGroup(QXHCOMPONENT hComponent, LONG nInsertIndex, LONG nGroupType, LONG nGroupId,
                           const wchar_t* pstrGroupName, LONG bShowMemberList, LONG bDefault,
                           LONG lShowFactNameInUserList, const wchar_t* lpszGroupLabel, DWORD, DWORD) {
-    return QxGuarded(L"ChAddGroup", -1L, [&] {
+    return QxGuarded(L"ChAddGroup", QXCHAT_NULL_HANDLE, [&] {
         Trace(L"/@@@@ ChAddGroup enter: "
               L"hComponent=%d,nInsertIndex=%d,nGroupType=%d,nGroupId/role=%d,pstrGroupName=%s,"
               L"lpszGroupLabel=%s,lShowFactNameInUserList=%d,bShowMemberList=%d,bDefault=%d @@@@/",
@@ -179,7 +179,7 @@ LONG __stdcall ChAddGroup(QXHCOMPONENT hComponent, LONG nInsertIndex, LONG nGrou
 
 LONG __stdcall ChSelectFeature(QXHCOMPONENT hComponent, DWORD dwFeature1, DWORD dwFeature2, LONG lParam1,
                                LONG lParam2, DWORD dwLen, const wchar_t* lpszData) {
-    return QxGuarded(L"ChSelectFeature", -1L, [&] {
+    return QxGuarded(L"ChSelectFeature", QXCHAT_NULL_HANDLE, [&] {
         Trace(L"/@@@@ ChSelectFeature enter: "
               L"hComponent=%d,dwFeature1=%d,dwFeature2=%d,lParam1=%d,lParam2=%d,dwLen=%d,"
               L"lpszData=%s @@@@/",
@@ -193,19 +193,19 @@ LONG __stdcall ChSelectFeature(QXHCOMPONENT hComponent, DWORD dwFeature1, DWORD 
 }
 
 LONG __stdcall ChChatToGroup(QXHCOMPONENT hComponent, LONG nGroupType, LONG GroupID) {
-    return QxGuarded(L"ChChatToGroup", 0L, [&] {
+    return QxGuarded(L"ChChatToGroup", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChChatToGroup enter: hComponent=%d,nGroupType=%d,GroupID=%d @@@@/", QxHv(hComponent),
               nGroupType, GroupID);
         if (hComponent) QxChatOf(hComponent)->ChatToGroup(nGroupType, GroupID);
         Trace(L"/#### ChChatToGroup exit: ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChModifyGroup(QXHCOMPONENT hComponent, LONG nModifyIndex, LONG lModifyMask, LONG lModifyValue,
                              LONG lModifyCount, const wchar_t* lpszReserved1, const wchar_t* lpszReserved2,
                              DWORD dwReserved1, DWORD dwReserved2) {
-    return QxGuarded(L"ChModifyGroup", -1L, [&] {
+    return QxGuarded(L"ChModifyGroup", QXCHAT_NULL_HANDLE, [&] {
         Trace(L"/@@@@ ChModifyGroup enter: hComponent=%d,nModifyIndex=%d,lModifyMask=%d,lModifyValue=%d,"
               L"lModifyCount=%d,lpszReserved1=%s,lpszReserved2=%s,dwReserved1=%d,dwReserved2=%d @@@@/",
               QxHv(hComponent), nModifyIndex, lModifyMask, lModifyValue, lModifyCount,
@@ -222,7 +222,7 @@ LONG __stdcall ChModifyGroup(QXHCOMPONENT hComponent, LONG nModifyIndex, LONG lM
 }
 
 LONG __stdcall ChChatToGroupEx(QXHCOMPONENT hComponent, LONG nGroupIndex) {
-    return QxGuarded(L"ChChatToGroupEx", -1L, [&] {
+    return QxGuarded(L"ChChatToGroupEx", QXCHAT_NULL_HANDLE, [&] {
         Trace(L"/@@@@ ChChatToGroupEx enter: hComponent=%d,nGroupIndex=%d @@@@/", QxHv(hComponent),
               nGroupIndex);
         LONG lResult = hComponent ? QxChatOf(hComponent)->ChatToGroupEx(nGroupIndex) : -1;
@@ -234,7 +234,7 @@ LONG __stdcall ChChatToGroupEx(QXHCOMPONENT hComponent, LONG nGroupIndex) {
 LONG __stdcall ChAddAUser(QXHCOMPONENT hComponent, DWORD dwNodeId, LONG nGroupID, LONG nGroupIndex,
                           const wchar_t* lpszReserved1, const wchar_t* lpszReserved2, DWORD dwReserved1,
                           DWORD dwReserved2) {
-    return QxGuarded(L"ChAddAUser", -1L, [&] {
+    return QxGuarded(L"ChAddAUser", QXCHAT_NULL_HANDLE, [&] {
         Trace(L"/@@@@ ChAddAUserToList enter: "
               L"hComponent=%d,dwNodeId=%d,nGroupID=%d,nGroupIndex=%d,lpszReserved1=%s,"
               L"lpszReserved2=%s,dwReserved1=%d,dwReserved2=%d @@@@/",
@@ -247,22 +247,22 @@ LONG __stdcall ChAddAUser(QXHCOMPONENT hComponent, DWORD dwNodeId, LONG nGroupID
 }
 
 LONG __stdcall TlmSetNBRStatus(QXHCOMPONENT hComponent, DWORD dwStatus, DWORD dwOption, DWORD dwReserved) {
-    return QxGuarded(L"TlmSetNBRStatus", -1L, [&] {
+    return QxGuarded(L"TlmSetNBRStatus", QXCHAT_NULL_HANDLE, [&] {
         Trace(L"/@@@@ TLMSetNBRStatus enter: hCompoent= 0x%x,dwStatus=0x%x, dwOption=0x%x, dwReserved=0x%x "
               L"@@@@/",
               QxHv(hComponent), dwStatus, dwOption, dwReserved);
-        if (!hComponent) return -1L;
+        if (!hComponent) return QXCHAT_NULL_HANDLE;
         if (CMainChatDlg* pDlg = QxChatOf(hComponent)->Dialog()) pDlg->SetNBRStatus(dwStatus, dwOption);
         Trace(L"/#### TLMSetNBRStatus exit: lRet=%d ####/", 0);
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChSetConfig(QXHCOMPONENT hComponent, DWORD dwConfigType, const wchar_t* lpszConfig) {
-    return QxGuarded(L"ChSetConfig", -1L, [&] {
+    return QxGuarded(L"ChSetConfig", QXCHAT_NULL_HANDLE, [&] {
         Trace(L"/@@@@ ChSetConfig enter: hCompoent= 0x%x, dwConfigType=0x%x, lpszConfig=%s @@@@/",
               QxHv(hComponent), dwConfigType, QxTraceText(lpszConfig));
-        if (!hComponent) return -1L;
+        if (!hComponent) return QXCHAT_NULL_HANDLE;
         CMainChatDlg* pDlg = QxChatOf(hComponent)->Dialog();
         LONG lResult = pDlg ? pDlg->SetConfig(dwConfigType, lpszConfig) : 0;
         Trace(L"/#### ChSetConfig exit: lResult= %d ####/", lResult);
@@ -272,11 +272,11 @@ LONG __stdcall ChSetConfig(QXHCOMPONENT hComponent, DWORD dwConfigType, const wc
 
 LONG __stdcall ChTransferMessages(QXHCOMPONENT hComponent, DWORD dwType, DWORD dwTargetID, DWORD dwOption,
                                   const wchar_t* lpszMessage) {
-    return QxGuarded(L"ChTransferMessages", -1L, [&] {
+    return QxGuarded(L"ChTransferMessages", QXCHAT_NULL_HANDLE, [&] {
         Trace(L"/@@@@ ChTransferMessages enter: hCompoent= 0x%x,dwType=%d, dwTargetID=%d, dwOption=%d, "
               L"lpszMessage=%s@@@@/",
               QxHv(hComponent), dwType, dwTargetID, dwOption, lpszMessage ? lpszMessage : L"");
-        if (!hComponent) return -1L;
+        if (!hComponent) return QXCHAT_NULL_HANDLE;
         CMainChatDlg* pDlg = QxChatOf(hComponent)->Dialog();
         LONG lResult = pDlg ? pDlg->TransferMessages(dwType, dwTargetID, dwOption, lpszMessage) : 0;
         Trace(L"/#### ChTransferMessages exit: lResult= %d ####/", lResult);
@@ -286,11 +286,11 @@ LONG __stdcall ChTransferMessages(QXHCOMPONENT hComponent, DWORD dwType, DWORD d
 
 LONG __stdcall ChSetMessageDisplayFormat(QXHCOMPONENT hComponent, DWORD, DWORD, LONG, DWORD, DWORD, DWORD,
                                          DWORD) {
-    return QxGuarded(L"ChSetMessageDisplayFormat", 0L, [&] {
+    return QxGuarded(L"ChSetMessageDisplayFormat", QXCHAT_OK, [&] {
         (void)hComponent; // accepted and ignored
         Trace(L"/@@@@ ChSetMessageDisplayFormat enter @@@@/");
         Trace(L"/#### ChSetMessageDisplayFormat exit ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 

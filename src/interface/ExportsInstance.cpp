@@ -14,38 +14,38 @@ QXHCOMPONENT __stdcall QxNewInstance(HWND hWndParent) {
 }
 
 LONG __stdcall QxDeleteInstance(QXHCOMPONENT hComponent) {
-    return QxGuarded(L"QxDeleteInstance", 0L, [&] {
+    return QxGuarded(L"QxDeleteInstance", QXCHAT_OK, [&] {
         Trace(L"/@@@@ QxDeleteInstance, enter: hComponent = %d @@@@/", QxHv(hComponent));
         QxDestroyInstance(QxChatOf(hComponent));
         Trace(L"/#### QxDeleteInstance, end: ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChSetMeetingType(QXHCOMPONENT hComponent, LONG lMeetingType) {
-    return QxGuarded(L"ChSetMeetingType", 0L, [&] {
+    return QxGuarded(L"ChSetMeetingType", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChSetMeetingType enter: hComponent=%d,lMeetingType = %d @@@@/", QxHv(hComponent),
               lMeetingType);
         if (hComponent) QxChatOf(hComponent)->SetMeetingType(lMeetingType);
         Trace(L"/#### ChSetMeetingType exit: ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChSetBrowserType(QXHCOMPONENT hComponent, LONG lBrowserType) {
-    return QxGuarded(L"ChSetBrowserType", 0L, [&] {
+    return QxGuarded(L"ChSetBrowserType", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChSetBrowserType enter: hComponent=%d,lBrowserType = %d @@@@/", QxHv(hComponent),
               lBrowserType);
         if (hComponent) QxChatOf(hComponent)->SetBrowserType(lBrowserType);
         Trace(L"/#### ChSetBrowserType exit ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChChat1(QXHCOMPONENT hComponent, const wchar_t* lpszServerAddress, LONG confHandle,
                        LONG lChatRoomId, const wchar_t* lpszUserName, LONG userHandle,
                        const wchar_t* lpszUserInfo) {
-    return QxGuarded(L"ChChat1", 0L, [&] {
+    return QxGuarded(L"ChChat1", QXCHAT_OK, [&] {
         std::wstring strShownServer;
         Trace(L"/@@@@ ChChat1 enter: hComponent=%d,lpszServerAddress=%s,confHandle = "
               L"%d,lpszUserName=%s,userHandle=%d,"
@@ -58,32 +58,32 @@ LONG __stdcall ChChat1(QXHCOMPONENT hComponent, const wchar_t* lpszServerAddress
                 ->Chat1(server.Get(), confHandle, lChatRoomId, name.Get(), userHandle, info.Get());
         }
         Trace(L"/#### ChChat1 exit: ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChSaveChat(QXHCOMPONENT hComponent) {
-    return QxGuarded(L"ChSaveChat", 1L, [&] {
+    return QxGuarded(L"ChSaveChat", QXCHAT_SAVE_NOT_DONE, [&] {
         Trace(L"/@@@@ ChSaveChat enter: hComponent = %d @@@@/", QxHv(hComponent));
-        LONG lResult = hComponent ? QxChatOf(hComponent)->SaveChat(0) : 1;
+        LONG lResult = hComponent ? QxChatOf(hComponent)->SaveChat(0) : QXCHAT_SAVE_NOT_DONE;
         Trace(L"/#### ChSaveChat exit: %d ####/", lResult);
         return lResult;
     });
 }
 
 LONG __stdcall ChPrintChat(QXHCOMPONENT hComponent) {
-    return QxGuarded(L"ChPrintChat", 0L, [&] {
+    return QxGuarded(L"ChPrintChat", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChPrintChat enter: hComponent=%d, @@@@/", QxHv(hComponent));
         if (hComponent) QxChatOf(hComponent)->PrintChat();
         Trace(L"/#### ChPrintChat exit ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChGetSaveChatState(QXHCOMPONENT hComponent) {
-    return QxGuarded(L"ChGetSaveChatState", 0L, [&] {
+    return QxGuarded(L"ChGetSaveChatState", QXCHAT_SAVE_STATE_EMPTY, [&] {
         Trace(L"/@@@@ ChGetSaveChatState enter: hComponent=%d @@@@/", QxHv(hComponent));
-        LONG lState = 0;
+        LONG lState = QXCHAT_SAVE_STATE_EMPTY;
         if (hComponent) QxChatOf(hComponent)->GetSaveChatState(&lState);
         Trace(L"/#### ChGetSaveChatState exit:  return = %d ####/", lState);
         return lState;
@@ -91,55 +91,55 @@ LONG __stdcall ChGetSaveChatState(QXHCOMPONENT hComponent) {
 }
 
 LONG __stdcall ChLoadChat(QXHCOMPONENT hComponent) {
-    return QxGuarded(L"ChLoadChat", 0L, [&] {
+    return QxGuarded(L"ChLoadChat", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChLoadChat enter: hComponent=%d @@@@/", QxHv(hComponent));
         if (hComponent) QxChatOf(hComponent)->LoadChat();
         Trace(L"/#### ChLoadChat exit: %d ####/", QxHv(hComponent));
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChAllowUserInput(QXHCOMPONENT hComponent, LONG lInputPermission) {
-    return QxGuarded(L"ChAllowUserInput", 0L, [&] {
+    return QxGuarded(L"ChAllowUserInput", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChAllowUserInput enter: hComponent=%d,lInputPermission=%d @@@@/", QxHv(hComponent),
               lInputPermission);
         if (hComponent) QxChatOf(hComponent)->AllowUserInput(lInputPermission);
         Trace(L"/#### ChAllowUserInput exit ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChShowUserList(QXHCOMPONENT hComponent, LONG lUserListPermission) {
-    return QxGuarded(L"ChShowUserList", 0L, [&] {
+    return QxGuarded(L"ChShowUserList", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChShowUserList enter: hComponent=%d,lUserListPermission=%d @@@@/", QxHv(hComponent),
               lUserListPermission);
         if (hComponent) QxChatOf(hComponent)->ShowUserList(lUserListPermission);
         Trace(L"/#### ChShowUserList exit: ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChQuitApp(QXHCOMPONENT hComponent, LONG lReserved) {
-    return QxGuarded(L"ChQuitApp", 0L, [&] {
+    return QxGuarded(L"ChQuitApp", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChQuitApp enter: hComponent=%d,lReserved=%d @@@@/", QxHv(hComponent), lReserved);
         if (hComponent) QxChatOf(hComponent)->QuitApp(lReserved);
         Trace(L"/#### ChQuitApp exit: ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChSetPrivilege(QXHCOMPONENT hComponent, LONG lReserved) {
-    return QxGuarded(L"ChSetPrivilege", 0L, [&] {
+    return QxGuarded(L"ChSetPrivilege", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChSetPrivilege enter: hComponent=%d,lReserved=%d @@@@/", QxHv(hComponent), lReserved);
         if (hComponent) QxChatOf(hComponent)->SetPrivilege(lReserved);
         Trace(L"/#### ChSetPrivilege exit: ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChSetRosterStatus(QXHCOMPONENT hComponent, LONG lNeedRosterInfo, LONG lBroadcastRosterInfo,
                                  LONG lReserved) {
-    return QxGuarded(L"ChSetRosterStatus", 0L, [&] {
+    return QxGuarded(L"ChSetRosterStatus", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChSetRosterStatus enter: "
               L"hComponent=%d,lNeedRosterInfo=%d,lBroadcastRosterInfo=%d,lReserved=%d "
               L"@@@@/",
@@ -147,14 +147,14 @@ LONG __stdcall ChSetRosterStatus(QXHCOMPONENT hComponent, LONG lNeedRosterInfo, 
         if (hComponent)
             QxChatOf(hComponent)->SetRosterStatus(lNeedRosterInfo, lBroadcastRosterInfo, lReserved);
         Trace(L"/#### ChSetRosterStatus exit: ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChSaveChatAs(QXHCOMPONENT hComponent) {
-    return QxGuarded(L"ChSaveChatAs", 1L, [&] {
+    return QxGuarded(L"ChSaveChatAs", QXCHAT_SAVE_NOT_DONE, [&] {
         Trace(L"/@@@@ ChSaveChatAs enter: hComponent=%d @@@@/", QxHv(hComponent));
-        LONG lResult = hComponent ? QxChatOf(hComponent)->SaveChat(1) : 1;
+        LONG lResult = hComponent ? QxChatOf(hComponent)->SaveChat(1) : QXCHAT_SAVE_NOT_DONE;
         Trace(L"/#### ChSaveChatAs exit: %d ####/", lResult);
         return lResult;
     });
@@ -163,7 +163,7 @@ LONG __stdcall ChSaveChatAs(QXHCOMPONENT hComponent) {
 LONG __stdcall ChSetSoundPreference(QXHCOMPONENT hComponent, LONG lNeedPlaySound,
                                     const wchar_t* lpszSoundFileName, LONG lOptionValue, LONG lhWnd,
                                     LONG lCurTabIndex) {
-    return QxGuarded(L"ChSetSoundPreference", 0L, [&] {
+    return QxGuarded(L"ChSetSoundPreference", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChSetSoundPreference enter: "
               L"hComponent=%d,lNeedPlaySound=%d,lpszSoundFileName=%s,lOptionValue=%d,"
               L"lhWnd=%d,lCurTabIndex=%d @@@@/",
@@ -175,26 +175,26 @@ LONG __stdcall ChSetSoundPreference(QXHCOMPONENT hComponent, LONG lNeedPlaySound
                 ->SetSoundPreference(lNeedPlaySound, file.Get(), lOptionValue, lhWnd, lCurTabIndex);
         }
         Trace(L"/#### ChSetSoundPreference exit: ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChEditChat(QXHCOMPONENT hComponent, LONG NotifyCode) {
-    return QxGuarded(L"ChEditChat", 0L, [&] {
+    return QxGuarded(L"ChEditChat", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChEditChat enter: hComponent=%d,NotifyCode=%d @@@@/", QxHv(hComponent), NotifyCode);
         if (hComponent) QxChatOf(hComponent)->EditChat(NotifyCode);
         Trace(L"/#### ChEditChat exit: ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChSetQxConfMgr(QXHCOMPONENT hComponent, void* pQxConfMgr) {
-    return QxGuarded(L"ChSetQxConfMgr", 0L, [&] {
+    return QxGuarded(L"ChSetQxConfMgr", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChSetQxConfMgr enter: hComponent=%d,pQxConfMgr=%d @@@@/", QxHv(hComponent),
               QxHv(pQxConfMgr));
         if (hComponent) QxChatOf(hComponent)->SetQxConfMgr(pQxConfMgr);
         Trace(L"/#### ChSetQxConfMgr exit: ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
@@ -204,41 +204,41 @@ LONG __stdcall ChSetPanelist(LONG, LONG, LONG) {
 }
 
 LONG __stdcall ChAutoSaveChat(QXHCOMPONENT hComponent) {
-    return QxGuarded(L"ChAutoSaveChat", 1L, [&] {
+    return QxGuarded(L"ChAutoSaveChat", QXCHAT_SAVE_NOT_DONE, [&] {
         Trace(L"/@@@@ ChAutoSaveChat enter: hComponent=%d @@@@/", QxHv(hComponent));
-        LONG lResult = hComponent ? QxChatOf(hComponent)->AutoSaveChat() : 1;
+        LONG lResult = hComponent ? QxChatOf(hComponent)->AutoSaveChat() : QXCHAT_SAVE_NOT_DONE;
         Trace(L"/#### ChAutoSaveChat exit: %d ####/", lResult);
         return lResult;
     });
 }
 
 LONG __stdcall ChSetAutoSavePath(QXHCOMPONENT hComponent, const wchar_t* lpszFolder) {
-    return QxGuarded(L"ChSetAutoSavePath", 0L, [&] {
+    return QxGuarded(L"ChSetAutoSavePath", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChSetAutoSavePath enter: hComponent=%d,lpszFolder=%s @@@@/", QxHv(hComponent),
               QxTraceText(lpszFolder));
         if (hComponent) QxChatOf(hComponent)->SetAutoSavePath(lpszFolder);
         Trace(L"/#### ChSetAutoSavePath exit: ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChSetSaveChatFileName(QXHCOMPONENT hComponent, const wchar_t* lpszFileName) {
-    return QxGuarded(L"ChSetSaveChatFileName", 0L, [&] {
+    return QxGuarded(L"ChSetSaveChatFileName", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChSetSaveChatFileName enter: hComponent=%d,lpszFileName = %s @@@@/", QxHv(hComponent),
               QxTraceText(lpszFileName));
         if (hComponent) QxChatOf(hComponent)->SetSaveChatFileName(lpszFileName);
         Trace(L"/#### ChSetSaveChatFileName exit: ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChSetEventConfig(QXHCOMPONENT hComponent, LONG lCommand, LONG lParam1, LONG lParam2,
                                 const wchar_t* lpszBuffer) {
-    return QxGuarded(L"ChSetEventConfig", 0L, [&] {
+    return QxGuarded(L"ChSetEventConfig", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChSetEventConfig enter: hComponent=%d,lCommand = %d,lParam1 = "
               L"%d,lParam2=%d,lpszBuffer=%s @@@@/",
               QxHv(hComponent), lCommand, lParam1, lParam2, QxTraceText(lpszBuffer));
-        LONG lResult = 0;
+        LONG lResult = QXCHAT_OK;
         if (hComponent && QxChatOf(hComponent)->Dialog())
             lResult = QxChatOf(hComponent)->Dialog()->SetEventConfig(lCommand, lParam1, lParam2);
         Trace(L"/#### ChSetEventConfig exit: result = %x ####/", lResult);
@@ -247,7 +247,7 @@ LONG __stdcall ChSetEventConfig(QXHCOMPONENT hComponent, LONG lCommand, LONG lPa
 }
 
 LONG __stdcall ChLoadRestoredChat(QXHCOMPONENT hComponent, const wchar_t* lpszFile) {
-    return QxGuarded(L"ChLoadRestoredChat", 0L, [&] {
+    return QxGuarded(L"ChLoadRestoredChat", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChLoadRestoredChat enter: hComponent=%d,lpszFile = %s @@@@/", QxHv(hComponent),
               QxTraceText(lpszFile));
         if (hComponent) {
@@ -255,15 +255,15 @@ LONG __stdcall ChLoadRestoredChat(QXHCOMPONENT hComponent, const wchar_t* lpszFi
             QxChatOf(hComponent)->Transcript().LoadRestored(file.Get());
         }
         Trace(L"/#### ChLoadRestoredChat exit: ####/");
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 
 LONG __stdcall ChAutoSaveChatForReconn(QXHCOMPONENT hComponent) {
-    return QxGuarded(L"ChAutoSaveChatForReconn", 0L, [&] {
+    return QxGuarded(L"ChAutoSaveChatForReconn", QXCHAT_OK, [&] {
         Trace(L"/@@@@ ChAutoSaveChatForReconn enter: hComponent=%d @@@@/", QxHv(hComponent));
         Trace(L"/=== ChAutoSaveChatForReconn exit: return = %x ####/", 0);
-        return 0L;
+        return QXCHAT_OK;
     });
 }
 

@@ -1,5 +1,7 @@
 #include "interface/SavePath.h"
 
+#include "qxchat.h"
+
 #include <vector>
 
 std::wstring QxJoinSavePath(const wchar_t* lpszPath, const wchar_t* lpszName) {
@@ -24,15 +26,15 @@ std::wstring ShortForm(const std::wstring& longName) {
 } // namespace
 
 LONG QxCopyShortFileName(const std::wstring& longName, wchar_t* lpszBuffer, LONG nCapacity) {
-    if (!lpszBuffer) return 1;
+    if (!lpszBuffer) return QXCHAT_SAVED_NAME_NONE;
     std::wstring shortName = longName.empty() ? std::wstring() : ShortForm(longName);
     // The short name and its terminator must fit in the caller's capacity.
     if (!shortName.empty() && nCapacity > 0 && shortName.size() < static_cast<size_t>(nCapacity)) {
         shortName.copy(lpszBuffer, shortName.size());
         lpszBuffer[shortName.size()] = 0;
-        return 0;
+        return QXCHAT_SAVED_NAME_OK;
     }
     for (LONG i = 0; i < nCapacity; ++i)
         lpszBuffer[i] = 0;
-    return 1;
+    return QXCHAT_SAVED_NAME_NONE;
 }

@@ -12,6 +12,7 @@ class CUserItem;
 class CUserList;
 class CUsersGroup;
 class CUsersGroupList;
+class IRecipientEntryList;
 struct ChatItemData;
 
 // The host-driven group model (feature bit 0x80000000) in place of the rights-based one.
@@ -81,8 +82,8 @@ public:
     // Both roster flags equal 1.
     BOOL IsRosterShared() const { return m_bNeedRosterInfo == 1 && m_bBroadcastRosterInfo == 1; }
 
-    // --- the "Send to:" list (RecipientEntries.cpp, RecipientList.cpp); every operation takes
-    // the combo box's window ---
+    // --- the "Send to:" list (RecipientEntries.cpp, RecipientList.cpp); every operation works on
+    // the list's entries, which the dialog's recipient box holds ---
     RecipientListContext Context() const;
     // A group's entry data by the rights-based and the host-driven model; -1 for no group.
     int MakeDataItem(CUsersGroup* pGroup);
@@ -97,28 +98,28 @@ public:
     // The role set a participant is listed by.
     DWORD MemberRole(const CUserItem& user) const;
 
-    void AddAllGroupsIntoCombox(HWND hCombo);
-    void AddAllGroupsIntoCombox2(HWND hCombo);
-    void RebuildCombox(HWND hCombo);
+    void AddAllGroupsIntoCombox(IRecipientEntryList& list);
+    void AddAllGroupsIntoCombox2(IRecipientEntryList& list);
+    void RebuildCombox(IRecipientEntryList& list);
     // Inserts the group's entry at nIndex or refreshes its existing entry; without a group
     // rebuilds all. The entry's index, or -1 when nothing could be done.
-    int InsertOrRefreshGroupEntry(HWND hCombo, CUsersGroup* pGroup, int nIndex);
-    void UpdateGroupUserList(HWND hCombo, CUsersGroup* pGroup);
-    void RemoveGroupMembers(HWND hCombo, CUsersGroup* pGroup);
+    int InsertOrRefreshGroupEntry(IRecipientEntryList& list, CUsersGroup* pGroup, int nIndex);
+    void UpdateGroupUserList(IRecipientEntryList& list, CUsersGroup* pGroup);
+    void RemoveGroupMembers(IRecipientEntryList& list, CUsersGroup* pGroup);
     // Deletes the entries that follow the separator entry (code 110), up to the first entry of
     // the private-chat group (id 32): the recent users and what belongs to them.
-    void DeleteEntriesAfterSeparator(HWND hCombo);
-    void ShowMemberList(HWND hCombo, CUsersGroup* pGroup, BOOL bShow);
-    void DisappearGroup(HWND hCombo, CUsersGroup* pGroup);
-    void AppearGroup(HWND hCombo, CUsersGroup* pGroup);
-    void RefreshAllMembers(HWND hCombo);
-    int InsertAUserIntoCombox(HWND hCombo, CUserItem* pUser);
-    int RemoveAUserIntoCombox(HWND hCombo, CUserItem* pUser);
-    void ModifyAUserIntoCombox(HWND hCombo, CUserItem* pUser);
-    void RefreshFactNames(HWND hCombo, const CUserItem* pUser);
+    void DeleteEntriesAfterSeparator(IRecipientEntryList& list);
+    void ShowMemberList(IRecipientEntryList& list, CUsersGroup* pGroup, BOOL bShow);
+    void DisappearGroup(IRecipientEntryList& list, CUsersGroup* pGroup);
+    void AppearGroup(IRecipientEntryList& list, CUsersGroup* pGroup);
+    void RefreshAllMembers(IRecipientEntryList& list);
+    int InsertAUserIntoCombox(IRecipientEntryList& list, CUserItem* pUser);
+    int RemoveAUserIntoCombox(IRecipientEntryList& list, CUserItem* pUser);
+    void ModifyAUserIntoCombox(IRecipientEntryList& list, CUserItem* pUser);
+    void RefreshFactNames(IRecipientEntryList& list, const CUserItem* pUser);
     // Makes the participant the newest recent user of the group (first member place); the
     // oldest beyond the limit is dropped. Returns the dropped user's old entry index, or -1.
-    int MoveToRecentUsers(HWND hCombo, CUsersGroup* pGroup, CUserItem* pUser);
+    int MoveToRecentUsers(IRecipientEntryList& list, CUsersGroup* pGroup, CUserItem* pUser);
     void RecomputePositions();
 
     IRecipientListOwner* m_pOwner = nullptr;

@@ -3,7 +3,7 @@
 // of the positions, so that each group's position keeps pointing at its own entry.
 #include "participants/OwnUserItem.h"
 
-#include "participants/RecipientCombo.h"
+#include "participants/RecipientEntryList.h"
 #include "participants/UserItem.h"
 #include "participants/UsersGroup.h"
 #include "trace/Trace.h"
@@ -26,10 +26,6 @@ const wchar_t* NameOrNull(const std::wstring& str) {
     return str.empty() ? L"NULL" : str.c_str();
 }
 
-int CompareNames(const std::wstring& a, const std::wstring& b) {
-    return lstrcmpiW(a.c_str(), b.c_str());
-}
-
 // The member place for a participant: binary search over the members' names without regard to
 // case, equal names after the existing ones. -1 when the participant is listed already (it then
 // sits among the members of equal name right before the place).
@@ -39,21 +35,21 @@ int FindMemberPlace(const CUsersGroup& group, const CUserItem& user) {
         const int middle = (low + high) / 2;
         const CUserItem* pMiddle = group.GetMember(middle);
         if (pMiddle == &user) return -1;
-        if (pMiddle && CompareNames(user.m_strName, pMiddle->m_strName) < 0)
+        if (pMiddle && QxCompareUserNames(user, *pMiddle) < 0)
             high = middle;
         else
             low = middle + 1;
     }
     for (int i = high - 1; i >= 0; --i) {
         const CUserItem* pPrev = group.GetMember(i);
-        if (!pPrev || CompareNames(user.m_strName, pPrev->m_strName) != 0) break;
+        if (!pPrev || QxCompareUserNames(user, *pPrev) != 0) break;
         if (pPrev == &user) return -1;
     }
     return high;
 }
 
-BOOL EntryIsGroups(HWND hCombo, const CUsersGroup& group) {
-    return group.m_nListPos >= 0 && ComboData(hCombo, group.m_nListPos) == &group.m_ItemData;
+BOOL EntryIsGroups(IRecipientEntryList& list, const CUsersGroup& group) {
+    return group.m_nListPos >= 0 && list.Data(group.m_nListPos) == &group.m_ItemData;
 }
 
 } // namespace
@@ -63,33 +59,35 @@ void COwnUserItem::RecomputePositions() {
     if (m_pGroupList) m_pGroupList->RecomputeVisibleListPositions();
 }
 
-void COwnUserItem::RebuildCombox(HWND hCombo) {
+void COwnUserItem::RebuildCombox(IRecipientEntryList& list) {
     if (Context().HostDriven())
-        AddAllGroupsIntoCombox2(hCombo);
+        AddAllGroupsIntoCombox2(list);
     else
-        AddAllGroupsIntoCombox(hCombo);
+        AddAllGroupsIntoCombox(list);
 }
 
-void COwnUserItem::AddAllGroupsIntoCombox(HWND hCombo) {
+void COwnUserItem::AddAllGroupsIntoCombox(IRecipientEntryList& list) {
     Trace(L"/**** MyOwnUserItem::AddAllGroupsIntoCombox enter ****/");
-    SendMessageW(hCombo, CB_RESETCONTENT, 0, 0);
+    std::vector<RecipientEntry> entries;
     for (int i = 0; m_pGroupList && i < m_pGroupList->GetCount(); ++i) {
         CUsersGroup* pGroup = m_pGroupList->GetAt(i);
         if (!pGroup) continue;
         Trace(L"/---- MyOwnUserItem::AddAllGroupsIntoCombox GroupName = %s ----/",
               NameOrNull(pGroup->m_strName));
-        // The reset took the member entries with it.
+        // The refill takes the member entries with it.
         pGroup->RemoveAllMembers();
         MakeDataItem(pGroup);
-        pGroup->m_nListPos = ComboInsert(hCombo, -1, GroupEntryText(*pGroup), &pGroup->m_ItemData);
+        pGroup->m_nListPos = static_cast<int>(entries.size());
+        entries.push_back({GroupEntryText(*pGroup), &pGroup->m_ItemData});
     }
+    list.Fill(entries);
     if (m_pOwner) m_pOwner->SetDefaultCurSel(nullptr);
     Trace(L"/==== MyOwnUserItem::AddAllGroupsIntoCombox end ====/");
 }
 
-void COwnUserItem::AddAllGroupsIntoCombox2(HWND hCombo) {
+void COwnUserItem::AddAllGroupsIntoCombox2(IRecipientEntryList& list) {
     Trace(L"/**** MyOwnUserItem::AddAllGroupsIntoCombox2 enter ****/");
-    SendMessageW(hCombo, CB_RESETCONTENT, 0, 0);
+    std::vector<RecipientEntry> entries;
     for (int i = 0; m_pGroupList && i < m_pGroupList->GetCount(); ++i) {
         CUsersGroup* pGroup = m_pGroupList->GetAt(i);
         if (!pGroup) continue;
@@ -98,49 +96,51 @@ void COwnUserItem::AddAllGroupsIntoCombox2(HWND hCombo) {
         MakeDataItem2(pGroup);
         Trace(L"/---- MyOwnUserItem::AddAllGroupsIntoCombox2 Group name = %s ----/",
               NameOrNull(pGroup->m_strName));
-        pGroup->m_nListPos = ComboInsert(hCombo, -1, GroupEntryText(*pGroup), &pGroup->m_ItemData);
+        pGroup->m_nListPos = static_cast<int>(entries.size());
+        entries.push_back({GroupEntryText(*pGroup), &pGroup->m_ItemData});
     }
+    list.Fill(entries);
     Trace(L"/**** MyOwnUserItem::AddAllGroupsIntoCombox2 end ****/");
 }
 
-int COwnUserItem::InsertOrRefreshGroupEntry(HWND hCombo, CUsersGroup* pGroup, int nIndex) {
-    if (!m_pGroupList || !IsWindow(hCombo) || !m_bListReady) return -1;
+int COwnUserItem::InsertOrRefreshGroupEntry(IRecipientEntryList& list, CUsersGroup* pGroup, int nIndex) {
+    if (!m_pGroupList || !list.IsPresent() || !m_bListReady) return -1;
     if (!pGroup) {
-        RebuildCombox(hCombo);
+        RebuildCombox(list);
         return 0;
     }
     MakeGroupData(pGroup);
     const std::wstring text = GroupEntryText(*pGroup);
-    if (EntryIsGroups(hCombo, *pGroup)) {
-        ComboReplace(hCombo, pGroup->m_nListPos, text, &pGroup->m_ItemData);
+    if (EntryIsGroups(list, *pGroup)) {
+        QxReplaceEntry(list, pGroup->m_nListPos, text, &pGroup->m_ItemData);
         return pGroup->m_nListPos;
     }
-    const int nCount = ComboCount(hCombo);
+    const int nCount = list.Count();
     pGroup->m_nListPos =
-        ComboInsert(hCombo, (nIndex < 0 || nIndex > nCount) ? nCount : nIndex, text, &pGroup->m_ItemData);
+        list.Insert((nIndex < 0 || nIndex > nCount) ? nCount : nIndex, text, &pGroup->m_ItemData);
     return pGroup->m_nListPos;
 }
 
-void COwnUserItem::RemoveGroupMembers(HWND hCombo, CUsersGroup* pGroup) {
+void COwnUserItem::RemoveGroupMembers(IRecipientEntryList& list, CUsersGroup* pGroup) {
     if (!pGroup) return;
-    if (IsWindow(hCombo) && EntryIsGroups(hCombo, *pGroup)) {
+    if (list.IsPresent() && EntryIsGroups(list, *pGroup)) {
         for (int i = pGroup->GetMemberCount(); i > 0; --i)
-            ComboDelete(hCombo, pGroup->m_nListPos + 1);
+            list.Delete(pGroup->m_nListPos + 1);
     }
     pGroup->RemoveAllMembers();
     RecomputePositions();
 }
 
-void COwnUserItem::UpdateGroupUserList(HWND hCombo, CUsersGroup* pGroup) {
-    if (!pGroup || !m_pUserList || !IsWindow(hCombo) || !m_bListReady) return;
+void COwnUserItem::UpdateGroupUserList(IRecipientEntryList& list, CUsersGroup* pGroup) {
+    if (!pGroup || !m_pUserList || !list.IsPresent() || !m_bListReady) return;
     const int nId = pGroup->m_nId;
     if (!HasMemberListRight() && !HasSupportUserType() && nId != CHAT_PANELIST_ROLE_GROUP) {
-        RemoveGroupMembers(hCombo, pGroup);
+        RemoveGroupMembers(list, pGroup);
         return;
     }
     if (pGroup->m_ItemData.Code() == CODE_RECENT_USERS) return;
-    if (pGroup->m_nListPos < 0 || pGroup->m_nListPos + pGroup->GetMemberCount() >= ComboCount(hCombo) ||
-        !EntryIsGroups(hCombo, *pGroup)) {
+    if (pGroup->m_nListPos < 0 || pGroup->m_nListPos + pGroup->GetMemberCount() >= list.Count() ||
+        !EntryIsGroups(list, *pGroup)) {
         Trace(L"COwnUserItem::UpdateGroupUserList: error 0");
         return;
     }
@@ -154,33 +154,32 @@ void COwnUserItem::UpdateGroupUserList(HWND hCombo, CUsersGroup* pGroup) {
         const int nPlace = FindMemberPlace(*pGroup, *pUser);
         if (nPlace < 0) continue;
         pUser->m_ItemData.InitUser(pUser->m_dwUserId);
-        if (ComboInsert(hCombo, pGroup->m_nListPos + nPlace + 1, pUser->m_strName, &pUser->m_ItemData) < 0)
-            break;
+        if (list.Insert(pGroup->m_nListPos + nPlace + 1, pUser->m_strName, &pUser->m_ItemData) < 0) break;
         pGroup->InsertMember(nPlace, pUser);
     }
     RecomputePositions();
 }
 
-void COwnUserItem::DeleteEntriesAfterSeparator(HWND hCombo) {
-    if (!IsWindow(hCombo) || !m_pGroupList) return;
+void COwnUserItem::DeleteEntriesAfterSeparator(IRecipientEntryList& list) {
+    if (!list.IsPresent() || !m_pGroupList) return;
     int nSeparator = -1;
-    for (int i = 0, n = ComboCount(hCombo); i < n && nSeparator < 0; ++i) {
-        const ChatItemData* p = ComboData(hCombo, i);
+    for (int i = 0, n = list.Count(); i < n && nSeparator < 0; ++i) {
+        const ChatItemData* p = list.Data(i);
         if (p && p->Kind() != CHAT_KIND_USER && p->Code() == CODE_RECENT_USERS) nSeparator = i;
     }
     if (nSeparator < 0) return;
     std::vector<CUsersGroup*> gone;
-    while (nSeparator + 1 < ComboCount(hCombo)) {
-        const ChatItemData* p = ComboData(hCombo, nSeparator + 1);
+    while (nSeparator + 1 < list.Count()) {
+        const ChatItemData* p = list.Data(nSeparator + 1);
         if (p && p->Kind() != CHAT_KIND_USER && p->GroupId() == CHAT_PRIVATE_CHAT_GROUP) break;
         for (int g = 0; p && p->Kind() != CHAT_KIND_USER && g < m_pGroupList->GetCount(); ++g)
             if (CUsersGroup* pGroup = m_pGroupList->GetAt(g); pGroup && &pGroup->m_ItemData == p)
                 gone.push_back(pGroup);
-        ComboDelete(hCombo, nSeparator + 1);
+        list.Delete(nSeparator + 1);
     }
     for (int g = 0; g < m_pGroupList->GetCount(); ++g) {
         CUsersGroup* pGroup = m_pGroupList->GetAt(g);
-        if (pGroup && &pGroup->m_ItemData == ComboData(hCombo, nSeparator)) pGroup->RemoveAllMembers();
+        if (pGroup && &pGroup->m_ItemData == list.Data(nSeparator)) pGroup->RemoveAllMembers();
     }
     // A group whose entry went has no place in the list: the recent users' heading is the
     // engine's own and goes with its entry; a host's group is hidden until the list is rebuilt.
@@ -195,37 +194,37 @@ void COwnUserItem::DeleteEntriesAfterSeparator(HWND hCombo) {
     RecomputePositions();
 }
 
-void COwnUserItem::ShowMemberList(HWND hCombo, CUsersGroup* pGroup, BOOL bShow) {
+void COwnUserItem::ShowMemberList(IRecipientEntryList& list, CUsersGroup* pGroup, BOOL bShow) {
     if (bShow)
-        UpdateGroupUserList(hCombo, pGroup);
+        UpdateGroupUserList(list, pGroup);
     else
-        RemoveGroupMembers(hCombo, pGroup);
+        RemoveGroupMembers(list, pGroup);
 }
 
-void COwnUserItem::DisappearGroup(HWND hCombo, CUsersGroup* pGroup) {
-    if (!pGroup || !IsWindow(hCombo)) return;
-    if (EntryIsGroups(hCombo, *pGroup)) {
+void COwnUserItem::DisappearGroup(IRecipientEntryList& list, CUsersGroup* pGroup) {
+    if (!pGroup || !list.IsPresent()) return;
+    if (EntryIsGroups(list, *pGroup)) {
         for (int i = pGroup->GetMemberCount(); i >= 0; --i)
-            ComboDelete(hCombo, pGroup->m_nListPos);
+            list.Delete(pGroup->m_nListPos);
     }
     pGroup->RemoveAllMembers();
     RecomputePositions();
 }
 
-void COwnUserItem::AppearGroup(HWND hCombo, CUsersGroup* pGroup) {
-    if (!pGroup || !IsWindow(hCombo) || EntryIsGroups(hCombo, *pGroup)) return;
+void COwnUserItem::AppearGroup(IRecipientEntryList& list, CUsersGroup* pGroup) {
+    if (!pGroup || !list.IsPresent() || EntryIsGroups(list, *pGroup)) return;
     MakeDataItem2(pGroup);
     RecomputePositions();
-    const int nCount = ComboCount(hCombo);
+    const int nCount = list.Count();
     const int nAt = (pGroup->m_nListPos < 0 || pGroup->m_nListPos > nCount) ? nCount : pGroup->m_nListPos;
-    pGroup->m_nListPos = ComboInsert(hCombo, nAt, GroupEntryText(*pGroup), &pGroup->m_ItemData);
+    pGroup->m_nListPos = list.Insert(nAt, GroupEntryText(*pGroup), &pGroup->m_ItemData);
     if (pGroup->m_bDim) pGroup->m_ItemData.SetShown(FALSE);
     // The members follow through the show-member-list switch, sorted like every member list.
     RecomputePositions();
 }
 
-void COwnUserItem::RefreshAllMembers(HWND hCombo) {
-    if (!m_pGroupList || !IsWindow(hCombo)) return;
+void COwnUserItem::RefreshAllMembers(IRecipientEntryList& list) {
+    if (!m_pGroupList || !list.IsPresent()) return;
     const BOOL bAttendeeMembers =
         ((Context().m_dwFeature1 & QXCHAT_FEATURE_ATTENDEE_MEMBERS) || !m_pGroupList->HasPanelistGroup()) &&
         HasMemberListRight();
@@ -237,21 +236,21 @@ void COwnUserItem::RefreshAllMembers(HWND hCombo) {
         pGroup->m_ItemData.SetShown(bAvailable);
         if (bAvailable) {
             if (!pGroup->m_bShowMemberList)
-                RemoveGroupMembers(hCombo, pGroup);
+                RemoveGroupMembers(list, pGroup);
             else if (pGroup->m_ItemData.Code() != CODE_RECENT_USERS)
-                UpdateGroupUserList(hCombo, pGroup);
+                UpdateGroupUserList(list, pGroup);
         } else if (pGroup->m_nId == CHAT_ATTENDEES_GROUP_NEW && pGroup->m_bShowMemberList &&
                    bAttendeeMembers) {
-            UpdateGroupUserList(hCombo, pGroup);
+            UpdateGroupUserList(list, pGroup);
         } else {
-            RemoveGroupMembers(hCombo, pGroup);
+            RemoveGroupMembers(list, pGroup);
         }
         RecomputePositions();
     }
 }
 
-int COwnUserItem::InsertAUserIntoCombox(HWND hCombo, CUserItem* pUser) {
-    if (!IsWindow(hCombo) || !pUser || !m_bListReady) return 0;
+int COwnUserItem::InsertAUserIntoCombox(IRecipientEntryList& list, CUserItem* pUser) {
+    if (!list.IsPresent() || !pUser || !m_bListReady) return 0;
     if (pUser->m_dwUserId == m_dwOwnUserId || (m_dwOwnNodeId && pUser->m_dwNodeId == m_dwOwnNodeId)) return 0;
     if (!pUser->m_lVisible || pUser->m_strName.empty()) return 0;
     const RecipientListContext ctx = Context();
@@ -263,7 +262,7 @@ int COwnUserItem::InsertAUserIntoCombox(HWND hCombo, CUserItem* pUser) {
     }
     const DWORD dwRole = MemberRole(*pUser);
     if (!m_pGroupList || m_pGroupList->GetCount() == 0) {
-        RefreshFactNames(hCombo, pUser);
+        RefreshFactNames(list, pUser);
         return 0;
     }
     BOOL bInserted = FALSE;
@@ -283,46 +282,45 @@ int COwnUserItem::InsertAUserIntoCombox(HWND hCombo, CUserItem* pUser) {
             bInserted = FALSE;
             break;
         }
-        if (!EntryIsGroups(hCombo, *pGroup)) {
+        if (!EntryIsGroups(list, *pGroup)) {
             if (bHostDriven && !pGroup->m_bVisible) continue; // it has disappeared: no entry to list under
             return 0;
         }
         const int nPlace = FindMemberPlace(*pGroup, *pUser);
         if (nPlace < 0) continue;
         pUser->m_ItemData.InitUser(pUser->m_dwUserId);
-        if (ComboInsert(hCombo, pGroup->m_nListPos + nPlace + 1, pUser->m_strName, &pUser->m_ItemData) < 0)
-            continue;
+        if (list.Insert(pGroup->m_nListPos + nPlace + 1, pUser->m_strName, &pUser->m_ItemData) < 0) continue;
         pGroup->InsertMember(nPlace, pUser);
         bInserted = TRUE;
         RecomputePositions();
     }
-    RefreshFactNames(hCombo, pUser);
+    RefreshFactNames(list, pUser);
     return bInserted ? 1 : 0;
 }
 
-void COwnUserItem::RefreshFactNames(HWND hCombo, const CUserItem* pUser) {
-    if (!pUser || !m_pGroupList || !IsWindow(hCombo)) return;
+void COwnUserItem::RefreshFactNames(IRecipientEntryList& list, const CUserItem* pUser) {
+    if (!pUser || !m_pGroupList || !list.IsPresent()) return;
     for (int i = 0; i < m_pGroupList->GetCount(); ++i) {
         CUsersGroup* pGroup = m_pGroupList->GetAt(i);
         if (!pGroup || pGroup->m_nType != CHAT_ROLE_GROUP || !pGroup->m_bShowFactName ||
             !(pUser->m_dwRosterInfo & static_cast<DWORD>(pGroup->m_nId)))
             continue;
         const std::wstring text = pGroup->SetFactNameFrom(*pUser);
-        if (!text.empty() && EntryIsGroups(hCombo, *pGroup))
-            ComboReplace(hCombo, pGroup->m_nListPos, text, &pGroup->m_ItemData);
+        if (!text.empty() && EntryIsGroups(list, *pGroup))
+            QxReplaceEntry(list, pGroup->m_nListPos, text, &pGroup->m_ItemData);
         return;
     }
 }
 
-int COwnUserItem::RemoveAUserIntoCombox(HWND hCombo, CUserItem* pUser) {
-    if (!pUser || !m_pGroupList || !IsWindow(hCombo)) return 0;
+int COwnUserItem::RemoveAUserIntoCombox(IRecipientEntryList& list, CUserItem* pUser) {
+    if (!pUser || !m_pGroupList || !list.IsPresent()) return 0;
     BOOL bRemoved = FALSE;
     const LONG lConfMode = Context().m_lConferenceMode;
     for (int i = 0; i < m_pGroupList->GetCount(); ++i) {
         CUsersGroup* pGroup = m_pGroupList->GetAt(i);
         const int nMember = pGroup ? pGroup->FindMember(pUser->m_dwUserId) : -1;
         if (nMember < 0) continue;
-        if (EntryIsGroups(hCombo, *pGroup)) ComboDelete(hCombo, pGroup->m_nListPos + nMember + 1);
+        if (EntryIsGroups(list, *pGroup)) list.Delete(pGroup->m_nListPos + nMember + 1);
         pGroup->RemoveMember(pUser->m_dwUserId);
         bRemoved = TRUE;
         if (pGroup->m_nType == CHAT_ROLE_GROUP && pGroup->m_nId == CHAT_SEPARATE_ROLE_GROUP &&
@@ -331,8 +329,8 @@ int COwnUserItem::RemoveAUserIntoCombox(HWND hCombo, CUserItem* pUser) {
             // is never taken: its group would be left without one.
             RecomputePositions();
             CUsersGroup* pNext = m_pGroupList->GetAt(i + 1);
-            if (pNext && pNext->m_nId == CHAT_RECENT_USERS_HEADING && EntryIsGroups(hCombo, *pNext)) {
-                ComboDelete(hCombo, pNext->m_nListPos);
+            if (pNext && pNext->m_nId == CHAT_RECENT_USERS_HEADING && EntryIsGroups(list, *pNext)) {
+                list.Delete(pNext->m_nListPos);
                 m_pGroupList->RemoveGroup(CHAT_RECENT_USERS_HEADING);
             }
             Trace(L"COwnUserItem::RemoveAUserIntoCombox: CHAT_SEPARATE_ROLE_GROUP");
@@ -345,10 +343,10 @@ int COwnUserItem::RemoveAUserIntoCombox(HWND hCombo, CUserItem* pUser) {
     return bRemoved ? 1 : 0;
 }
 
-void COwnUserItem::ModifyAUserIntoCombox(HWND hCombo, CUserItem* pUser) {
-    if (!pUser || !m_pGroupList || !IsWindow(hCombo)) return;
+void COwnUserItem::ModifyAUserIntoCombox(IRecipientEntryList& list, CUserItem* pUser) {
+    if (!pUser || !m_pGroupList || !list.IsPresent()) return;
     if (pUser->m_dwUserId == m_dwOwnUserId) {
-        RefreshFactNames(hCombo, pUser);
+        RefreshFactNames(list, pUser);
         return;
     }
     const LONG lConfMode = Context().m_lConferenceMode;
@@ -361,22 +359,22 @@ void COwnUserItem::ModifyAUserIntoCombox(HWND hCombo, CUserItem* pUser) {
             Trace(L"COwnUserItem::ModifyAUserIntoCombox: CHAT_SEPARATE_ROLE_GROUP");
             continue;
         }
-        if (EntryIsGroups(hCombo, *pGroup)) ComboDelete(hCombo, pGroup->m_nListPos + nMember + 1);
+        if (EntryIsGroups(list, *pGroup)) list.Delete(pGroup->m_nListPos + nMember + 1);
         pGroup->RemoveMember(pUser->m_dwUserId);
         RecomputePositions();
     }
-    InsertAUserIntoCombox(hCombo, pUser);
+    InsertAUserIntoCombox(list, pUser);
 }
 
-int COwnUserItem::MoveToRecentUsers(HWND hCombo, CUsersGroup* pGroup, CUserItem* pUser) {
-    if (!pGroup || !pUser || !IsWindow(hCombo) || !EntryIsGroups(hCombo, *pGroup)) return -1;
+int COwnUserItem::MoveToRecentUsers(IRecipientEntryList& list, CUsersGroup* pGroup, CUserItem* pUser) {
+    if (!pGroup || !pUser || !list.IsPresent() || !EntryIsGroups(list, *pGroup)) return -1;
     const int nOld = pGroup->FindMember(pUser->m_dwUserId);
     if (nOld >= 0) {
-        ComboDelete(hCombo, pGroup->m_nListPos + nOld + 1);
+        list.Delete(pGroup->m_nListPos + nOld + 1);
         pGroup->RemoveMember(pUser->m_dwUserId);
     }
     pUser->m_ItemData.InitUser(pUser->m_dwUserId);
-    ComboInsert(hCombo, pGroup->m_nListPos + 1, pUser->m_strName, &pUser->m_ItemData);
+    list.Insert(pGroup->m_nListPos + 1, pUser->m_strName, &pUser->m_ItemData);
     pGroup->InsertMember(0, pUser);
     int nDropped = -1;
     const int nLimit = (pGroup->m_nRecentUserLimit > 0 && pGroup->m_nRecentUserLimit < kRecentUserCap)
@@ -385,7 +383,7 @@ int COwnUserItem::MoveToRecentUsers(HWND hCombo, CUsersGroup* pGroup, CUserItem*
     while (pGroup->GetMemberCount() > nLimit) {
         CUserItem* pLast = pGroup->GetMember(pGroup->GetMemberCount() - 1);
         nDropped = pGroup->m_nListPos + pGroup->GetMemberCount();
-        ComboDelete(hCombo, nDropped);
+        list.Delete(nDropped);
         pGroup->RemoveMember(pLast ? pLast->m_dwUserId : 0);
         if (!pLast) break;
     }

@@ -36,6 +36,34 @@ void CUserItem::UpdateFromRoster(const CUserItem& src) {
     m_nExcludedGroupId = src.m_nExcludedGroupId;
 }
 
+const std::string& CUserItem::NameSortKey() const {
+    if (m_strNameKey.empty() || m_strKeyedName != m_strName) {
+        m_strKeyedName = m_strName;
+        m_strNameKey.clear();
+        // The comparison lstrcmpiW makes: the thread's locale, case ignored.
+        const LCID lcid = GetThreadLocale();
+        const DWORD dwFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
+        // Up to the first terminator, as lstrcmpiW reads the name.
+        const int nBytes =
+            m_strName.empty() ? 0 : LCMapStringW(lcid, dwFlags, m_strName.c_str(), -1, nullptr, 0);
+        if (nBytes > 0) {
+            m_strNameKey.resize(static_cast<size_t>(nBytes));
+            const int nMade = LCMapStringW(lcid, dwFlags, m_strName.c_str(), -1,
+                                           reinterpret_cast<LPWSTR>(&m_strNameKey[0]), nBytes);
+            m_strNameKey.resize(nMade > 0 ? static_cast<size_t>(nMade) : 0);
+        }
+    }
+    return m_strNameKey;
+}
+
+int QxCompareUserNames(const CUserItem& a, const CUserItem& b) {
+    const std::string& keyA = a.NameSortKey();
+    const std::string& keyB = b.NameSortKey();
+    if (keyA.empty() || keyB.empty()) return lstrcmpiW(a.m_strName.c_str(), b.m_strName.c_str());
+    const int r = keyA.compare(keyB);
+    return r < 0 ? -1 : (r > 0 ? 1 : 0);
+}
+
 CUserList::CUserList() : m_Groups(this) {}
 
 CUserList::~CUserList() {

@@ -46,7 +46,20 @@ public:
     std::wstring m_strEmail;
     // "GuestID"; 0 = none.
     DWORD m_dwCustomerId = 0;
+
+    // The name's sort key without regard to case, made again whenever the name has changed;
+    // empty when the system makes none.
+    const std::string& NameSortKey() const;
+
+private:
+    mutable std::wstring m_strKeyedName;
+    mutable std::string m_strNameKey;
 };
+
+// Orders two participants by name without regard to case, as lstrcmpiW does (< 0, 0, > 0). The
+// recipient list sorts thousands of members with it: their sort keys compare at a fraction of
+// the cost of comparing the names themselves.
+int QxCompareUserNames(const CUserItem& a, const CUserItem& b);
 
 class CUserList {
 public:

@@ -1,14 +1,16 @@
 #include "pdu/TransferMessagePDU.h"
 
+#include "qxchat.h"
+
 CTransferMessagePDU::CTransferMessagePDU() : CChatXMLPDU(PDU_TRANSFER_MESSAGE, L"CTransferMessagePDU") {}
 
 bool CTransferMessagePDU::IsPlainTextSubType() const {
     switch (GetSubType()) {
-    case 1:
+    case QXCHAT_TRANSFER_STRIP_TOP:
     case 6:
-    case 7:
+    case QXCHAT_TRANSFER_STRIP_MIDDLE:
     case 8:
-    case 9: return true;
+    case QXCHAT_TRANSFER_STRIP_BOTTOM: return true;
     default: return false;
     }
 }

@@ -7,7 +7,6 @@
 
 #include "engine/SendOption.h"
 #include "module/ModuleState.h"
-#include "participants/RecipientCombo.h"
 #include "qxchat.h"
 #include "resources/resource.h"
 #include "trace/Trace.h"
@@ -115,39 +114,64 @@ BOOL CMainChatDlg::RecipientBoxExists() const {
 }
 
 int CMainChatDlg::RecipientEntryCount() const {
-    return m_ctl.m_hRecipient ? ComboCount(m_ctl.m_hRecipient) : 0;
+    return RecipientEntries().Count();
 }
 
 const ChatItemData* CMainChatDlg::RecipientEntry(int nIndex) const {
-    return m_ctl.m_hRecipient ? ComboData(m_ctl.m_hRecipient, nIndex) : nullptr;
+    return RecipientEntries().Data(nIndex);
 }
 
 std::wstring CMainChatDlg::RecipientEntryText(int nIndex) const {
-    return m_ctl.m_hRecipient ? ComboText(m_ctl.m_hRecipient, nIndex) : std::wstring();
+    return RecipientEntries().Text(nIndex);
 }
 
 int CMainChatDlg::SelectedRecipientIndex() const {
-    return m_ctl.m_hRecipient ? ComboSelection(m_ctl.m_hRecipient) : -1;
+    return RecipientEntries().Selection();
 }
 
 const ChatItemData* CMainChatDlg::SelectedRecipient() const {
-    return m_ctl.m_hRecipient ? ComboSelectedData(m_ctl.m_hRecipient) : nullptr;
+    return QxSelectedEntryData(RecipientEntries());
 }
 
 int CMainChatDlg::InsertRecipientEntry(int nIndex, const std::wstring& strText, ChatItemData* pData) {
-    return m_ctl.m_hRecipient ? ComboInsert(m_ctl.m_hRecipient, nIndex, strText, pData) : -1;
+    return RecipientEntries().Insert(nIndex, strText, pData);
 }
 
 void CMainChatDlg::DeleteRecipientEntry(int nIndex) {
-    if (m_ctl.m_hRecipient) ComboDelete(m_ctl.m_hRecipient, nIndex);
+    RecipientEntries().Delete(nIndex);
 }
 
 void CMainChatDlg::ReplaceRecipientEntry(int nIndex, const std::wstring& strText, ChatItemData* pData) {
-    if (m_ctl.m_hRecipient) ComboReplace(m_ctl.m_hRecipient, nIndex, strText, pData);
+    QxReplaceEntry(RecipientEntries(), nIndex, strText, pData);
+}
+
+IRecipientEntryList& CMainChatDlg::RecipientEntries() {
+    if (m_pRecipientBatch) return *m_pRecipientBatch;
+    return m_recipients;
+}
+
+const IRecipientEntryList& CMainChatDlg::RecipientEntries() const {
+    if (m_pRecipientBatch) return *m_pRecipientBatch;
+    return m_recipients;
+}
+
+void CMainChatDlg::BeginRecipientBatch(int nChanges) {
+    // A batch reads every listed entry once and fills them all again: worth it when the change
+    // adds about as many entries as the box holds, never for a few on a long list.
+    constexpr int kBatchFrom = 16;
+    if (m_nRecipientBatchDepth++ == 0 && nChanges >= kBatchFrom && nChanges >= m_recipients.Count())
+        m_pRecipientBatch = std::make_unique<CRecipientListBatch>(m_recipients, m_users.Groups());
+}
+
+void CMainChatDlg::EndRecipientBatch() {
+    if (m_nRecipientBatchDepth == 0 || --m_nRecipientBatchDepth > 0 || !m_pRecipientBatch) return;
+    // Unhooked first: the fill reads nothing through the dialog.
+    std::unique_ptr<CRecipientListBatch> pBatch = std::move(m_pRecipientBatch);
+    pBatch->Commit();
 }
 
 void CMainChatDlg::EmptyRecipientBox() {
-    if (m_ctl.m_hRecipient) SendMessageW(m_ctl.m_hRecipient, CB_RESETCONTENT, 0, 0);
+    RecipientEntries().Clear();
 }
 
 void CMainChatDlg::CloseRecipientDropDown() {

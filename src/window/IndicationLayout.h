@@ -7,8 +7,11 @@
 #include <string>
 #include <vector>
 
-// The strip's codes and its drawing constants.
-constexpr DWORD kIndicationCodes[] = {1, 7, 9}; // the three lines, top to bottom
+#include "qxchat.h"
+
+// The strip's codes (the transfer types that set its lines) and its drawing constants.
+constexpr DWORD kIndicationCodes[] = {QXCHAT_TRANSFER_STRIP_TOP, QXCHAT_TRANSFER_STRIP_MIDDLE,
+                                      QXCHAT_TRANSFER_STRIP_BOTTOM}; // top to bottom
 constexpr int kIndicationLineCount = 3;
 constexpr int kStripTextLeft = 25;    // text starts this far right of the strip's left edge
 constexpr int kStripTextRight = 8;    // and ends this far left of its right edge

@@ -13,12 +13,14 @@
 #include "engine/SupportState.h"
 #include "engine/TypingIndicator.h"
 #include "participants/OwnUserItem.h"
+#include "participants/RecipientListBatch.h"
 #include "participants/UserItem.h"
 #include "participants/UsersGroup.h"
 #include "pdu/ChatUserInfoPDU.h"
 #include "pdu/TransferMessagePDU.h"
 #include "window/GdiObject.h"
 #include "window/MessageFormat.h"
+#include "window/RecipientBox.h"
 
 #include <windows.h>
 #include <memory>
@@ -105,9 +107,15 @@ public:
     CMessageWindow* MessageList() const;
     void SwitchOffIndication();
     void DestroyNoticeWindow();
-    // The recipient box. The recipient list (participants) fills it as a whole through
-    // RecipientBox(); the entries are read and changed one by one through the others.
-    HWND RecipientBox() const { return m_ctl.m_hRecipient; }
+    // The recipient box. The recipient list (participants) works on its entries through
+    // RecipientEntries(); the engine reads and changes them one by one through the others.
+    IRecipientEntryList& RecipientEntries();
+    const IRecipientEntryList& RecipientEntries() const;
+    // Between these, the entries change in a batch that fills the box once at the end, when the
+    // change of nChanges participants is large against the entries listed (a roster change of
+    // thousands); a small one changes the box entry by entry. Nested pairs join the outermost.
+    void BeginRecipientBatch(int nChanges);
+    void EndRecipientBatch();
     BOOL RecipientBoxExists() const;
     int RecipientEntryCount() const;
     const ChatItemData* RecipientEntry(int nIndex) const;
@@ -449,6 +457,9 @@ private:
     HWND m_hNoticeWnd = nullptr;
     HWND m_hFileDialogOwner = nullptr;
     ChatDialogControls m_ctl;
+    CRecipientBoxEntries m_recipients{m_ctl.m_hRecipient};
+    std::unique_ptr<CRecipientListBatch> m_pRecipientBatch;
+    int m_nRecipientBatchDepth = 0;
     ChatDialogResources m_res;
     LONG m_lMaxWidth = 0; // nothing sets either limit
     LONG m_lMinWidth = 0;

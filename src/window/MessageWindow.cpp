@@ -9,6 +9,7 @@
 #include "resources/resource.h"
 #include "trace/Trace.h"
 #include "window/ChatFonts.h"
+#include "window/IndicationLayout.h"
 #include "window/LinkDetection.h"
 #include "window/LinkOpener.h"
 #include "window/MessageContainer.h"
@@ -361,7 +362,7 @@ void CMessageWindow::ShowMessage(const std::wstring& strSender, const std::wstri
 
 void CMessageWindow::ShowNotice(DWORD dwSubtype, const std::wstring& strText, const std::wstring& strDate,
                                 const std::wstring& strTime) {
-    if (dwSubtype == 1 || dwSubtype == 7 || dwSubtype == 9) {
+    if (IndicationSlot(dwSubtype) >= 0) {
         QxSetIndicationLine(GetParent(m_hWnd), dwSubtype, strText);
         return;
     }

@@ -2,10 +2,10 @@
 
 #include "module/CallbackGuard.h"
 #include "participants/ChatItemData.h"
-#include "participants/RecipientCombo.h"
 #include "participants/RoleGroups.h"
 #include "resources/resource.h"
 #include "window/ControlAccessible.h"
+#include "window/RecipientCombo.h"
 
 #include <commctrl.h>
 #include <string>
@@ -33,13 +33,9 @@ RecipientBoxState* StateOf(HWND hBox) {
     return (pState && pState->m_dwTag == kStateTag) ? pState : nullptr;
 }
 
-// Arrow keys move to the nearest entry that can be chosen and stop at either end.
 BOOL OnArrowKey(HWND hBox, WPARAM vk) {
-    const int nStep = (vk == VK_LEFT || vk == VK_UP) ? -1 : 1;
-    const int nNext = QxNextChoosableEntry(hBox, ComboSelection(hBox), nStep);
-    if (nNext < 0) return TRUE;
-    ComboSelect(hBox, nNext);
-    QxRecipientRemember(hBox, ComboData(hBox, nNext));
+    CRecipientBoxEntries entries(hBox);
+    QxStepSelection(entries, (vk == VK_LEFT || vk == VK_UP) ? -1 : 1);
     return TRUE;
 }
 
@@ -78,22 +74,7 @@ LRESULT CALLBACK BoxProc(HWND hBox, UINT uMsg, WPARAM wParam, LPARAM lParam) {
                            [&] { return HandleBoxMessage(hBox, uMsg, wParam, lParam); });
 }
 
-int FindEntry(HWND hBox, const ChatItemData* pData) {
-    if (!pData) return -1;
-    for (int i = 0, n = ComboCount(hBox); i < n; ++i)
-        if (ComboData(hBox, i) == pData) return i;
-    return -1;
-}
-
 } // namespace
-
-BOOL QxCanChooseEntry(const ChatItemData* p) {
-    if (!p || !p->IsShown() || p->Kind() == CHAT_KIND_HEADING) return FALSE;
-    if (p->Code() == CODE_RECENT_USERS || p->Code() == CODE_NOT_CHOOSABLE) return FALSE;
-    if (p->GroupId() == CHAT_SEPARATE_ROLE_GROUP || p->GroupId() == CHAT_PRIVATE_CHAT_GROUP) return FALSE;
-    return !(p->Kind() == CHAT_KIND_GROUP && p->GroupId() == CHAT_ATTENDEES_GROUP_NEW &&
-             p->m_dwData[CHAT_DATA_LOCKED] == 1);
-}
 
 HWND QxCreateRecipientBox(HWND hDialog, HWND hTemplateBox, BOOL bKeepPrivateEntry) {
     if (!hDialog || !hTemplateBox) return hTemplateBox;
@@ -133,39 +114,11 @@ void QxRecipientRemember(HWND hBox, const ChatItemData* pData) {
     if (RecipientBoxState* pState = StateOf(hBox)) pState->m_pRemembered = pData;
 }
 
-int QxNextChoosableEntry(HWND hBox, int nFrom, int nStep) {
-    const int nCount = ComboCount(hBox);
-    for (int i = nFrom + nStep; i >= 0 && i < nCount; i += nStep)
-        if (QxCanChooseEntry(ComboData(hBox, i))) return i;
-    return -1;
-}
-
 void QxRecipientSelectionChanged(HWND hBox) {
-    RecipientBoxState* pState = StateOf(hBox);
+    const RecipientBoxState* pState = StateOf(hBox);
     if (!pState) return;
-    const int nSel = ComboSelection(hBox);
-    const ChatItemData* pData = ComboData(hBox, nSel);
-    if (QxCanChooseEntry(pData)) {
-        pState->m_pRemembered = pData;
-        return;
-    }
-    if (!pData) return;
-    if (pData->GroupId() == CHAT_ATTENDEES_GROUP_NEW && pData->m_dwData[CHAT_DATA_LOCKED] == 1) {
-        ComboSelect(hBox, FindEntry(hBox, pState->m_pRemembered));
-        return;
-    }
-    if (pData->GroupId() == CHAT_PRIVATE_CHAT_GROUP && pState->m_bKeepPrivateEntry) return;
-    // Forward, wrapping around, to the next entry that can be chosen.
-    const int nCount = ComboCount(hBox);
-    for (int k = 1; k < nCount; ++k) {
-        const int i = (nSel + k) % nCount;
-        const ChatItemData* pNext = ComboData(hBox, i);
-        if (QxCanChooseEntry(pNext)) {
-            ComboSelect(hBox, i);
-            pState->m_pRemembered = pNext;
-            return;
-        }
-    }
+    CRecipientBoxEntries entries(hBox);
+    QxSelectionChanged(entries, pState->m_bKeepPrivateEntry);
 }
 
 void QxMeasureRecipientItem(MEASUREITEMSTRUCT* pMeasure) {
@@ -194,4 +147,73 @@ void QxDrawRecipientItem(const DRAWITEMSTRUCT* pDraw) {
     DrawTextW(hdc, text.c_str(), static_cast<int>(text.size()), &rc,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     if ((pDraw->itemState & ODS_FOCUS) && bChoosable) DrawFocusRect(hdc, &pDraw->rcItem);
+}
+
+// --- the entries ---
+
+BOOL CRecipientBoxEntries::IsPresent() const {
+    return m_hBox && IsWindow(m_hBox);
+}
+
+int CRecipientBoxEntries::Count() const {
+    return m_hBox ? ComboCount(m_hBox) : 0;
+}
+
+ChatItemData* CRecipientBoxEntries::Data(int nIndex) const {
+    return m_hBox ? ComboData(m_hBox, nIndex) : nullptr;
+}
+
+std::wstring CRecipientBoxEntries::Text(int nIndex) const {
+    return m_hBox ? ComboText(m_hBox, nIndex) : std::wstring();
+}
+
+int CRecipientBoxEntries::Insert(int nIndex, const std::wstring& strText, ChatItemData* pData) {
+    return m_hBox ? ComboInsert(m_hBox, nIndex, strText, pData) : -1;
+}
+
+void CRecipientBoxEntries::Delete(int nIndex) {
+    if (m_hBox) ComboDelete(m_hBox, nIndex);
+}
+
+void CRecipientBoxEntries::Fill(const std::vector<RecipientEntry>& entries) {
+    if (!m_hBox) return;
+    SendMessageW(m_hBox, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(m_hBox, CB_RESETCONTENT, 0, 0);
+    size_t nChars = 0;
+    for (const RecipientEntry& e : entries)
+        nChars += e.strText.size() + 1;
+    SendMessageW(m_hBox, CB_INITSTORAGE, entries.size(), nChars * sizeof(wchar_t));
+    // Straight into the box's list, which the box hands its entry messages to anyway: half the
+    // messages for thousands of entries.
+    COMBOBOXINFO info = {};
+    info.cbSize = sizeof(info);
+    HWND hList = GetComboBoxInfo(m_hBox, &info) ? info.hwndList : nullptr;
+    for (const RecipientEntry& e : entries) {
+        if (!hList) {
+            ComboInsert(m_hBox, -1, e.strText, e.pData);
+            continue;
+        }
+        const LRESULT r = SendMessageW(hList, LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(e.strText.c_str()));
+        if (r >= 0)
+            SendMessageW(hList, LB_SETITEMDATA, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(e.pData));
+    }
+    SendMessageW(m_hBox, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(m_hBox, nullptr, TRUE);
+}
+
+int CRecipientBoxEntries::Selection() const {
+    return m_hBox ? ComboSelection(m_hBox) : -1;
+}
+
+void CRecipientBoxEntries::Select(int nIndex) {
+    if (m_hBox) ComboSelect(m_hBox, nIndex);
+}
+
+const ChatItemData* CRecipientBoxEntries::Remembered() const {
+    return QxRecipientRemembered(m_hBox);
+}
+
+void CRecipientBoxEntries::Remember(const ChatItemData* pData) {
+    QxRecipientRemember(m_hBox, pData);
 }

@@ -5,10 +5,7 @@
 
 #include <windows.h>
 
-struct ChatItemData;
-
-// Whether an entry with this data can be chosen as the message's recipient.
-BOOL QxCanChooseEntry(const ChatItemData* pData);
+#include "participants/RecipientEntryList.h"
 
 // Replaces the template's combo box with the owner-drawn box (same id, place, style and font)
 // and returns it; the template's box when the new one cannot be created. bKeepPrivateEntry: the
@@ -24,10 +21,29 @@ void QxRecipientRemember(HWND hBox, const ChatItemData* pData);
 // entry that cannot be chosen.
 void QxRecipientSelectionChanged(HWND hBox);
 
-// The nearest entry that can be chosen from nFrom (exclusive) in direction nStep (+1 or -1),
-// without wrapping; -1 when none.
-int QxNextChoosableEntry(HWND hBox, int nFrom, int nStep);
-
 // WM_MEASUREITEM and WM_DRAWITEM of the box, forwarded by the dialog.
 void QxMeasureRecipientItem(MEASUREITEMSTRUCT* pMeasure);
 void QxDrawRecipientItem(const DRAWITEMSTRUCT* pDraw);
+
+// The recipient list's entries as the box holds them. It refers to the dialog's handle of the
+// box, which the dialog sets when it makes the box; without a box it is an absent list.
+class CRecipientBoxEntries final : public IRecipientEntryList {
+public:
+    explicit CRecipientBoxEntries(const HWND& hBox) : m_hBox(hBox) {}
+
+    BOOL IsPresent() const override;
+    int Count() const override;
+    ChatItemData* Data(int nIndex) const override;
+    std::wstring Text(int nIndex) const override;
+    int Insert(int nIndex, const std::wstring& strText, ChatItemData* pData) override;
+    void Delete(int nIndex) override;
+    // With the box's drawing off: the list of thousands of entries is filled in one pass.
+    void Fill(const std::vector<RecipientEntry>& entries) override;
+    int Selection() const override;
+    void Select(int nIndex) override;
+    const ChatItemData* Remembered() const override;
+    void Remember(const ChatItemData* pData) override;
+
+private:
+    const HWND& m_hBox;
+};

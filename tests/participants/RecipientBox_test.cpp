@@ -1,11 +1,14 @@
 // The recipient box's choosing rules: which entries can be chosen, the arrow keys, and what a
 // selection of an entry that cannot be chosen turns into.
+#include "MemoryEntryList.h"
 #include "RecipientSession.h"
 
-#include "participants/RecipientCombo.h"
+#include "window/RecipientCombo.h"
 #include "window/RecipientBox.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace recipienttest;
 
@@ -97,6 +100,64 @@ TEST_F(RecipientBoxTest, TheBoxIsOwnerDrawnAndKeepsTheTemplatePlace) {
     EXPECT_TRUE(style & CBS_OWNERDRAWFIXED);
     EXPECT_TRUE(style & CBS_HASSTRINGS);
     EXPECT_EQ(GetDlgItem(s.Dialog(), 108), s.Box());
+}
+
+// The box's entries follow the same index rules as the list in memory that the recipient list's
+// own tests use: each step leaves both with the same entries and selection.
+TEST(RecipientBoxEntries, BehaveLikeTheListInMemory) {
+    HWND hParent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    HWND hTemplate =
+        CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, 10, 10, 200, 150,
+                        hParent, reinterpret_cast<HMENU>(108), GetModuleHandleW(nullptr), nullptr);
+    HWND hBox = QxCreateRecipientBox(hParent, hTemplate, FALSE);
+    ASSERT_NE(hBox, hTemplate);
+    CRecipientBoxEntries box(hBox);
+    CMemoryEntryList memory;
+    ChatItemData d[6];
+    for (int i = 0; i < 6; ++i)
+        d[i].InitUser(static_cast<DWORD>(100 + i));
+    struct Step {
+        const char* what;
+        std::function<int(IRecipientEntryList&)> apply; // its result must agree too
+    } steps[] = {
+        {"append", [&](IRecipientEntryList& l) { return l.Insert(-1, L"a", &d[0]); }},
+        {"append again", [&](IRecipientEntryList& l) { return l.Insert(-1, L"b", &d[1]); }},
+        {"insert first", [&](IRecipientEntryList& l) { return l.Insert(0, L"c", &d[2]); }},
+        {"beyond the end", [&](IRecipientEntryList& l) { return l.Insert(9, L"x", &d[5]); }},
+        {"select", [&](IRecipientEntryList& l) { return l.Select(1), 0; }},
+        {"insert at the selection", [&](IRecipientEntryList& l) { return l.Insert(1, L"d", &d[3]); }},
+        {"insert after it", [&](IRecipientEntryList& l) { return l.Insert(3, L"e", &d[4]); }},
+        {"delete before it", [&](IRecipientEntryList& l) { return l.Delete(0), 0; }},
+        {"delete out of range", [&](IRecipientEntryList& l) { return l.Delete(7), 0; }},
+        {"replace the selected",
+         [&](IRecipientEntryList& l) { return QxReplaceEntry(l, 1, L"A", &d[0]), 0; }},
+        {"delete the selected", [&](IRecipientEntryList& l) { return l.Delete(1), 0; }},
+        {"select out of range", [&](IRecipientEntryList& l) { return l.Select(5), 0; }},
+        {"select and remember", [&](IRecipientEntryList& l) { return QxSelectEntry(l, 2), 0; }},
+        {"fill",
+         [&](IRecipientEntryList& l) {
+             return l.Fill({{L"f", &d[5]}, {L"g", &d[1]}}), 0;
+         }},
+        {"arrow up", [&](IRecipientEntryList& l) { return l.Select(1), QxStepSelection(l, -1), 0; }},
+    };
+    for (const Step& step : steps) {
+        EXPECT_EQ(step.apply(box), step.apply(memory)) << step.what;
+        ASSERT_EQ(box.Count(), memory.Count()) << step.what;
+        for (int i = 0; i < memory.Count(); ++i) {
+            EXPECT_EQ(box.Data(i), memory.Data(i)) << step.what << ", entry " << i;
+            EXPECT_EQ(box.Text(i), memory.Text(i)) << step.what << ", entry " << i;
+        }
+        EXPECT_EQ(box.Selection(), memory.Selection()) << step.what;
+        EXPECT_EQ(box.Remembered(), memory.Remembered()) << step.what;
+    }
+    // The fill draws nothing while it runs and leaves the drop-down closed and the box shown.
+    COMBOBOXINFO info = {};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(GetComboBoxInfo(hBox, &info));
+    EXPECT_FALSE(IsWindowVisible(info.hwndList));
+    EXPECT_TRUE(IsWindowVisible(hBox));
+    DestroyWindow(hParent);
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace recipienttest;
 
 namespace {
@@ -28,6 +30,51 @@ TEST(RecipientList, MembersAreSortedByNameWithoutRegardToCaseAndEqualNamesKeepAr
     EXPECT_EQ(entries[nFirstBob].pData->UserId(), 40003u);
     EXPECT_EQ(entries[nFirstBob + 1].pData->UserId(), 40004u);
     EXPECT_EQ(entries[nFirstBob].pData->Kind(), static_cast<DWORD>(CHAT_KIND_USER));
+}
+
+// A roster change of many participants fills the box in one pass, a change of one changes it
+// entry by entry: both end with the same entries in the same order. While the box is disabled
+// the newest attendee of a change becomes the selection: the last of the large change, the
+// first of the single ones (the box is enabled from then on).
+TEST(RecipientList, ALargeRosterChangeListsWhatArrivalsOneByOneList) {
+    std::vector<Person> people;
+    Names sorted;
+    for (int i = 0; i < 60; ++i) {
+        const std::string name = (i % 2 ? "member " : "Member ") + std::to_string((i * 37) % 61);
+        people.push_back({static_cast<DWORD>(3000 + i), static_cast<DWORD>(50000 + i), name});
+        sorted.push_back(std::wstring(name.begin(), name.end()));
+    }
+    std::stable_sort(sorted.begin(), sorted.end(), [](const std::wstring& a, const std::wstring& b) {
+        return lstrcmpiW(a.c_str(), b.c_str()) < 0;
+    });
+    struct Outcome {
+        Names texts;
+        std::vector<DWORD> ids;
+        int nSelected;
+    };
+    auto run = [&](bool bAtOnce) {
+        Session s;
+        AddMemberGroup(s, CHAT_ATTENDEES_GROUP_NEW, L"Attendees");
+        AddMemberGroup(s, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone", 1);
+        if (bAtOnce) {
+            s.Arrive(people);
+        } else {
+            for (const Person& p : people)
+                s.Arrive({p});
+        }
+        EXPECT_EQ(s.MembersUnder(CHAT_ALL_USERS_ROLE_GROUP), sorted);
+        Outcome outcome{s.Texts(), {}, s.Selected()};
+        EXPECT_GE(outcome.nSelected, 0);
+        for (const Entry& e : s.Entries())
+            outcome.ids.push_back(e.pData->m_dwData[CHAT_DATA_CODE]);
+        return outcome;
+    };
+    const Outcome atOnce = run(true), oneByOne = run(false);
+    EXPECT_EQ(atOnce.texts, oneByOne.texts);
+    EXPECT_EQ(atOnce.ids, oneByOne.ids);
+    ASSERT_TRUE(atOnce.nSelected >= 0 && oneByOne.nSelected >= 0);
+    EXPECT_EQ(atOnce.ids[static_cast<size_t>(atOnce.nSelected)], people.back().dwUserId);
+    EXPECT_EQ(oneByOne.ids[static_cast<size_t>(oneByOne.nSelected)], people.front().dwUserId);
 }
 
 TEST(RecipientList, EachRoleGroupListsTheParticipantsItAddresses) {

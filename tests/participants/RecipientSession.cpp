@@ -1,6 +1,6 @@
 #include "RecipientSession.h"
 
-#include "participants/RecipientCombo.h"
+#include "window/RecipientCombo.h"
 #include "TraceCapture.h"
 
 #include <gtest/gtest.h>

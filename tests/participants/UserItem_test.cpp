@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <vector>
+
 #include "TraceCapture.h"
 
 namespace {
@@ -65,6 +68,60 @@ TEST(UserItem, CopyTakesAllFieldsAndRebuildsTheEntry) {
     assigned = src;
     EXPECT_EQ(assigned.m_ItemData, expected);
     EXPECT_EQ(assigned.m_strEmail, L"a@b");
+}
+
+// The sort keys order names exactly as lstrcmpiW does, equal names included, and follow a
+// changed name.
+TEST(UserItem, NamesCompareByKeyAsLstrcmpiDoes) {
+    const wchar_t* names[] = {L"alice",
+                              L"Alice",
+                              L"ALICE",
+                              L"alicE ",
+                              L"al ice",
+                              L"al-ice",
+                              L"alice2",
+                              L"alice10",
+                              L"Bob",
+                              L"bob",
+                              L"b\u00F6b",
+                              L"B\u00D6B",
+                              L"boB",
+                              L"co-op",
+                              L"coop",
+                              L"co'op",
+                              L"\u00E9t\u00E9",
+                              L"ete",
+                              L"\u00C9TE",
+                              L"stra\u00DFe",
+                              L"strasse",
+                              L"Zo\u00EB",
+                              L"zoe",
+                              L"\u5F20\u4E09",
+                              L"\u674E\u56DB",
+                              L"1",
+                              L"10",
+                              L"9",
+                              L"_x",
+                              L"x",
+                              L"\u00C5ngstr\u00F6m"};
+    std::vector<CUserItem> users(std::size(names));
+    for (size_t i = 0; i < users.size(); ++i)
+        users[i].m_strName = names[i];
+    auto sign = [](int n) { return n < 0 ? -1 : (n > 0 ? 1 : 0); };
+    for (const CUserItem& a : users) {
+        EXPECT_FALSE(a.NameSortKey().empty()) << a.m_strName.size();
+        for (const CUserItem& b : users)
+            EXPECT_EQ(sign(QxCompareUserNames(a, b)),
+                      sign(lstrcmpiW(a.m_strName.c_str(), b.m_strName.c_str())))
+                << std::string(a.m_strName.begin(), a.m_strName.end()) << " / "
+                << std::string(b.m_strName.begin(), b.m_strName.end());
+    }
+    CUserItem x, y;
+    x.m_strName = L"Carl";
+    y.m_strName = L"dora";
+    ASSERT_LT(QxCompareUserNames(x, y), 0);
+    x.m_strName = L"Eve";
+    EXPECT_GT(QxCompareUserNames(x, y), 0) << "the key follows the new name";
 }
 
 TEST(UserItem, RosterUpdateKeepsMacroFieldsAndCustomerId) {

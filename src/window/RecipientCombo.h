@@ -1,5 +1,5 @@
-// Thin wrappers of the combo box messages the recipient list uses. Each entry's item data is a
-// pointer to the ChatItemData of its user or group record.
+// Thin wrappers of the combo box messages behind the recipient box's entries. Each entry's item
+// data is a pointer to the ChatItemData of its user or group record.
 #pragma once
 
 #include <string>
@@ -55,12 +55,4 @@ inline std::wstring ComboText(HWND hCombo, int nIndex) {
     SendMessageW(hCombo, CB_GETLBTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&text[0]));
     text.resize(static_cast<size_t>(n));
     return text;
-}
-
-// Replaces the text of one entry in place, keeping its selection.
-inline void ComboReplace(HWND hCombo, int nIndex, const std::wstring& strText, ChatItemData* pData) {
-    const BOOL bSelected = ComboSelection(hCombo) == nIndex;
-    ComboDelete(hCombo, nIndex);
-    const int nAt = ComboInsert(hCombo, ComboCount(hCombo) == 0 ? 0 : nIndex, strText, pData);
-    if (bSelected && nAt >= 0) ComboSelect(hCombo, nAt);
 }
