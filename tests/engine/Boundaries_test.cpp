@@ -193,12 +193,10 @@ TEST(ModuleBoundary, DeletedInstancesLeaveNoWindowDrawingObjectOrMemoryBlock) {
         PumpUntilQuiet();
         EXPECT_EQ(QxGdiObjectsLive(), nDrawing) << "round " << nRound;
         EXPECT_EQ(QxMemoryLiveBlocks(), dwBlocks) << "round " << nRound;
-        // The members' own host windows are all that is left of them until they go (and the
-        // platform's input-method window of the thread, made with the first window that had
-        // the focus, the same in every round).
+        // The members' own host windows are all that is left of them until they go.
         const int nLeft = ThreadWindowCount();
         if (nRound == 0) nWindowsLeft = nLeft;
-        EXPECT_LE(nLeft, nWindows + 3) << "round " << nRound;
+        EXPECT_LE(nLeft, nWindows + 2) << "round " << nRound << ": " << JoinClasses(ThreadWindowClasses());
         EXPECT_EQ(nLeft, nWindowsLeft) << "round " << nRound;
     }
     EXPECT_EQ(ThreadWindowCount(), nWindows);

@@ -9,20 +9,40 @@
 #include <string>
 #include <vector>
 
-// Windows of this thread, children included: the platform's object counts read 0 under some
-// hosts, so leak checks count the windows themselves.
+inline BOOL CALLBACK AddChildWindowClass(HWND hWnd, LPARAM lParam) {
+    wchar_t szClass[64] = {};
+    GetClassNameW(hWnd, szClass, 64);
+    reinterpret_cast<std::vector<std::wstring>*>(lParam)->push_back(szClass);
+    return TRUE;
+}
+
+inline BOOL CALLBACK AddTopWindowClass(HWND hWnd, LPARAM lParam) {
+    wchar_t szClass[64] = {};
+    GetClassNameW(hWnd, szClass, 64);
+    // The platform's input-method windows come when the platform likes, not from the code.
+    if (wcscmp(szClass, L"IME") == 0) return TRUE;
+    AddChildWindowClass(hWnd, lParam);
+    EnumChildWindows(hWnd, AddChildWindowClass, lParam);
+    return TRUE;
+}
+
+// The class names of this thread's windows, children included, input-method windows left out:
+// the platform's object counts read 0 under some hosts, so leak checks look at the windows
+// themselves.
+inline std::vector<std::wstring> ThreadWindowClasses() {
+    std::vector<std::wstring> classes;
+    EnumThreadWindows(GetCurrentThreadId(), AddTopWindowClass, reinterpret_cast<LPARAM>(&classes));
+    return classes;
+}
+
 inline int ThreadWindowCount() {
-    int n = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            ++*reinterpret_cast<int*>(lParam);
-            EnumChildWindows(
-                hWnd, [](HWND, LPARAM l) -> BOOL { return ++*reinterpret_cast<int*>(l), TRUE; }, lParam);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&n));
-    return n;
+    return static_cast<int>(ThreadWindowClasses().size());
+}
+
+inline std::wstring JoinClasses(const std::vector<std::wstring>& classes) {
+    std::wstring s;
+    for (const std::wstring& c : classes) s += c + L" ";
+    return s;
 }
 
 struct RecordedMessage {
