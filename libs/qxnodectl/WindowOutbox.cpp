@@ -39,7 +39,8 @@ namespace {
 // One wake-up at a time keeps the thread's message queue short however many callbacks wait.
 void WakeLocked(WindowOutbox::State& s) {
     if (s.wakePending) return;
-    if (PostMessageW(s.hwnd, kDeliverMessage, 0, 0) || SetTimer(s.hwnd, kWakeTimer, kWakeTimerMilliseconds, nullptr))
+    if (PostMessageW(s.hwnd, kDeliverMessage, 0, 0) ||
+        SetTimer(s.hwnd, kWakeTimer, kWakeTimerMilliseconds, nullptr))
         s.wakePending = true;
 }
 

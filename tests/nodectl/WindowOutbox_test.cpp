@@ -129,8 +129,8 @@ public:
             return RegisterClassW(&wc) != 0;
         }();
         EXPECT_TRUE(registered);
-        m_hwnd = CreateWindowW(L"OutboxTestOwnWindow", L"own", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                               nullptr, nullptr, GetModuleHandleW(nullptr), this);
+        m_hwnd = CreateWindowW(L"OutboxTestOwnWindow", L"own", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                               100, nullptr, nullptr, GetModuleHandleW(nullptr), this);
         EXPECT_NE(nullptr, m_hwnd);
         UpdateWindow(m_hwnd);
         notes = paints = 0;
@@ -145,8 +145,9 @@ public:
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (msg == WM_NCCREATE)
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+            SetWindowLongPtrW(
+                hwnd, GWLP_USERDATA,
+                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
         auto* self = reinterpret_cast<OwnWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         if (self && msg == kNote) {
             if (self->notes++ == 0) self->deliveredAtNote = *self->m_delivered;
