@@ -1,6 +1,9 @@
 #include "WindowOutbox.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <mutex>
 
 namespace qxnc {
 
@@ -8,21 +11,27 @@ namespace {
 
 const wchar_t kClassName[] = L"QxNodeControllerOutbox";
 const UINT kDeliverMessage = WM_APP + 1;
-// A fallback when the thread's message queue is full and the wake-up message cannot be posted.
-const UINT_PTR kRetryTimer = 1;
-const UINT kRetryMilliseconds = 10;
+// Wakes the outbox when a posted wake-up would go first but input or painting waits (timers
+// come after both), and when the thread's message queue is full.
+const UINT_PTR kWakeTimer = 1;
+const UINT kWakeTimerMilliseconds = 1;
 
 } // namespace
 
 struct WindowOutbox::State {
     struct Entry {
+        std::uint64_t serial; // the order of posting; a slice delivers those below its limit
         DWORD apeHandle;
         Callback call;
     };
+    std::weak_ptr<State> self; // lets a slice keep the state past a Release inside a callback
     HWND hwnd = nullptr;
     std::mutex lock; // the queue may be filled from another thread's controller
     std::deque<Entry> queue;
-    bool wakePending = false; // a deliver message or the retry timer is on its way
+    std::uint64_t nextSerial = 0;
+    bool wakePending = false; // a deliver message or the wake timer is on its way
+    bool sliceRanOut = false; // the last slice stopped with callbacks still queued
+    bool closed = false;      // the outbox is destroyed: nothing more is delivered
 };
 
 namespace {
@@ -31,31 +40,81 @@ namespace {
 void WakeLocked(WindowOutbox::State& s) {
     if (s.wakePending) return;
     if (PostMessageW(s.hwnd, kDeliverMessage, 0, 0) ||
-        SetTimer(s.hwnd, kRetryTimer, kRetryMilliseconds, nullptr))
+        SetTimer(s.hwnd, kWakeTimer, kWakeTimerMilliseconds, nullptr))
         s.wakePending = true;
 }
 
-// Delivers the oldest callback. The callback may release the controller, and with it this
-// window and its state, so nothing of them is touched once it has started.
+std::uint64_t Ticks() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<std::uint64_t>(now.QuadPart);
+}
+
+std::uint64_t SliceTicks() {
+    static const std::uint64_t ticks = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<std::uint64_t>(frequency.QuadPart) * WindowOutbox::kSliceMilliseconds / 1000;
+    }();
+    return ticks;
+}
+
+// Posted messages come before input and painting, so a queue that takes several slices would
+// hold both off with its wake-ups; after a slice that ran out, the next one waits for them.
+bool InputOrPaintWaiting() {
+    return (HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)) & (QS_INPUT | QS_PAINT)) != 0;
+}
+
+// Delivers, oldest first, the callbacks that were queued when the wake-up came, until the slice
+// runs out. Each is taken from the queue only when its turn comes, so a Drop or a Release made
+// by an earlier callback of the slice (or by another thread) still stops it; what a callback
+// posts is past the limit and waits for a later wake-up. While callbacks wait, a wake-up is on
+// its way, so that a message loop run inside a callback delivers them too.
 void OnDeliver(WindowOutbox::State& s) {
-    Callback call;
+    const bool yield = s.sliceRanOut && InputOrPaintWaiting();
+    const std::shared_ptr<WindowOutbox::State> keep = s.self.lock();
+    std::uint64_t limit = 0;
     {
         std::lock_guard<std::mutex> guard(s.lock);
         s.wakePending = false;
-        if (s.queue.empty()) return;
-        call = std::move(s.queue.front().call);
-        s.queue.pop_front();
-        if (!s.queue.empty()) WakeLocked(s);
+        if (s.closed) return;
+        if (yield && SetTimer(s.hwnd, kWakeTimer, kWakeTimerMilliseconds, nullptr)) {
+            s.wakePending = true;
+            s.sliceRanOut = false;
+            return;
+        }
+        s.sliceRanOut = false;
+        limit = s.nextSerial;
     }
-    try {
-        call();
-    } catch (...) {
-        // A sink must not throw; if one does, the exception stops here, at the message loop.
+    const std::uint64_t start = Ticks();
+    for (;;) {
+        Callback call;
+        {
+            std::lock_guard<std::mutex> guard(s.lock);
+            if (s.closed || s.queue.empty() || s.queue.front().serial >= limit) return;
+            call = std::move(s.queue.front().call);
+            s.queue.pop_front();
+            if (!s.queue.empty()) WakeLocked(s);
+        }
+        try {
+            call();
+        } catch (...) {
+            // A sink must not throw; if one does, the exception stops here, at the message loop.
+        }
+        if (Ticks() - start >= SliceTicks()) {
+            std::lock_guard<std::mutex> guard(s.lock);
+            s.sliceRanOut = !s.queue.empty();
+            return;
+        }
     }
 }
 
-void OnRetryTimer(WindowOutbox::State& s, HWND hwnd) {
-    KillTimer(hwnd, kRetryTimer);
+void OnWakeTimer(WindowOutbox::State& s, HWND hwnd) {
+    KillTimer(hwnd, kWakeTimer);
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        s.sliceRanOut = false; // input and painting had their turn
+    }
     OnDeliver(s);
 }
 
@@ -70,8 +129,8 @@ LRESULT CALLBACK OutboxWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     switch (msg) {
     case kDeliverMessage: OnDeliver(*s); return 0;
     case WM_TIMER:
-        if (wParam == kRetryTimer) {
-            OnRetryTimer(*s, hwnd);
+        if (wParam == kWakeTimer) {
+            OnWakeTimer(*s, hwnd);
             return 0;
         }
         break;
@@ -103,22 +162,30 @@ bool RegisterOutboxClass() {
 
 std::unique_ptr<WindowOutbox> WindowOutbox::Create() {
     if (!RegisterOutboxClass()) return nullptr;
-    auto state = std::make_unique<State>();
+    auto state = std::make_shared<State>();
+    state->self = state;
     state->hwnd =
         CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(), state.get());
     if (!state->hwnd) return nullptr;
     return std::unique_ptr<WindowOutbox>(new WindowOutbox(std::move(state)));
 }
 
-WindowOutbox::WindowOutbox(std::unique_ptr<State> state) : m_state(std::move(state)) {}
+WindowOutbox::WindowOutbox(std::shared_ptr<State> state) : m_state(std::move(state)) {}
 
 WindowOutbox::~WindowOutbox() {
+    std::deque<State::Entry> undelivered;
+    {
+        std::lock_guard<std::mutex> guard(m_state->lock);
+        m_state->closed = true;
+        undelivered.swap(m_state->queue);
+    }
     DestroyWindow(m_state->hwnd);
 }
 
 void WindowOutbox::Post(DWORD apeHandle, Callback call) {
     std::lock_guard<std::mutex> guard(m_state->lock);
-    m_state->queue.push_back(State::Entry{apeHandle, std::move(call)});
+    if (m_state->closed) return;
+    m_state->queue.push_back(State::Entry{m_state->nextSerial++, apeHandle, std::move(call)});
     WakeLocked(*m_state);
 }
 

@@ -63,7 +63,9 @@
 // Calls and callbacks:
 // - Every operation returns at once. Every confirmation, indication and notification it causes
 //   is posted to the thread that obtained the controller and delivered through that thread's
-//   message loop: never inside the call that caused it, and never after Release.
+//   message loop: never inside the call that caused it, and never after Release. One message
+//   delivers the callbacks queued when it came, for up to 20 ms; then the thread's other
+//   messages, input and painting included, get their turn before the rest.
 // - Each APE receives its callbacks in the order the conference produced them; an enroll
 //   confirmation reaches the enrolling APE before the roster change that announces it.
 // - Whatever a callback is handed (texts, tables, roster lists, data) is valid during the call

@@ -14,6 +14,7 @@
 #include "window/MessageContainer.h"
 
 #include <mmsystem.h>
+#include <memory>
 #include <new>
 
 namespace {
@@ -117,21 +118,20 @@ int CMainChatDlg::HandleRecovery(DWORD cache_id, DWORD entity_id, const std::str
     // Cache ids count per cache, so the customer history's mark says nothing about this item;
     // what the history showed is recorded by cache and id.
     if (m_recovery.IsShown(entity_id, cache_id)) return 1;
-    {
-        // Parsed to refuse what is no group message; only the text is kept.
-        CGroupMessagePDU probe;
-        if (!probe.ParseXMLPDU(strText)) {
-            Trace(L"CMainChatDlg::HandleRecovery: !bRet");
-            return 1;
-        }
-        // A live item that arrives during a recovery is copied as any live item is.
-        probe.SetGroupCacheId(cache_id);
-        if (cache_action == QXNC_CACHE_APPEND) CopyGroupItemToHistory(probe, cache_id);
+    auto pParsed = std::make_shared<CGroupMessagePDU>();
+    if (!pParsed->ParseXMLPDU(strText)) {
+        Trace(L"CMainChatDlg::HandleRecovery: !bRet");
+        return 1;
     }
+    // A live item that arrives during a recovery is copied as any live item is.
+    pParsed->SetGroupCacheId(cache_id);
+    if (cache_action == QXNC_CACHE_APPEND) CopyGroupItemToHistory(*pParsed, cache_id);
+    pParsed->Clear(); // the fields are read: the document tree would only hold memory
     CRecoveryList::Item item;
     item.dwCacheHandle = entity_id;
     item.dwCacheId = cache_id;
     item.strText = strText;
+    item.pParsed = std::move(pParsed);
     m_recovery.Add(std::move(item));
     if (m_recovery.IsFull()) {
         Trace(L"/---- CMainChatDlg::HandleRecovery: %d items, %d bytes collected, showing them now ----/",
@@ -145,6 +145,10 @@ int CMainChatDlg::ShowRecoveryItems() {
     std::vector<CRecoveryList::Item> items = m_recovery.TakeAll();
     // Recovered items were copied into the customer's history when they were said.
     for (CRecoveryList::Item& item : items) {
+        if (item.pParsed) {
+            ParseAndShowGroupMessages(item.pParsed.get(), 0);
+            continue;
+        }
         CGroupMessagePDU pdu;
         if (!pdu.ParseXMLPDU(item.strText)) continue;
         pdu.SetGroupCacheId(item.dwCacheId);

@@ -33,6 +33,7 @@ bool CRecoveryList::Add(Item item) {
     auto at = std::upper_bound(m_items.begin(), m_items.end(), item.dwCacheId,
                                [](DWORD id, const Item& other) { return id < other.dwCacheId; });
     m_nBytes += item.strText.size();
+    if (item.pParsed) std::string().swap(item.strText);
     m_items.insert(at, std::move(item));
     return true;
 }

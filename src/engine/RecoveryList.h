@@ -3,20 +3,23 @@
 // its cache handle and its id within that cache, so two reads of one cache (or a live append that
 // a read also returns) show it once.
 //
-// What a recovery holds is bounded: each item keeps its received text only (the document is
-// parsed again when it is shown), and a batch holds at most RECOVERY_MAX_ITEMS items or
-// RECOVERY_MAX_BYTES bytes of text. A full batch is shown at once and collecting goes on with a
+// What a recovery holds is bounded: each item keeps either its received text or the message
+// parsed from it without the document tree, and a batch holds at most RECOVERY_MAX_ITEMS items or
+// RECOVERY_MAX_BYTES bytes of received text. A full batch is shown at once and collecting goes on with a
 // new one, so a flooded cache costs order across the batch boundary, never a message.
 #pragma once
 
 #include <windows.h>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 // The dialog timer that closes a recovery whose answers do not all come.
+class CGroupMessagePDU;
+
 enum { RECOVERY_TIMEOUT_TIMER = 1202, RECOVERY_TIMEOUT_MS = 10000 };
 
 enum : size_t {
@@ -30,6 +33,9 @@ public:
         DWORD dwCacheHandle = 0;
         DWORD dwCacheId = 0;
         std::string strText; // the group message as received
+        // The message as parsed when it came (its document tree cleared), so that showing it
+        // needs no second parse; the list then keeps it instead of the text.
+        std::shared_ptr<CGroupMessagePDU> pParsed;
     };
 
     // One more answer is awaited from this cache (a read request was accepted).

@@ -126,7 +126,22 @@ QxDateTimeText QxFormatDateTime(LANGID langId, time_t now) {
 }
 
 QxDateTimeText QxGetCurrentDateTime() {
-    return QxFormatDateTime(g_pfnLanguage(), g_pfnNow());
+    // Formatting switches the runtime's locale there and back, which costs far more than showing
+    // a message: the messages of one second (a burst, a recovery) share one text.
+    struct Last {
+        LANGID langId = 0;
+        time_t now = static_cast<time_t>(-1);
+        QxDateTimeText text;
+    };
+    thread_local Last last;
+    const LANGID langId = g_pfnLanguage();
+    const time_t now = g_pfnNow();
+    if (now != last.now || langId != last.langId || last.text.strTime.empty()) {
+        last.text = QxFormatDateTime(langId, now);
+        last.now = now;
+        last.langId = langId;
+    }
+    return last.text;
 }
 
 void QxSetDateTimeSource(time_t (*pfnNow)(), LANGID (*pfnLanguage)()) {

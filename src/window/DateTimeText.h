@@ -11,7 +11,8 @@ struct QxDateTimeText {
 // The texts for this language at this moment: the locale of the language table (English when
 // the runtime cannot set it), or the hand-made UTC+8 rule of Simplified Chinese systems.
 QxDateTimeText QxFormatDateTime(LANGID langId, time_t now);
-// The system default language and the clock (or the sources set for tests).
+// The system default language and the clock (or the sources set for tests); calls within one
+// second of the clock, for one language, give the text made for the first.
 QxDateTimeText QxGetCurrentDateTime();
 // Tests may fix the clock and the language: nullptr restores the real ones.
 void QxSetDateTimeSource(time_t (*pfnNow)(), LANGID (*pfnLanguage)());

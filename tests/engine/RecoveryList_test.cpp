@@ -1,4 +1,5 @@
 #include "engine/RecoveryList.h"
+#include "pdu/GroupMessagePDU.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +78,23 @@ TEST(RecoveryList, ABatchIsFullAtItsItemOrByteBound) {
     list.Add(MakeItem(8, RECOVERY_MAX_ITEMS));
     EXPECT_TRUE(list.IsFull()) << "the item bound";
     EXPECT_GE(RECOVERY_MAX_ITEMS, 65536u);
+}
+
+// An item that comes parsed is kept as parsed: its text still counts towards the byte bound,
+// but is not held twice.
+TEST(RecoveryList, AParsedItemKeepsItsMessageAndCountsItsText) {
+    CRecoveryList list;
+    CRecoveryList::Item item = MakeItem(7, 5, "<chat>five</chat>");
+    auto pParsed = std::make_shared<CGroupMessagePDU>();
+    pParsed->SetMessageText("five");
+    item.pParsed = pParsed;
+    EXPECT_TRUE(list.Add(std::move(item)));
+    EXPECT_EQ(list.Bytes(), 17u);
+    const auto items = list.TakeAll();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].pParsed, pParsed);
+    EXPECT_EQ(items[0].pParsed->GetMessageText(), "five");
+    EXPECT_TRUE(items[0].strText.empty());
 }
 
 TEST(RecoveryList, ATimeoutLeavesTheAwaitedCachesLateUntilTheirLastItem) {

@@ -119,4 +119,24 @@ TEST(DateTimeText, CurrentDateTimeReadsTheInjectedClockAndLanguage) {
     EXPECT_TRUE(real.strTime == a.strTime || real.strTime == b.strTime);
 }
 
+time_t g_movingNow = k20261206_230507;
+time_t MovingNow() {
+    return g_movingNow;
+}
+
+// One second's text is reused; a new second, a new day or a new language gives a new one.
+TEST(DateTimeText, CurrentDateTimeFollowsTheClockAcrossReusedTexts) {
+    QxSetDateTimeSource(MovingNow, FixedChinese);
+    g_movingNow = k20261206_230507;
+    EXPECT_EQ(L" 7:05:07", QxGetCurrentDateTime().strTime);
+    EXPECT_EQ(L" 7:05:07", QxGetCurrentDateTime().strTime);
+    g_movingNow += 1;
+    EXPECT_EQ(L" 7:05:08", QxGetCurrentDateTime().strTime);
+    g_movingNow += 24 * 3600;
+    EXPECT_EQ(L"2026-12-7", QxGetCurrentDateTime().strDate);
+    QxSetDateTimeSource(MovingNow, FixedEnglish);
+    EXPECT_EQ(QxFormatDateTime(1033, g_movingNow).strDate, QxGetCurrentDateTime().strDate);
+    QxSetDateTimeSource(nullptr, nullptr);
+}
+
 } // namespace
