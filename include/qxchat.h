@@ -275,14 +275,19 @@ typedef struct QXCHAT_EVENT_MESSAGE {
 #define QXCHAT_SOUND_TAB_OFF 100 /* lCurTabIndex: sound off */
 
 /* ChTransferMessages: types 1 to 11 and option bits. */
-#define QXCHAT_TRANSFER_STRIP_TOP 1    /* shown as the strip's top indication line (and sent) */
-#define QXCHAT_TRANSFER_STRIP_MIDDLE 7 /* the strip's middle line */
-#define QXCHAT_TRANSFER_STRIP_BOTTOM 9 /* the strip's bottom line */
-#define QXCHAT_TRANSFER_PRIVATE_CHAT 4 /* with QXCHAT_TRANSFER_SEND: a private message to user dwTargetID */
-#define QXCHAT_TRANSFER_GROUP_CHAT 5   /* with QXCHAT_TRANSFER_SEND: a group message to group dwTargetID */
-#define QXCHAT_TRANSFER_STRIP_OFF 11   /* also hides the typing-indication strip for good */
-#define QXCHAT_TRANSFER_SHOW 0x01      /* show it locally */
-#define QXCHAT_TRANSFER_SEND 0x02      /* types 4, 5 as chat; others: group-message send option */
+#define QXCHAT_TRANSFER_STRIP_TOP 1     /* shown as the strip's top indication line (and sent) */
+#define QXCHAT_TRANSFER_SEND_ONLY 2     /* sent to the local user's own id, never shown */
+#define QXCHAT_TRANSFER_NOTICE 3        /* a notice line */
+#define QXCHAT_TRANSFER_HIGHLIGHT 6     /* a highlighted line, not copied to the customer history */
+#define QXCHAT_TRANSFER_HIGHLIGHT_ALT 8 /* the same for a second kind of highlight */
+#define QXCHAT_TRANSFER_ONCE 10         /* a notice shown once per customer history */
+#define QXCHAT_TRANSFER_STRIP_MIDDLE 7  /* the strip's middle line */
+#define QXCHAT_TRANSFER_STRIP_BOTTOM 9  /* the strip's bottom line */
+#define QXCHAT_TRANSFER_PRIVATE_CHAT 4  /* with QXCHAT_TRANSFER_SEND: a private message to user dwTargetID */
+#define QXCHAT_TRANSFER_GROUP_CHAT 5    /* with QXCHAT_TRANSFER_SEND: a group message to group dwTargetID */
+#define QXCHAT_TRANSFER_STRIP_OFF 11    /* also hides the typing-indication strip for good */
+#define QXCHAT_TRANSFER_SHOW 0x01       /* show it locally */
+#define QXCHAT_TRANSFER_SEND 0x02       /* types 4, 5 as chat; others: group-message send option */
 #define QXCHAT_TRANSFER_RECORDABLE 0x04
 #define QXCHAT_TRANSFER_RECORD_COPY 0x08
 #define QXCHAT_TRANSFER_OPTION_10 0x10 /* adds send option bit 0x10 */

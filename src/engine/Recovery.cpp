@@ -8,6 +8,7 @@
 #include "pdu/GroupMessagePDU.h"
 #include "pdu/PrivateMessagePDU.h"
 #include "pdu/StringConverter.h"
+#include "engine/TransferRules.h"
 #include "pdu/TransferMessagePDU.h"
 #include "qxchat.h"
 #include "trace/Trace.h"
@@ -16,22 +17,6 @@
 #include <mmsystem.h>
 #include <memory>
 #include <new>
-
-namespace {
-
-bool KeepsTransferForHistory(DWORD dwType) {
-    switch (dwType) {
-    case 1:
-    case 3:
-    case 7:
-    case 9:
-    case 10:
-    case 11: return true;
-    default: return false;
-    }
-}
-
-} // namespace
 
 BOOL CMainChatDlg::ProcessRecovery(BOOL bGetAllHistory) {
     Trace(L"/---- ProcessRecovery Start dwStartTime = %d, bGetAllHistory=%d, m_bNeedRecovery=%d ----/",
@@ -215,7 +200,7 @@ int CMainChatDlg::HandleGetAllHistoryMessages(DWORD /*cache_id*/, DWORD /*entity
         std::unique_ptr<CTransferMessagePDU> pPdu(new (std::nothrow) CTransferMessagePDU());
         if (!pPdu || !pPdu->ParseXMLPDU(strText)) return 1;
         ShowTransferMessage(CStringConverter::FromUtf8(pPdu->GetMessageText()), pPdu->GetSubType(), FALSE);
-        if (KeepsTransferForHistory(pPdu->GetSubType())) m_HistoryTransfers.push_back(std::move(pPdu));
+        if (QxTransferKeptInHistory(pPdu->GetSubType())) m_HistoryTransfers.push_back(std::move(pPdu));
         return 0;
     }
     default: return 0;

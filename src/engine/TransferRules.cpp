@@ -2,6 +2,7 @@
 
 #include "engine/SendOption.h"
 #include "pdu/PDUInputGuard.h"
+#include "pdu/TransferMessagePDU.h"
 #include "qxchat.h"
 #include "window/IndicationLayout.h"
 
@@ -18,7 +19,7 @@ bool IsOneOf(DWORD dwType, std::initializer_list<DWORD> types) {
 
 // Types 10 and 11 are shown once per history, whatever their text.
 bool OncePerHistory(DWORD dwType) {
-    return dwType == 10 || dwType == QXCHAT_TRANSFER_STRIP_OFF;
+    return dwType == QXCHAT_TRANSFER_ONCE || dwType == QXCHAT_TRANSFER_STRIP_OFF;
 }
 
 } // namespace
@@ -29,10 +30,11 @@ TransferPlan QxPlanTransfer(DWORD dwType, DWORD dwOption) {
     const bool bAsChat = (dwOption & QXCHAT_TRANSFER_SEND) != 0;
     if (IndicationSlot(dwType) >= 0) {
         plan.step = bShow ? TRANSFER_SHOW_AND_SEND : TRANSFER_NOTHING;
-    } else if (IsOneOf(dwType, {3, 6, 8, 10, 11})) {
+    } else if (QxIsHighlightTransfer(dwType) ||
+               IsOneOf(dwType, {QXCHAT_TRANSFER_NOTICE, QXCHAT_TRANSFER_ONCE, QXCHAT_TRANSFER_STRIP_OFF})) {
         plan.step = bShow ? TRANSFER_SHOW_AND_SEND : TRANSFER_SEND_ONLY;
         plan.bSwitchOffStrip = dwType == QXCHAT_TRANSFER_STRIP_OFF;
-    } else if (dwType == 2) {
+    } else if (dwType == QXCHAT_TRANSFER_SEND_ONLY) {
         plan.step = TRANSFER_SEND_ONLY;
     } else if (dwType == QXCHAT_TRANSFER_PRIVATE_CHAT) {
         plan.step = bAsChat ? TRANSFER_PRIVATE_CHAT : TRANSFER_NOTHING;
@@ -43,11 +45,17 @@ TransferPlan QxPlanTransfer(DWORD dwType, DWORD dwOption) {
 }
 
 bool QxTransferSentWhenReleased(DWORD dwType) {
-    return IndicationSlot(dwType) >= 0 || IsOneOf(dwType, {6, 8, 10, QXCHAT_TRANSFER_STRIP_OFF});
+    return IndicationSlot(dwType) >= 0 || QxIsHighlightTransfer(dwType) ||
+           IsOneOf(dwType, {QXCHAT_TRANSFER_ONCE, QXCHAT_TRANSFER_STRIP_OFF});
 }
 
 bool QxTransferCopiedToHistory(DWORD dwType) {
-    return dwType != 6 && dwType != 8;
+    return !QxIsHighlightTransfer(dwType);
+}
+
+bool QxTransferKeptInHistory(DWORD dwType) {
+    return IndicationSlot(dwType) >= 0 ||
+           IsOneOf(dwType, {QXCHAT_TRANSFER_NOTICE, QXCHAT_TRANSFER_ONCE, QXCHAT_TRANSFER_STRIP_OFF});
 }
 
 bool QxTransferMaySend(DWORD dwType, DWORD dwOption) {

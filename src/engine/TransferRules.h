@@ -27,6 +27,9 @@ TransferPlan QxPlanTransfer(DWORD dwType, DWORD dwOption);
 bool QxTransferSentWhenReleased(DWORD dwType);
 // Shown transfer messages go to the customer's history, except the highlighted types 6 and 8.
 bool QxTransferCopiedToHistory(DWORD dwType);
+// Read back from the customer's history, these types are kept for the duplicate checks: the
+// strip's lines, notices and the once-only types.
+bool QxTransferKeptInHistory(DWORD dwType);
 // Only a type and at least one of the chat, recordable and record-copy bits make a send.
 bool QxTransferMaySend(DWORD dwType, DWORD dwOption);
 // Targets 1 to 9999 are groups; 0 is the local user, 10000 and above are node ids.

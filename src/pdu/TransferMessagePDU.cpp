@@ -5,14 +5,9 @@
 CTransferMessagePDU::CTransferMessagePDU() : CChatXMLPDU(PDU_TRANSFER_MESSAGE, L"CTransferMessagePDU") {}
 
 bool CTransferMessagePDU::IsPlainTextSubType() const {
-    switch (GetSubType()) {
-    case QXCHAT_TRANSFER_STRIP_TOP:
-    case 6:
-    case QXCHAT_TRANSFER_STRIP_MIDDLE:
-    case 8:
-    case QXCHAT_TRANSFER_STRIP_BOTTOM: return true;
-    default: return false;
-    }
+    const DWORD dwType = GetSubType();
+    return dwType == QXCHAT_TRANSFER_STRIP_TOP || dwType == QXCHAT_TRANSFER_STRIP_MIDDLE ||
+           dwType == QXCHAT_TRANSFER_STRIP_BOTTOM || QxIsHighlightTransfer(dwType);
 }
 
 bool CTransferMessagePDU::GenerateXMLPDU() {

@@ -4,6 +4,12 @@
 
 #include "pdu/ChatXMLPDU.h"
 #include "pdu/Decimal.h"
+#include "qxchat.h"
+
+// Sub-types 6 and 8: highlighted lines, kept out of the customer history.
+inline bool QxIsHighlightTransfer(DWORD dwType) {
+    return dwType == QXCHAT_TRANSFER_HIGHLIGHT || dwType == QXCHAT_TRANSFER_HIGHLIGHT_ALT;
+}
 
 class CTransferMessagePDU : public CChatXMLPDU {
 public:

@@ -4,6 +4,7 @@
 #include "module/CallbackGuard.h"
 
 #include "module/ModuleState.h"
+#include "pdu/TransferMessagePDU.h"
 #include "qxchat.h"
 #include "qxskin7.h"
 #include "resources/resource.h"
@@ -367,7 +368,7 @@ void CMessageWindow::ShowNotice(DWORD dwSubtype, const std::wstring& strText, co
         return;
     }
     auto pItem = std::make_unique<MessageItem>();
-    pItem->kind = (dwSubtype == 6 || dwSubtype == 8) ? ITEM_HIGHLIGHT : ITEM_NOTICE;
+    pItem->kind = QxIsHighlightTransfer(dwSubtype) ? ITEM_HIGHLIGHT : ITEM_NOTICE;
     pItem->text = strText;
     pItem->date = strDate;
     pItem->time = strTime;

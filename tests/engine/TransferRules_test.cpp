@@ -49,6 +49,8 @@ TEST(TransferPlan, WhatIsSentOnceReleasedAndWhatGoesToTheHistory) {
         const bool sent = type == 1 || (type >= 6 && type <= 11);
         EXPECT_EQ(QxTransferSentWhenReleased(type), sent) << type;
         EXPECT_EQ(QxTransferCopiedToHistory(type), type != 6 && type != 8) << type;
+        const bool kept = type == 1 || type == 3 || type == 7 || type == 9 || type == 10 || type == 11;
+        EXPECT_EQ(QxTransferKeptInHistory(type), kept) << type;
     }
 }
 

@@ -41,7 +41,8 @@ inline int ThreadWindowCount() {
 
 inline std::wstring JoinClasses(const std::vector<std::wstring>& classes) {
     std::wstring s;
-    for (const std::wstring& c : classes) s += c + L" ";
+    for (const std::wstring& c : classes)
+        s += c + L" ";
     return s;
 }
 
