@@ -70,7 +70,10 @@ int CMainChatDlg::ProcessAddEnrollInfo(int nCount, const QxRosterRecord* pRecord
     // Attendees that may become the selection, newest last. Their entries are looked up once
     // the change is listed: an index taken at arrival would be moved by every later insertion.
     std::vector<DWORD> attendeeCandidates;
-    BeginRecipientBatch(EntriesForRoom(nCount, pRecords, static_cast<DWORD>(m_conn.m_lChatRoomId)));
+    const int nArrivals = EntriesForRoom(nCount, pRecords, static_cast<DWORD>(m_conn.m_lChatRoomId));
+    // One allocation for the whole change rather than a copy of the list every few arrivals.
+    m_users.ReserveUsers(nArrivals);
+    BeginRecipientBatch(nArrivals);
     for (int r = 0; pRecords && r < nCount; ++r) {
         const QxRosterRecord& record = pRecords[r];
         if (record.chat_room_id != static_cast<DWORD>(m_conn.m_lChatRoomId)) continue;

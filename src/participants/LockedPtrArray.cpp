@@ -1,5 +1,6 @@
 #include "participants/LockedPtrArray.h"
 
+#include <climits>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -12,7 +13,10 @@ CLockedPtrArray::~CLockedPtrArray() {
 
 BOOL CLockedPtrArray::GrowIfFull() {
     if (m_nCount < m_nCapacity) return TRUE;
-    const int nNewCapacity = m_nCapacity + GROW_BY;
+    return GrowTo(m_nCapacity + GROW_BY);
+}
+
+BOOL CLockedPtrArray::GrowTo(int nNewCapacity) {
     void** ppNew = new (std::nothrow) void*[nNewCapacity];
     if (!ppNew) {
         Trace(L"Fail: CLockedPtrArray::Grow: no memory for %d pointers", nNewCapacity);
@@ -74,6 +78,13 @@ int CLockedPtrArray::Find(const void* p) const {
 int CLockedPtrArray::GetCount() const {
     CAutoLock lock(m_lock);
     return m_nCount;
+}
+
+BOOL CLockedPtrArray::Reserve(int nCount) {
+    CAutoLock lock(m_lock);
+    if (nCount <= m_nCapacity) return TRUE;
+    if (nCount > INT_MAX - GROW_BY) return FALSE;
+    return GrowTo((nCount + GROW_BY - 1) / GROW_BY * GROW_BY);
 }
 
 int CLockedPtrArray::GetCapacity() const {

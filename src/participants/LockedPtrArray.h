@@ -55,6 +55,16 @@ public:
     int GetCount() const;
     // Slots allocated (a multiple of GROW_BY).
     int GetCapacity() const;
+    // Makes room for at least nCount elements in one allocation (still a multiple of GROW_BY),
+    // so that a known run of additions does not copy the array every GROW_BY of them. Never
+    // shrinks. FALSE when out of memory.
+    BOOL Reserve(int nCount);
+    // Calls f(elements, count) under one hold of the lock: a search over many elements then
+    // pays for the lock once instead of once per element. f must not change the array.
+    template <class F> decltype(auto) ReadLocked(F f) const {
+        CAutoLock lock(m_lock);
+        return f(static_cast<void* const*>(m_ppData), m_nCount);
+    }
     // Empties the array and frees its storage; the pointees are left alone.
     void RemoveAll();
     // Replaces the contents with a snapshot of src. The two locks are never held together,
@@ -62,7 +72,8 @@ public:
     BOOL Copy(const CLockedPtrArray& src);
 
 private:
-    BOOL GrowIfFull(); // lock held by the caller
+    BOOL GrowIfFull();             // lock held by the caller
+    BOOL GrowTo(int nNewCapacity); // lock held by the caller
 
     mutable CCriticalSection m_lock;
     void** m_ppData = nullptr;
@@ -76,6 +87,11 @@ public:
     int Add(T* p, BOOL bNoDuplicate = FALSE) { return CLockedPtrArray::Add(p, bNoDuplicate); }
     BOOL InsertAt(int nIndex, T* p) { return CLockedPtrArray::InsertAt(nIndex, p); }
     T* GetAt(int nIndex) const { return static_cast<T*>(CLockedPtrArray::GetAt(nIndex)); }
+    // f(T* const* elements, int count) under one hold of the lock.
+    template <class F> decltype(auto) ReadLocked(F f) const {
+        return CLockedPtrArray::ReadLocked(
+            [&f](void* const* ppData, int nCount) { return f(reinterpret_cast<T* const*>(ppData), nCount); });
+    }
 
     // For arrays that own their elements: deletes them from last to first, then empties the
     // array.

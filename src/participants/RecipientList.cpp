@@ -30,22 +30,25 @@ const wchar_t* NameOrNull(const std::wstring& str) {
 // case, equal names after the existing ones. -1 when the participant is listed already (it then
 // sits among the members of equal name right before the place).
 int FindMemberPlace(const CUsersGroup& group, const CUserItem& user) {
-    int low = 0, high = group.GetMemberCount();
-    while (low < high) {
-        const int middle = (low + high) / 2;
-        const CUserItem* pMiddle = group.GetMember(middle);
-        if (pMiddle == &user) return -1;
-        if (pMiddle && QxCompareUserNames(user, *pMiddle) < 0)
-            high = middle;
-        else
-            low = middle + 1;
-    }
-    for (int i = high - 1; i >= 0; --i) {
-        const CUserItem* pPrev = group.GetMember(i);
-        if (!pPrev || QxCompareUserNames(user, *pPrev) != 0) break;
-        if (pPrev == &user) return -1;
-    }
-    return high;
+    const std::string& key = user.NameSortKey();
+    return group.m_Members.ReadLocked([&](CUserItem* const* ppMembers, int nCount) {
+        int low = 0, high = nCount;
+        while (low < high) {
+            const int middle = (low + high) / 2;
+            const CUserItem* pMiddle = ppMembers[middle];
+            if (pMiddle == &user) return -1;
+            if (pMiddle && QxCompareUserNames(user, key, *pMiddle) < 0)
+                high = middle;
+            else
+                low = middle + 1;
+        }
+        for (int i = high - 1; i >= 0; --i) {
+            const CUserItem* pPrev = ppMembers[i];
+            if (!pPrev || QxCompareUserNames(user, key, *pPrev) != 0) break;
+            if (pPrev == &user) return -1;
+        }
+        return high;
+    });
 }
 
 BOOL EntryIsGroups(IRecipientEntryList& list, const CUsersGroup& group) {

@@ -57,7 +57,10 @@ const std::string& CUserItem::NameSortKey() const {
 }
 
 int QxCompareUserNames(const CUserItem& a, const CUserItem& b) {
-    const std::string& keyA = a.NameSortKey();
+    return QxCompareUserNames(a, a.NameSortKey(), b);
+}
+
+int QxCompareUserNames(const CUserItem& a, const std::string& keyA, const CUserItem& b) {
     const std::string& keyB = b.NameSortKey();
     if (keyA.empty() || keyB.empty()) return lstrcmpiW(a.m_strName.c_str(), b.m_strName.c_str());
     const int r = keyA.compare(keyB);

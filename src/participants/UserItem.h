@@ -60,6 +60,9 @@ private:
 // recipient list sorts thousands of members with it: their sort keys compare at a fraction of
 // the cost of comparing the names themselves.
 int QxCompareUserNames(const CUserItem& a, const CUserItem& b);
+// The same with a's sort key already at hand (a.NameSortKey()): a search compares one
+// participant with many and makes its key once.
+int QxCompareUserNames(const CUserItem& a, const std::string& keyA, const CUserItem& b);
 
 class CUserList {
 public:
@@ -76,6 +79,10 @@ public:
     int RemoveUser(DWORD dwNodeId);
 
     int GetCount() const { return m_Users.GetCount(); }
+    // Room for nArrivals more users at once, ahead of a roster change that announces them.
+    BOOL ReserveUsers(int nArrivals) {
+        return nArrivals <= 0 || m_Users.Reserve(m_Users.GetCount() + nArrivals);
+    }
     CUserItem* GetAt(int nIndex) const { return m_Users.GetAt(nIndex); }
     CUserItem* FindByNodeId(DWORD dwNodeId) const;
     CUserItem* FindByUserId(DWORD dwUserId) const;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <climits>
 #include <thread>
 #include <vector>
 
@@ -32,6 +33,37 @@ TEST(LockedPtrArray, SeventeenthInsertionGrowsBySixteenAndKeepsEverything) {
     ASSERT_EQ(a.GetCount(), 17);
     for (int i = 0; i < 17; ++i)
         EXPECT_EQ(a.GetAt(i), Cell(i)) << i;
+}
+
+TEST(LockedPtrArray, ReserveRoundsToWholeStepsKeepsContentsAndLaterGrowthStaysSixteen) {
+    CLockedPtrArray a;
+    for (int i = 0; i < 3; ++i)
+        a.Add(Cell(i));
+    EXPECT_TRUE(a.Reserve(40));
+    EXPECT_EQ(a.GetCapacity(), 48);
+    EXPECT_EQ(Contents(a), (std::vector<void*>{Cell(0), Cell(1), Cell(2)}));
+    EXPECT_TRUE(a.Reserve(10)); // never shrinks
+    EXPECT_EQ(a.GetCapacity(), 48);
+    EXPECT_FALSE(a.Reserve(INT_MAX)); // no overflow into a small block
+    EXPECT_EQ(a.GetCapacity(), 48);
+    for (int i = 3; i < 49; ++i)
+        a.Add(Cell(i));
+    EXPECT_EQ(a.GetCapacity(), 64);
+    ASSERT_EQ(a.GetCount(), 49);
+    EXPECT_EQ(a.GetAt(48), Cell(48));
+}
+
+TEST(LockedPtrArray, ReadLockedSeesTheElementsInOrder) {
+    CLockedPtrArrayT<int> a;
+    for (int i = 0; i < 20; ++i)
+        a.Add(&g_cells[i]);
+    const int nSum = a.ReadLocked([](int* const* pp, int n) {
+        int s = 0;
+        for (int i = 0; i < n; ++i)
+            s += static_cast<int>(pp[i] - &g_cells[0]);
+        return s;
+    });
+    EXPECT_EQ(nSum, 190);
 }
 
 TEST(LockedPtrArray, InsertAtShiftsLaterElementsAcrossGrowth) {
