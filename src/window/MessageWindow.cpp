@@ -346,12 +346,28 @@ WrappedText CMessageWindow::WrapItem(const MessageItem& item) const {
     return QxWrapText(item.text, advance, nRoom, nTab);
 }
 
+// A text of printable ASCII as wide as the room at most is one line whatever the wrap would
+// do: a burst's short messages are laid out without building their wraps.
+bool CMessageWindow::FitsOneLine(const MessageItem& item) const {
+    const int nBold = m_pFonts && m_pFonts->IsBold(item.kind) ? 1 : 0;
+    if (!m_pFonts || !m_pFonts->bAsciiAdvance[nBold]) return false;
+    const int nRoom = std::max(1, m_nWidth - item.margin - kTextInsetLeft - kTextInsetRight);
+    const int* pTable = m_pFonts->asciiAdvance[nBold];
+    long long nSum = 0;
+    for (wchar_t c : item.text) {
+        if (c < kAsciiFirst || c > kAsciiLast) return false;
+        nSum += std::max(0, pTable[c - kAsciiFirst]);
+        if (nSum > nRoom) return false;
+    }
+    return true;
+}
+
 void CMessageWindow::LayoutItem(int nIndex) {
     MessageItem& item = *m_items[nIndex];
     item.left = std::max(0, std::min(item.margin, m_nWidth - 1));
     item.right = m_nWidth;
     item.top = 0;
-    const int nLines = item.text.empty() ? 1 : WrapItem(item).LineCount();
+    const int nLines = item.text.empty() || FitsOneLine(item) ? 1 : WrapItem(item).LineCount();
     item.height = nLines * ItemLineHeight(item.kind) + (IsNotice(item.kind) ? kNoticePadding : 0);
     item.needsLayout = false;
     m_heights.Set(nIndex, item.height);

@@ -151,6 +151,7 @@ private:
     int ItemLineHeight(DWORD kind) const;
     bool MouseLocked() const { return m_isMouseLocked && m_isMouseLocked(); }
     int ComputeLayoutWidth() const;
+    bool FitsOneLine(const MessageItem& item) const;
     void LayoutItem(int nIndex);
     void LayoutAll();
     void StopIncrementalLayout();

@@ -337,6 +337,9 @@ TEST_F(MessageWindowTest, TabledAdvancesAreTheFontsOwn) {
     for (DWORD kind : kinds)
         for (const std::wstring& text : texts)
             list->Append(Loaded(kind, text), false);
+    // Lengths either side of the list's width: one line up to the room, two after it.
+    for (int n = 20; n <= 90; ++n)
+        list->Append(Loaded(n % 2 ? ITEM_HEADER : ITEM_TEXT, std::wstring(n, L'x')), false);
     list->Refresh();
     for (int n = 0; n < list->GetItemCount(); ++n) {
         const MessageItem& item = list->GetItem(n);
@@ -359,4 +362,9 @@ TEST_F(MessageWindowTest, TabledAdvancesAreTheFontsOwn) {
     }
     // The long words wrapped: the table's widths reach the wrap.
     EXPECT_GT(list->WrapItem(list->GetItem(4)).LineCount(), 3);
+    int nOne = 0, nMore = 0;
+    for (int n = list->GetItemCount() - 71; n < list->GetItemCount(); ++n)
+        (list->GetItem(n).height == list->LineHeight(list->GetItem(n).kind) ? nOne : nMore) += 1;
+    EXPECT_GT(nOne, 0);
+    EXPECT_GT(nMore, 0) << "the lengths must cross the width";
 }
