@@ -31,6 +31,7 @@ constexpr int kNoticePadding = 12; // extra height of kinds 3 and 4, half above 
 constexpr int kTextInsetLeft = 5, kTextInsetRight = 2;
 constexpr int kLineCutHeight = 13; // a line is drawn only when this much of it fits
 constexpr int kTabStopChars = 8;   // tab stops every eight average characters, as in an edit control
+constexpr wchar_t kAsciiFirst = L' ', kAsciiLast = L'~'; // the printable ASCII characters
 constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
 constexpr COLORREF kSelectedText = RGB(0xFF, 0xFF, 0xFF);
 constexpr COLORREF kSelectedBack = RGB(0x0A, 0x24, 0x6A);
@@ -104,6 +105,10 @@ int Clamp(long long v) {
 struct CMessageWindow::Fonts {
     GdiFont normal, bold, link;
     int nTabWidth[2] = {}; // normal, bold
+    // Advances of the printable ASCII characters (normal, bold), measured once: most texts are
+    // made of them only, and asking the font for every item is most of a burst's layout.
+    int asciiAdvance[2][kAsciiLast - kAsciiFirst + 1] = {};
+    bool bAsciiAdvance[2] = {};
     HDC hMeasure = CreateCompatibleDC(nullptr);
     Fonts() = default;
     Fonts(const Fonts&) = delete;
@@ -115,6 +120,28 @@ struct CMessageWindow::Fonts {
     HFONT For(DWORD kind) const { return IsBold(kind) ? bold.Get() : normal.Get(); }
     int TabWidth(DWORD kind) const { return nTabWidth[IsBold(kind) ? 1 : 0]; }
 };
+
+namespace {
+
+// Characters the wrap never asks an advance of, or that the ASCII table holds.
+bool TableCovers(wchar_t c) {
+    return (c >= kAsciiFirst && c <= kAsciiLast) || c == L'\t' || c == L'\r' || c == L'\n';
+}
+
+// The advance of every character from the font, from the extents of the text as a whole.
+void MeasureWithFont(HDC hdc, HFONT hFont, const wchar_t* pText, int n, int* pAdvance) {
+    HGDIOBJ hOld = SelectObject(hdc, hFont);
+    std::vector<int> extent(n, 0);
+    SIZE sz = {};
+    int nFit = 0;
+    if (GetTextExtentExPointW(hdc, pText, n, 0, &nFit, extent.data(), &sz)) {
+        for (int i = 0; i < n; ++i)
+            pAdvance[i] = extent[i] - (i > 0 ? extent[i - 1] : 0);
+    }
+    SelectObject(hdc, hOld);
+}
+
+} // namespace
 
 CMessageWindow::~CMessageWindow() {
     if (m_hMenu) DestroyMenu(m_hMenu);
@@ -235,6 +262,17 @@ void CMessageWindow::OnCreate() {
         m_pFonts->nTabWidth[m_pFonts->IsBold(kind) ? 1 : 0] =
             std::max(1, kTabStopChars * static_cast<int>(tm.tmAveCharWidth));
     }
+    wchar_t ascii[kAsciiLast - kAsciiFirst + 1];
+    for (wchar_t c = kAsciiFirst; c <= kAsciiLast; ++c)
+        ascii[c - kAsciiFirst] = c;
+    for (int nBold = 0; nBold < 2; ++nBold) {
+        int* pTable = m_pFonts->asciiAdvance[nBold];
+        MeasureWithFont(m_pFonts->hMeasure, nBold ? m_pFonts->bold.Get() : m_pFonts->normal.Get(), ascii,
+                        kAsciiLast - kAsciiFirst + 1, pTable);
+        // A font that measured nothing leaves every text to the font's own measurement.
+        m_pFonts->bAsciiAdvance[nBold] =
+            std::any_of(pTable, pTable + (kAsciiLast - kAsciiFirst + 1), [](int n) { return n > 0; });
+    }
     if (QxHasResourceLibrary()) {
         m_hMenu = LoadMenuW(QxResourceModule(), MAKEINTRESOURCEW(IDR_POPUP_MENUS));
         m_hHand = LoadCursorW(QxResourceModule(), MAKEINTRESOURCEW(IDCUR_LINK_HAND));
@@ -283,22 +321,46 @@ int CMessageWindow::ComputeLayoutWidth() const {
     return std::max(0, static_cast<int>(rc.right) - (bBarShown ? 0 : GetSystemMetrics(SM_CXVSCROLL)));
 }
 
-WrappedText CMessageWindow::WrapItem(const MessageItem& item) const {
+std::vector<int> CMessageWindow::MeasureAdvances(const MessageItem& item) const {
     const int n = TextLength(item);
     std::vector<int> advance(n, 0);
-    if (m_pFonts && n > 0) {
-        HGDIOBJ hOld = SelectObject(m_pFonts->hMeasure, m_pFonts->For(item.kind));
-        std::vector<int> extent(n, 0);
-        SIZE sz = {};
-        int nFit = 0;
-        if (GetTextExtentExPointW(m_pFonts->hMeasure, item.text.c_str(), n, 0, &nFit, extent.data(), &sz)) {
-            for (int i = 0; i < n; ++i)
-                advance[i] = extent[i] - (i > 0 ? extent[i - 1] : 0);
-        }
-        SelectObject(m_pFonts->hMeasure, hOld);
-    }
+    if (m_pFonts && n > 0)
+        MeasureWithFont(m_pFonts->hMeasure, m_pFonts->For(item.kind), item.text.c_str(), n, advance.data());
+    return advance;
+}
+
+WrappedText CMessageWindow::WrapItem(const MessageItem& item) const {
     const int nRoom = m_nWidth - item.margin - kTextInsetLeft - kTextInsetRight;
-    return QxWrapText(item.text, advance, nRoom, m_pFonts ? m_pFonts->TabWidth(item.kind) : 1);
+    const int nTab = m_pFonts ? m_pFonts->TabWidth(item.kind) : 1;
+    const int n = TextLength(item);
+    const int nBold = m_pFonts && m_pFonts->IsBold(item.kind) ? 1 : 0;
+    const bool bTable = m_pFonts && m_pFonts->bAsciiAdvance[nBold] &&
+                        std::all_of(item.text.begin(), item.text.begin() + n, TableCovers);
+    if (!bTable) return QxWrapText(item.text, MeasureAdvances(item), nRoom, nTab);
+    // Tabs and line breaks take no advance from the font: the wrap works theirs out.
+    std::vector<int> advance(n, 0);
+    const int* pTable = m_pFonts->asciiAdvance[nBold];
+    for (int i = 0; i < n; ++i) {
+        const wchar_t c = item.text[i];
+        if (c >= kAsciiFirst && c <= kAsciiLast) advance[i] = pTable[c - kAsciiFirst];
+    }
+    return QxWrapText(item.text, advance, nRoom, nTab);
+}
+
+// A text of printable ASCII as wide as the room at most is one line whatever the wrap would
+// do: a burst's short messages are laid out without building their wraps.
+bool CMessageWindow::FitsOneLine(const MessageItem& item) const {
+    const int nBold = m_pFonts && m_pFonts->IsBold(item.kind) ? 1 : 0;
+    if (!m_pFonts || !m_pFonts->bAsciiAdvance[nBold]) return false;
+    const int nRoom = std::max(1, m_nWidth - item.margin - kTextInsetLeft - kTextInsetRight);
+    const int* pTable = m_pFonts->asciiAdvance[nBold];
+    long long nSum = 0;
+    for (wchar_t c : item.text) {
+        if (c < kAsciiFirst || c > kAsciiLast) return false;
+        nSum += std::max(0, pTable[c - kAsciiFirst]);
+        if (nSum > nRoom) return false;
+    }
+    return true;
 }
 
 void CMessageWindow::LayoutItem(int nIndex) {
@@ -306,7 +368,7 @@ void CMessageWindow::LayoutItem(int nIndex) {
     item.left = std::max(0, std::min(item.margin, m_nWidth - 1));
     item.right = m_nWidth;
     item.top = 0;
-    const int nLines = item.text.empty() ? 1 : WrapItem(item).LineCount();
+    const int nLines = item.text.empty() || FitsOneLine(item) ? 1 : WrapItem(item).LineCount();
     item.height = nLines * ItemLineHeight(item.kind) + (IsNotice(item.kind) ? kNoticePadding : 0);
     item.needsLayout = false;
     m_heights.Set(nIndex, item.height);

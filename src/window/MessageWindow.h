@@ -120,6 +120,9 @@ public:
     HMENU PopupMenu() const;
     // The item's wrap at the current width (line starts and character positions).
     WrappedText WrapItem(const MessageItem& item) const;
+    // Every character's advance as the item's font measures the whole text (what WrapItem
+    // must agree with when it takes printable ASCII from its table).
+    std::vector<int> MeasureAdvances(const MessageItem& item) const;
 
 private:
     struct Fonts;
@@ -148,6 +151,7 @@ private:
     int ItemLineHeight(DWORD kind) const;
     bool MouseLocked() const { return m_isMouseLocked && m_isMouseLocked(); }
     int ComputeLayoutWidth() const;
+    bool FitsOneLine(const MessageItem& item) const;
     void LayoutItem(int nIndex);
     void LayoutAll();
     void StopIncrementalLayout();

@@ -313,3 +313,58 @@ TEST_F(MessageWindowTest, TheListIsNamedAndFoundOnlyBehindItsWindow) {
 }
 
 } // namespace
+
+// Printable ASCII takes its advances from a table measured once per font; every character must
+// still get the advance the font gives it inside the whole text, so the wrap and the heights are
+// those of measuring each item.
+TEST_F(MessageWindowTest, TabledAdvancesAreTheFontsOwn) {
+    std::wstring printable;
+    for (wchar_t c = L' '; c <= L'~'; ++c)
+        printable += c;
+    std::wstring words;
+    for (int i = 0; i < 30; ++i)
+        words += L"Wide mmm iii, " + std::to_wstring(i) + L"; ";
+    const std::wstring texts[] = {
+        printable,
+        words,
+        L"stored message 4711: the figures of the quarter, page 31",
+        L"tab\tafter\t\ttabs\r\nand a line\nbreak\r",
+        std::wstring(400, L'W'),
+        L"caf\x00E9 na\x00EFve \x65E5\x672C mixed with ASCII", // the font measures these
+        L"~}|{`_^]\\[@?>=<;:/.-,+*)('&%$#\"! ",
+    };
+    const DWORD kinds[] = {ITEM_HEADER, ITEM_TEXT, ITEM_NOTICE, ITEM_HIGHLIGHT};
+    for (DWORD kind : kinds)
+        for (const std::wstring& text : texts)
+            list->Append(Loaded(kind, text), false);
+    // Lengths either side of the list's width: one line up to the room, two after it.
+    for (int n = 20; n <= 90; ++n)
+        list->Append(Loaded(n % 2 ? ITEM_HEADER : ITEM_TEXT, std::wstring(n, L'x')), false);
+    list->Refresh();
+    for (int n = 0; n < list->GetItemCount(); ++n) {
+        const MessageItem& item = list->GetItem(n);
+        const std::vector<int> measured = list->MeasureAdvances(item);
+        const WrappedText wrap = list->WrapItem(item);
+        ASSERT_EQ(measured.size(), item.text.size());
+        int nChecked = 0;
+        for (size_t i = 0; i < item.text.size(); ++i) {
+            const wchar_t c = item.text[i];
+            if (c == L'\t' || c == L'\r' || c == L'\n') continue;
+            if (c < 0x80) {
+                ASSERT_GT(measured[i], 0) << n << " " << i;
+            }
+            EXPECT_EQ(wrap.width[i], measured[i]) << "item " << n << " character " << i;
+            ++nChecked;
+        }
+        EXPECT_GT(nChecked, 0);
+        EXPECT_EQ(item.height, wrap.LineCount() * list->LineHeight(item.kind) +
+                                   (item.kind == ITEM_NOTICE || item.kind == ITEM_HIGHLIGHT ? 12 : 0));
+    }
+    // The long words wrapped: the table's widths reach the wrap.
+    EXPECT_GT(list->WrapItem(list->GetItem(4)).LineCount(), 3);
+    int nOne = 0, nMore = 0;
+    for (int n = list->GetItemCount() - 71; n < list->GetItemCount(); ++n)
+        (list->GetItem(n).height == list->LineHeight(list->GetItem(n).kind) ? nOne : nMore) += 1;
+    EXPECT_GT(nOne, 0);
+    EXPECT_GT(nMore, 0) << "the lengths must cross the width";
+}
