@@ -295,16 +295,18 @@ void StageLongConversation() {
     // The list refreshes its scroll bar after a burst on its own timer, and during one now and
     // then: wait until it follows the latest line with more than a page above it (a refresh from
     // early in the burst can follow the latest line of that moment, with less than a page above).
+    auto followsWithAPageAbove = [](const SCROLLINFO& si) {
+        return si.nMax > static_cast<int>(si.nPage) && si.nPos + static_cast<int>(si.nPage) > si.nMax &&
+               si.nPos > static_cast<int>(si.nPage);
+    };
     SCROLLINFO atEnd = {};
     Require(PumpUntil(
                 [&] {
                     atEnd = ScrollOf(hAnn);
-                    return atEnd.nMax > static_cast<int>(atEnd.nPage) &&
-                           atEnd.nPos + static_cast<int>(atEnd.nPage) > atEnd.nMax &&
-                           atEnd.nPos > static_cast<int>(atEnd.nPage);
+                    return followsWithAPageAbove(atEnd) && followsWithAPageAbove(ScrollOf(hCy));
                 },
                 kShowTimeoutMs),
-            L"Ann's list is not scrollable by more than a page, or does not follow the latest line");
+            L"Ann's or Cy's list is not scrollable by more than a page, or does not follow the latest line");
     Scroll(hAnn, SB_PAGEUP, 1);
     const SCROLLINFO back = ScrollOf(hAnn);
     // A page up moves by about a page; the list may keep a line of the old page in view.
