@@ -1,5 +1,6 @@
 // Transcript files with 100,000 messages: saving against writing the same bytes with one raw
-// call, and loading (mapping, checking and reading the records into items) against one raw read
+// call the way the save puts its file in place (and, for comparison, over the old file in
+// place), and loading (mapping, checking and reading the records into items) against one raw read
 // of the same bytes split into records, all in one run. The list's own append and layout time is
 // reported beside the load.
 //
@@ -56,8 +57,22 @@ std::vector<char> ReadWhole(const std::wstring& path) {
     return bytes;
 }
 
-// The baseline of a save: the same bytes in one raw write.
-void RawWrite(const std::wstring& path, const std::vector<char>& bytes) {
+// The baseline of a save: the same bytes in one raw write, put in place the way the save puts
+// its file there: created new beside the old file (CREATE_NEW, the same flags), written, closed
+// and moved over the old file, which exists and has the same size as before every save.
+void RawReplace(const std::wstring& path, const std::vector<char>& bytes) {
+    const std::wstring fresh = path + L".new";
+    HANDLE h =
+        CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD n = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+    CloseHandle(h);
+    MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+// For comparison: the same bytes written over the old file in place (truncated on opening), the
+// cheapest write there is, and one that would lose the old file if it failed half-way.
+void RawOverwrite(const std::wstring& path, const std::vector<char>& bytes) {
     HANDLE h =
         CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD n = 0;
@@ -93,17 +108,12 @@ size_t LoadWithoutList(const std::wstring& path) {
     return nMessages;
 }
 
-template <typename F> double MedianMs(int nRuns, F f) {
-    std::vector<double> times;
-    for (int i = 0; i < nRuns; ++i) {
-        const double t0 = NowMs();
-        f();
-        times.push_back(NowMs() - t0);
-    }
-    return Median(times);
+template <typename F> double TimeMs(F f) {
+    const double t0 = NowMs();
+    f();
+    return NowMs() - t0;
 }
 
-// Runs the measured work and its baseline by turns, so that a busy machine slows both alike.
 } // namespace
 
 int main(int argc, char** argv) {
@@ -116,6 +126,7 @@ int main(int argc, char** argv) {
     GetTempPathW(MAX_PATH, temp);
     const std::wstring saved = std::wstring(temp) + L"qx_bench_transcript.txt";
     const std::wstring raw = std::wstring(temp) + L"qx_bench_raw.txt";
+    const std::wstring overwritten = std::wstring(temp) + L"qx_bench_overwritten.txt";
 
     HWND hContainer = QxCreateMessageContainer(hHost);
     CMessageWindow* pList = QxMessageList(hContainer);
@@ -123,24 +134,31 @@ int main(int argc, char** argv) {
         fprintf(stderr, "no message list\n");
         return 1;
     }
-    const double fillMs = MedianMs(1, [&] { AddMessages(pList, nMessages); });
+    const double fillMs = TimeMs([&] { AddMessages(pList, nMessages); });
     CTranscript transcript(
         {[pList] { return pList; }, [] { return 0UL; }, [] { return 0L; }, [hHost] { return hHost; }});
 
+    // A first run of each, not counted, leaves every target file in place with its full size.
     transcript.SaveTranscript(saved, SAVE_USER);
     const std::vector<char> bytes = ReadWhole(saved);
-    std::vector<double> save, rawWrite, load, rawRead;
+    DeleteFileW((raw + L".new").c_str()); // left by a run that was stopped
+    RawReplace(raw, bytes);
+    RawOverwrite(overwritten, bytes);
+    std::vector<double> save, rawWrite, inPlace, load, rawRead;
     {
         SamplingProfiler profiler; // with QX_PROFILE set: where the saves spend their time
-        SamplePairs(
-            nRuns, [&] { transcript.SaveTranscript(saved, SAVE_USER); }, [&] { RawWrite(raw, bytes); }, save,
-            rawWrite);
+        // By turns, so that a busy machine slows all three alike.
+        for (int i = 0; i < nRuns; ++i) {
+            save.push_back(TimeMs([&] { transcript.SaveTranscript(saved, SAVE_USER); }));
+            rawWrite.push_back(TimeMs([&] { RawReplace(raw, bytes); }));
+            inPlace.push_back(TimeMs([&] { RawOverwrite(overwritten, bytes); }));
+        }
     }
     size_t nLoaded = 0, nSplit = 0;
     SamplePairs(
         nRuns, [&] { nLoaded = LoadWithoutList(saved); }, [&] { nSplit = RawReadAndSplit(saved); }, load,
         rawRead);
-    const double saveMs = Median(save), rawWriteMs = Median(rawWrite);
+    const double saveMs = Median(save), rawWriteMs = Median(rawWrite), inPlaceMs = Median(inPlace);
     const double loadMs = Median(load), rawReadMs = Median(rawRead);
 
     // The whole load into a fresh list: the difference is the list's append and layout.
@@ -148,12 +166,14 @@ int main(int argc, char** argv) {
     CMessageWindow* pOther = QxMessageList(hOther);
     CTranscript loader(
         {[pOther] { return pOther; }, [] { return 0UL; }, [] { return 0L; }, [hHost] { return hHost; }});
-    const double fullLoadMs = MedianMs(1, [&] { loader.LoadTranscript(saved); });
+    const double fullLoadMs = TimeMs([&] { loader.LoadTranscript(saved); });
 
     printf("transcript bench: %d messages, %u bytes, median of %d runs\n", nMessages,
            static_cast<unsigned>(bytes.size()), nRuns);
-    printf("  save            %8.1f ms   raw write %8.1f ms   ratio %.2f (goal <= 2)\n", saveMs, rawWriteMs,
-           saveMs / rawWriteMs);
+    printf(
+        "  save            %8.1f ms   raw write %8.1f ms   ratio %.2f (goal <= 2); in place %.1f ms, ratio "
+        "%.2f\n",
+        saveMs, rawWriteMs, saveMs / rawWriteMs, inPlaceMs, saveMs / inPlaceMs);
     printf("  load (no list)  %8.1f ms   raw read+split %8.1f ms   ratio %.2f (goal <= 2), %u messages, %u "
            "records\n",
            loadMs, rawReadMs, loadMs / rawReadMs, static_cast<unsigned>(nLoaded),
@@ -162,8 +182,10 @@ int main(int argc, char** argv) {
         "  list: append+layout of %d items when filled %.1f ms; full load into a list %.1f ms (%d items)\n",
         pList->GetItemCount(), fillMs, fullLoadMs, pOther->GetItemCount());
     const std::string count = std::to_string(nMessages) + " messages";
-    ReportFigure(("transcript save, " + count).c_str(), Summarize(save), "writing the same bytes",
+    ReportFigure(("transcript save, " + count).c_str(), Summarize(save), "writing the same bytes, replacing",
                  Summarize(rawWrite), "<= 2");
+    ReportFigure(("transcript save, " + count + ", against in place").c_str(), Summarize(save),
+                 "writing the same bytes in place", Summarize(inPlace), "");
     ReportFigure(("transcript load, " + count).c_str(), Summarize(load), "reading and splitting its lines",
                  Summarize(rawRead), "<= 2");
     DestroyWindow(hOther);
@@ -171,5 +193,6 @@ int main(int argc, char** argv) {
     DestroyWindow(hHost);
     DeleteFileW(saved.c_str());
     DeleteFileW(raw.c_str());
+    DeleteFileW(overwritten.c_str());
     return 0;
 }

@@ -44,17 +44,19 @@ std::wstring WindowsFolder() {
     return n > 0 && n < MAX_PATH ? std::wstring(folder, n) : std::wstring();
 }
 
-// The records of the list, the byte-order mark before the first, a few records per call.
+// The records of the list, the byte-order mark before the first, encoded straight into the
+// writer's buffer until it is full.
 class RecordProducer {
 public:
     explicit RecordProducer(const CMessageWindow& list) : m_list(list) {}
-    bool operator()(std::wstring& out) {
+    bool operator()(QxWriteBuffer& out) {
         const int nCount = m_list.GetItemCount();
-        for (int nBatch = 0; m_nNext < nCount && nBatch < 256; ++m_nNext, ++nBatch) {
+        for (; m_nNext < nCount && !out.Full(); ++m_nNext) {
             const MessageItem& item = m_list.GetItem(m_nNext);
-            if (!QxIsRecordKind(item.kind)) continue;
-            if (!m_bMarked) out.push_back(kByteOrderMark), m_bMarked = true;
-            QxAppendRecord(item, out);
+            const size_t nLength = QxRecordLength(item);
+            if (nLength == 0) continue;
+            if (!m_bMarked) out.Append(&kByteOrderMark, 1), m_bMarked = true;
+            out.Commit(QxEncodeRecord(item, out.Room(nLength)));
         }
         return m_nNext < nCount;
     }

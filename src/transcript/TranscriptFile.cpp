@@ -1,5 +1,8 @@
 #include "transcript/TranscriptFile.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 QxTranscriptFileCalls g_calls;
@@ -29,9 +32,9 @@ private:
     HANDLE m_h;
 };
 
-bool WriteAll(HANDLE hFile, const std::wstring& text) {
-    const char* p = reinterpret_cast<const char*>(text.data());
-    size_t nLeft = text.size() * sizeof(wchar_t);
+bool WriteAll(HANDLE hFile, const QxWriteBuffer& text) {
+    const char* p = reinterpret_cast<const char*>(text.Data());
+    size_t nLeft = text.Size() * sizeof(wchar_t);
     while (nLeft > 0) {
         const DWORD nChunk = nLeft > 0x40000000u ? 0x40000000u : static_cast<DWORD>(nLeft);
         DWORD nWritten = 0;
@@ -73,8 +76,29 @@ std::wstring QxFolderOf(const std::wstring& strPath) {
     return slash == std::wstring::npos ? std::wstring() : strPath.substr(0, slash + 1);
 }
 
+QxWriteBuffer::QxWriteBuffer(size_t nFlushChars) : m_nFlushChars(nFlushChars) {
+    Room(nFlushChars + nFlushChars / 4); // a full buffer plus its last record, mostly
+}
+
+wchar_t* QxWriteBuffer::Room(size_t nChars) {
+    if (m_nCapacity - m_nSize < nChars) {
+        const size_t nCapacity = std::max(m_nSize + nChars, m_nCapacity * 2);
+        std::unique_ptr<wchar_t[]> pData(new wchar_t[nCapacity]);
+        if (m_nSize) memcpy(pData.get(), m_pData.get(), m_nSize * sizeof(wchar_t));
+        m_pData = std::move(pData);
+        m_nCapacity = nCapacity;
+    }
+    return m_pData.get() + m_nSize;
+}
+
+void QxWriteBuffer::Append(const wchar_t* pText, size_t nChars) {
+    wchar_t* p = Room(nChars);
+    if (nChars) memcpy(p, pText, nChars * sizeof(wchar_t));
+    Commit(p + nChars);
+}
+
 QxWriteResult QxWriteTranscriptFile(const std::wstring& strPath,
-                                    const std::function<bool(std::wstring&)>& producer) {
+                                    const std::function<bool(QxWriteBuffer&)>& producer) {
     const std::wstring strNew = NewFileBeside(strPath);
     if (strNew.empty()) return QxWriteResult::OpenFailed;
     FileHandle file(
@@ -82,17 +106,16 @@ QxWriteResult QxWriteTranscriptFile(const std::wstring& strPath,
     if (!file.Valid()) return QxWriteResult::OpenFailed;
 
     QxWriteResult result = QxWriteResult::Ok;
-    std::wstring buffer;
-    buffer.reserve(kFlushChars + kFlushChars / 4);
+    QxWriteBuffer buffer(kFlushChars);
     bool bMore = true;
     while (bMore) {
         bMore = producer(buffer);
-        if (buffer.size() >= kFlushChars || (!bMore && !buffer.empty())) {
+        if (buffer.Full() || (!bMore && buffer.Size() > 0)) {
             if (!WriteAll(file.Get(), buffer)) {
                 result = QxWriteResult::ShortWrite;
                 break;
             }
-            buffer.clear();
+            buffer.Clear();
         }
     }
     if (!file.Close() && result == QxWriteResult::Ok) result = QxWriteResult::CloseFailed;

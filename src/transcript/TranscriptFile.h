@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <functional>
+#include <memory>
 #include <string>
 
 // How a write ended.
@@ -25,12 +26,36 @@ struct QxTranscriptFileCalls {
 // Replaces the calls; returns the previous ones.
 QxTranscriptFileCalls QxSetTranscriptFileCalls(const QxTranscriptFileCalls& calls);
 
+// Text on its way to the file. Producers encode straight into it: they ask for room, write
+// there and commit what they wrote; it is Full() when enough is waiting for one write.
+class QxWriteBuffer {
+public:
+    explicit QxWriteBuffer(size_t nFlushChars);
+    QxWriteBuffer(const QxWriteBuffer&) = delete;
+    QxWriteBuffer& operator=(const QxWriteBuffer&) = delete;
+    // Room for nChars characters after the waiting text, valid until the next call.
+    wchar_t* Room(size_t nChars);
+    void Commit(const wchar_t* pEnd) { m_nSize = static_cast<size_t>(pEnd - m_pData.get()); }
+    void Append(const wchar_t* pText, size_t nChars);
+    void Append(const std::wstring& text) { Append(text.data(), text.size()); }
+    const wchar_t* Data() const { return m_pData.get(); }
+    size_t Size() const { return m_nSize; }
+    bool Full() const { return m_nSize >= m_nFlushChars; }
+    void Clear() { m_nSize = 0; }
+
+private:
+    std::unique_ptr<wchar_t[]> m_pData;
+    size_t m_nSize = 0, m_nCapacity = 0;
+    const size_t m_nFlushChars;
+};
+
 // Writes the producer's text as UTF-16LE into a new file in the folder of strPath and, when
 // every byte was written and the file closed, moves it over strPath. The producer is called
-// until it returns false; it appends to the buffer it is given (which the writer empties after
-// each flush). On any failure the new file is removed and strPath is untouched.
+// until it returns false; it appends to the buffer it is given, and should return once the
+// buffer is full (the writer writes and empties it between calls). On any failure the new file
+// is removed and strPath is untouched.
 QxWriteResult QxWriteTranscriptFile(const std::wstring& strPath,
-                                    const std::function<bool(std::wstring&)>& producer);
+                                    const std::function<bool(QxWriteBuffer&)>& producer);
 
 // A file mapped for reading; empty when it is 0 bytes long.
 class QxMappedFile {

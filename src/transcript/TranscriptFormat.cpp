@@ -1,5 +1,6 @@
 #include "transcript/TranscriptFormat.h"
 
+#include <cstring>
 #include <cwchar>
 
 namespace {
@@ -7,7 +8,21 @@ namespace {
 constexpr wchar_t kFieldEnd[] = L"\t    "; // after the date and after the time
 constexpr wchar_t kRun[] = L"    ";        // the four-space run that ends those fields
 constexpr wchar_t kSenderMark = L'\v';
+constexpr wchar_t kRecordEnd[] = L"\r\n\n";
+constexpr size_t kFieldEndLength = 5, kRecordEndLength = 3;
+static_assert(sizeof(kFieldEnd) / sizeof(wchar_t) == kFieldEndLength + 1 &&
+                  sizeof(kRecordEnd) / sizeof(wchar_t) == kRecordEndLength + 1,
+              "lengths of the fixed pieces");
 constexpr size_t npos = static_cast<size_t>(-1);
+
+wchar_t* Put(wchar_t* p, const wchar_t* pText, size_t n) {
+    memcpy(p, pText, n * sizeof(wchar_t));
+    return p + n;
+}
+
+wchar_t* Put(wchar_t* p, const std::wstring& text) {
+    return Put(p, text.data(), text.size());
+}
 
 bool IsHighSurrogate(wchar_t c) {
     return c >= 0xD800 && c <= 0xDBFF;
@@ -99,12 +114,34 @@ bool QxIsRecordKind(DWORD kind) {
     return kind == ITEM_TEXT || kind == ITEM_NOTICE || kind == ITEM_HIGHLIGHT;
 }
 
+size_t QxRecordLength(const MessageItem& item) {
+    if (!QxIsRecordKind(item.kind)) return 0;
+    size_t n = item.date.size() + kFieldEndLength + item.time.size() + kFieldEndLength + 1 +
+               item.text.size() + kRecordEndLength;
+    if (item.kind == ITEM_TEXT) n += item.senderPart.size() + 1 + item.restPart.size();
+    return n;
+}
+
+wchar_t* QxEncodeRecord(const MessageItem& item, wchar_t* p) {
+    if (!QxIsRecordKind(item.kind)) return p;
+    p = Put(p, item.date);
+    p = Put(p, kFieldEnd, kFieldEndLength);
+    p = Put(p, item.time);
+    p = Put(p, kFieldEnd, kFieldEndLength);
+    if (item.kind == ITEM_TEXT) {
+        p = Put(p, item.senderPart);
+        *p++ = kSenderMark;
+        p = Put(p, item.restPart);
+    }
+    *p++ = L'\t';
+    p = Put(p, item.text);
+    return Put(p, kRecordEnd, kRecordEndLength);
+}
+
 void QxAppendRecord(const MessageItem& item, std::wstring& out) {
-    if (!QxIsRecordKind(item.kind)) return;
-    out.append(item.date).append(kFieldEnd);
-    out.append(item.time).append(kFieldEnd);
-    if (item.kind == ITEM_TEXT) out.append(item.senderPart).append(1, kSenderMark).append(item.restPart);
-    out.append(1, L'\t').append(item.text).append(L"\r\n\n");
+    const size_t nStart = out.size();
+    out.resize(nStart + QxRecordLength(item));
+    QxEncodeRecord(item, &out[0] + nStart);
 }
 
 std::wstring QxCutField(const wchar_t* pText, size_t nLength, size_t nMax) {

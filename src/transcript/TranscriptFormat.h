@@ -23,9 +23,15 @@ constexpr unsigned char kTranscriptBom[2] = {0xFF, 0xFE};
 // Whether an item of this kind becomes a record (header lines do not).
 bool QxIsRecordKind(DWORD kind);
 
-// Appends the record of one item (kinds 2, 3 and 4; anything else appends nothing): date, tab,
-// four spaces, time, tab, four spaces, for a message the sender part, 0x0B and the rest, then a
-// tab, the text, CR LF LF. The record is written whole however long its fields are.
+// The record of one item (kinds 2, 3 and 4; anything else has none): date, tab, four spaces,
+// time, tab, four spaces, for a message the sender part, 0x0B and the rest, then a tab, the
+// text, CR LF LF. The record is written whole however long its fields are.
+//
+// Its length in characters; 0 for a kind without a record.
+size_t QxRecordLength(const MessageItem& item);
+// Writes the record at pOut, which has room for QxRecordLength(item) characters; returns the end.
+wchar_t* QxEncodeRecord(const MessageItem& item, wchar_t* pOut);
+// Appends the record to a string.
 void QxAppendRecord(const MessageItem& item, std::wstring& out);
 
 // Cuts text to at most nMax characters, one less when the cut would split a surrogate pair.

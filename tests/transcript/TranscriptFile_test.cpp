@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using transcripttest::Bytes;
@@ -14,10 +16,10 @@ using transcripttest::TempFolder;
 using transcripttest::WriteBytes;
 
 // Writes the texts one per producer call.
-std::function<bool(std::wstring&)> Texts(std::vector<std::wstring> texts) {
+std::function<bool(QxWriteBuffer&)> Texts(std::vector<std::wstring> texts) {
     auto next = std::make_shared<size_t>(0);
-    return [texts, next](std::wstring& out) {
-        if (*next < texts.size()) out += texts[(*next)++];
+    return [texts, next](QxWriteBuffer& out) {
+        if (*next < texts.size()) out.Append(texts[(*next)++]);
         return *next < texts.size();
     };
 }
@@ -101,6 +103,25 @@ TEST(TranscriptWriter, MissingFolderOrReadOnlyTargetFail) {
     EXPECT_EQ(QxWriteTranscriptFile(path, Texts({L"x"})), QxWriteResult::ReplaceFailed);
     EXPECT_EQ(FileBytes(path), (std::vector<unsigned char>{1, 2}));
     EXPECT_EQ(folder.Files(), std::vector<std::wstring>{L"locked.txt"});
+}
+
+TEST(TranscriptWriteBuffer, GrowsForALongRecordAndKeepsWhatWaits) {
+    QxWriteBuffer buffer(8);
+    EXPECT_FALSE(buffer.Full());
+    buffer.Append(L"abc");
+    buffer.Append(L"");
+    wchar_t* p = buffer.Room(100); // far past the room it started with
+    std::fill(p, p + 100, L'x');
+    buffer.Commit(p + 100);
+    EXPECT_EQ(std::wstring(buffer.Data(), buffer.Size()), L"abc" + std::wstring(100, L'x'));
+    EXPECT_TRUE(buffer.Full());
+    buffer.Clear();
+    EXPECT_EQ(buffer.Size(), 0u);
+    EXPECT_FALSE(buffer.Full());
+    buffer.Append(L"1234567");
+    EXPECT_FALSE(buffer.Full());
+    buffer.Append(L"8");
+    EXPECT_TRUE(buffer.Full()) << "full at the flush size";
 }
 
 TEST(TranscriptReader, MapsFilesAndKnowsEmptyOnes) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
 
 namespace {
@@ -42,6 +43,45 @@ TEST(TranscriptRecord, LongRecordsAreWrittenWhole) {
     EXPECT_GT(record.size(), 1499u);
     EXPECT_EQ(record.substr(record.size() - 5), L"x!\r\n\n");
     EXPECT_NE(record.find(sender + L"\v" + rest + L"\t" + text), std::wstring::npos);
+}
+
+// Every kind, empty and long fields, texts beyond the basic plane, lone surrogates, NULs and the
+// layout's own separators inside fields: the encoder gives the first writer's characters, and
+// writes exactly the length it announced.
+TEST(TranscriptRecord, EncoderGivesTheFirstWritersCharactersForAnyItem) {
+    std::mt19937 random(20261209);
+    const wchar_t alphabet[] = {L'a',   L'Z',   L' ',   L'\t',  L'\r',  L'\n',  L'\v', L'\0',
+                                0x00E9, 0x4E2D, 0xD83D, 0xDE00, 0xDC00, 0xFEFF, 0xFFFF};
+    const size_t lengths[] = {0, 0, 1, 2, 7, 8, 15, 40, 300};
+    auto text = [&] {
+        std::wstring s(lengths[random() % std::size(lengths)], L'a');
+        for (wchar_t& c : s)
+            c = alphabet[random() % std::size(alphabet)];
+        return s;
+    };
+    const std::wstring longText(70000, L'\x4E2D');
+    std::vector<MessageItem> items = {Message(L"", L"", L"", L"", L""), Notice(L"", L"", L""),
+                                      Message(longText, longText, longText, longText, longText),
+                                      Notice(longText, longText, longText)};
+    for (int i = 0; i < 3000; ++i) {
+        MessageItem item = Message(text(), text(), text(), text(), text());
+        item.kind = static_cast<DWORD>(random() % 6); // 0 and 5 are no kinds, 1 is a header line
+        items.push_back(item);
+    }
+    constexpr wchar_t kGuard = 0x5A5A;
+    for (size_t i = 0; i < items.size(); ++i) {
+        std::wstring expected;
+        transcripttest::ReferenceRecord(items[i], expected);
+        ASSERT_EQ(QxRecordLength(items[i]), expected.size()) << i;
+        std::vector<wchar_t> buffer(expected.size() + 4, kGuard);
+        const wchar_t* pBegin = buffer.data();
+        const wchar_t* pEnd = QxEncodeRecord(items[i], buffer.data());
+        ASSERT_EQ(std::wstring(pBegin, pEnd), expected) << i;
+        ASSERT_EQ(std::wstring(pEnd, pBegin + buffer.size()), std::wstring(4, kGuard)) << i;
+        std::wstring appended = L"before";
+        QxAppendRecord(items[i], appended);
+        ASSERT_EQ(appended, L"before" + expected) << i;
+    }
 }
 
 TEST(TranscriptCut, NeverSplitsASurrogatePair) {

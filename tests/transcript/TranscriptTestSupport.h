@@ -31,6 +31,16 @@ inline MessageItem Notice(const std::wstring& text, const std::wstring& date, co
     return item;
 }
 
+// The record writer as it was first written, field by field with string appends: stored files
+// were written by it, so the writer in use must give the same characters for every item.
+inline void ReferenceRecord(const MessageItem& item, std::wstring& out) {
+    if (!QxIsRecordKind(item.kind)) return;
+    out.append(item.date).append(L"\t    ");
+    out.append(item.time).append(L"\t    ");
+    if (item.kind == ITEM_TEXT) out.append(item.senderPart).append(1, L'\v').append(item.restPart);
+    out.append(1, L'\t').append(item.text).append(L"\r\n\n");
+}
+
 // UTF-16LE bytes of a text, with the byte-order mark first when asked.
 inline std::vector<unsigned char> Bytes(const std::wstring& text, bool bMark) {
     std::vector<unsigned char> bytes;

@@ -87,6 +87,25 @@ TEST_F(TranscriptTest, OneMessageAndANoticeAreWrittenByteForByte) {
     EXPECT_TRUE(list->IsUnsavedSinceAutoSave()) << "a user save leaves the auto-save flag";
 }
 
+// Thousands of records across many writes of the buffer, one far longer than the buffer, texts
+// beyond the basic plane and the layout's separators: the file is what the first writer wrote.
+TEST_F(TranscriptTest, ALongListIsWrittenAsTheFirstWriterWroteIt) {
+    for (int i = 0; i < 3000; ++i) {
+        AddMessage(L"P\xD83D\xDE00" + std::to_wstring(i),
+                   std::wstring(i % 97, static_cast<wchar_t>(L'a' + i % 26)) + L"\x4E2D\t\v\r\n");
+        if (i % 7 == 0) AddNotice(i % 14 ? L"" : L"Bob joined");
+        if (i == 1500) AddMessage(L"Long", std::wstring(300000, L'\xE9'));
+    }
+    std::wstring expected(1, L'\xFEFF');
+    for (int i = 0; i < list->GetItemCount(); ++i)
+        transcripttest::ReferenceRecord(list->GetItem(i), expected);
+    const std::wstring path = folder / L"long.txt";
+    EXPECT_EQ(transcript->SaveTo(path.c_str()), 0);
+    const std::vector<unsigned char> bytes = FileBytes(path);
+    ASSERT_EQ(bytes.size(), expected.size() * 2);
+    EXPECT_TRUE(bytes == Bytes(expected.substr(1), true));
+}
+
 TEST_F(TranscriptTest, AnEmptyListGivesAnEmptyFileThatLoadsSilently) {
     DialogAnswerer answerer;
     const std::wstring path = folder / L"empty.txt";
