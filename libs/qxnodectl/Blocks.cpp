@@ -13,10 +13,10 @@ bool ReadBlock(QXMEMHANDLE block, std::vector<BYTE>* out) {
     return true;
 }
 
-DeliveryBlock::DeliveryBlock(const std::vector<BYTE>& bytes) {
-    if (QxMemoryAlloc(static_cast<DWORD>(bytes.size()), &m_block) != QXMEM_OK) return;
-    DWORD size = static_cast<DWORD>(bytes.size());
-    if (QxMemoryWrite(m_block, 0, bytes.data(), &size) != QXMEM_OK) {
+DeliveryBlock::DeliveryBlock(const void* bytes, size_t size) {
+    DWORD written = static_cast<DWORD>(size);
+    if (QxMemoryAlloc(written, &m_block) != QXMEM_OK) return;
+    if (QxMemoryWrite(m_block, 0, bytes, &written) != QXMEM_OK) {
         QxMemoryRelease(m_block);
         m_block = nullptr;
     }

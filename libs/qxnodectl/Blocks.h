@@ -15,7 +15,8 @@ bool ReadBlock(QXMEMHANDLE block, std::vector<BYTE>* out);
 // destruction (a reader that released the block itself is no harm: handles are never reused).
 class DeliveryBlock {
 public:
-    explicit DeliveryBlock(const std::vector<BYTE>& bytes);
+    explicit DeliveryBlock(const std::vector<BYTE>& bytes) : DeliveryBlock(bytes.data(), bytes.size()) {}
+    DeliveryBlock(const void* bytes, size_t size);
     ~DeliveryBlock();
     DeliveryBlock(const DeliveryBlock&) = delete;
     DeliveryBlock& operator=(const DeliveryBlock&) = delete;

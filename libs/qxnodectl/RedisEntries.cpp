@@ -89,6 +89,7 @@ bool ParseEntries(const redisReply* reply, std::vector<StreamEntry>* out) {
     if (!reply) return false;
     if (reply->type == REDIS_REPLY_NIL) return true;
     if (reply->type != REDIS_REPLY_ARRAY) return false;
+    out->reserve(out->size() + reply->elements);
     for (size_t i = 0; i < reply->elements; ++i) {
         const redisReply* e = reply->element[i];
         if (!e || e->type != REDIS_REPLY_ARRAY || e->elements != 2 || !IsText(e->element[0])) return false;
@@ -98,6 +99,7 @@ bool ParseEntries(const redisReply* reply, std::vector<StreamEntry>* out) {
         // A deleted entry read through XREAD comes back with a nil field list: no fields.
         if (f && f->type == REDIS_REPLY_ARRAY) {
             if (f->elements % 2) return false;
+            entry.fields.reserve(f->elements / 2);
             for (size_t k = 0; k < f->elements; k += 2) {
                 if (!IsText(f->element[k]) || !IsText(f->element[k + 1])) return false;
                 entry.fields.emplace_back(TextOf(f->element[k]), TextOf(f->element[k + 1]));

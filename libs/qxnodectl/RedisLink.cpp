@@ -118,6 +118,12 @@ struct Reader {
     std::set<std::string> badKeys; // keys that are not streams: refused, not read
 };
 
+// A stored item on its way to an APE, with the action its place in the read gives it.
+struct StoredDelivery {
+    DWORD action = 0;
+    StoredItem item;
+};
+
 struct ConfState {
     WORD handle = 0;
     std::string prefix;
@@ -161,9 +167,20 @@ struct RedisCore : std::enable_shared_from_this<RedisCore> {
     bool opened = false;
     DWORD lastBeat = 0;
 
+    std::set<DWORD> dropped; // APEs whose undelivered callbacks were dropped (handles are not reused)
+
     // ---- called with `lock` held ----
     void Post(DWORD ape, Callback call) {
         if (!released && outbox) outbox->Post(ape, std::move(call));
+    }
+    void Drop(DWORD ape) {
+        if (outbox && !released) outbox->Drop(ape);
+        dropped.insert(ape);
+    }
+    // Takes the lock: no more callbacks may reach the APE.
+    bool Stopped(DWORD ape) {
+        std::lock_guard<Lock> guard(lock);
+        return released || dropped.count(ape) != 0;
     }
     // The APE's user id on the server, 0 when it is gone or not attached yet; takes the lock.
     DWORD UserOf(DWORD handle) {
@@ -196,7 +213,7 @@ struct RedisCore : std::enable_shared_from_this<RedisCore> {
             if (a.second.conf == confHandle) handles.push_back(a.first);
         for (DWORD handle : handles) {
             if (reason == 0) {
-                if (outbox && !released) outbox->Drop(handle);
+                Drop(handle);
             } else {
                 IArmApeSink* sink = apes[handle].sink;
                 Post(handle, [=] { sink->ApeDetachIndication(handle, reason); });
@@ -245,6 +262,9 @@ struct RedisCore : std::enable_shared_from_this<RedisCore> {
     // with `gate` held and the mirror's lock not held.
     void PostStored(DWORD apeHandle, WORD confHandle, DWORD cacheHandle, IArmSharedDataSink* target,
                     const std::string& key, const StreamId& start, const StreamId& last);
+    // One queued callback that delivers some stored items in order; with `lock` held.
+    void PostStoredBatch(DWORD apeHandle, DWORD cacheHandle, IArmSharedDataSink* target,
+                         std::vector<StoredDelivery> batch);
     void Wrote(const std::string& key, const redisReply* idReply) {
         std::string id;
         if (ReplyString(idReply, &id) && !id.empty()) Activity::Get().Wrote(serverKey, key, id);
@@ -668,6 +688,9 @@ DWORD RedisCore::Pending() {
 namespace {
 
 const unsigned long long kStoredPiece = 512; // entries per XRANGE of a stored-items read
+// Stored items per queued callback: a long read then takes the outbox's lock (which the
+// caller's thread takes to deliver) once per batch instead of once per item.
+const size_t kStoredBatch = 64;
 
 // The XRANGE bounds that cover [start, last] in pieces. The scripts write cache ids as 0-N, so the
 // pieces can be reckoned before any of them is read; an id someone else wrote with another first
@@ -689,23 +712,35 @@ std::vector<std::pair<std::string, std::string>> StoredPieces(const StreamId& st
 
 } // namespace
 
+void RedisCore::PostStoredBatch(DWORD apeHandle, DWORD cacheHandle, IArmSharedDataSink* target,
+                                std::vector<StoredDelivery> batch) {
+    if (batch.empty()) return;
+    auto items = std::make_shared<const std::vector<StoredDelivery>>(std::move(batch));
+    std::shared_ptr<RedisCore> core = shared_from_this();
+    Post(apeHandle, [core, items, apeHandle, cacheHandle, target] {
+        for (size_t i = 0; i < items->size(); ++i) {
+            // Where separate callbacks would have been stopped: a Drop of the APE or the
+            // controller's release, made by an earlier item's sink or by another thread.
+            if (i > 0 && core->Stopped(apeHandle)) return;
+            const StoredDelivery& d = (*items)[i];
+            DeliveryBlock block(d.item.data.data(), d.item.data.size());
+            short result = block.Handle() ? ARM_OK : ARM_ERROR_INVALID_STATE;
+            target->SharedDataReceivedEx(apeHandle, d.item.id, cacheHandle, block.Handle(), result, d.action,
+                                         d.item.writer, static_cast<DWORD>(d.item.data.size()),
+                                         d.item.option);
+        }
+    });
+}
+
 void RedisCore::PostStored(DWORD apeHandle, WORD confHandle, DWORD cacheHandle, IArmSharedDataSink* target,
                            const std::string& key, const StreamId& start, const StreamId& last) {
     const auto pieces = StoredPieces(start, last);
     for (const auto& piece : pieces)
         conn.Queue({"XRANGE", key, piece.first, piece.second});
-    // Each item is posted once the next good one is known, so that the last carries its mark.
-    std::shared_ptr<const StoredItem> held;
-    bool posted = false;
-    auto post = [&](const std::shared_ptr<const StoredItem>& item, DWORD itemAction) {
-        Post(apeHandle, [=] {
-            std::vector<BYTE> bytes(item->data.begin(), item->data.end());
-            DeliveryBlock block(bytes);
-            short result = block.Handle() ? ARM_OK : ARM_ERROR_INVALID_STATE;
-            target->SharedDataReceivedEx(apeHandle, item->id, cacheHandle, block.Handle(), result, itemAction,
-                                         item->writer, static_cast<DWORD>(bytes.size()), item->option);
-        });
-    };
+    // An item is posted once the next good one is known, so that the last carries its mark.
+    std::vector<StoredDelivery> ready;
+    StoredItem held;
+    bool holding = false, posted = false;
     StreamId previous;
     bool gone = false;
     // Every queued reply is taken, even once the APE is gone, so the connection stays in step.
@@ -720,7 +755,8 @@ void RedisCore::PostStored(DWORD apeHandle, WORD confHandle, DWORD cacheHandle, 
             TraceLine("reading cache " + Num(cacheHandle) + " failed: " + ErrorText(reply.get()));
             continue;
         }
-        std::vector<std::shared_ptr<const StoredItem>> items;
+        reply.reset();
+        if (gone) continue;
         for (const StreamEntry& entry : entries) {
             StoredItem item;
             std::string why;
@@ -731,20 +767,29 @@ void RedisCore::PostStored(DWORD apeHandle, WORD confHandle, DWORD cacheHandle, 
                 continue;
             }
             previous = entry.id;
-            items.push_back(std::make_shared<const StoredItem>(std::move(item)));
+            if (holding) {
+                ready.push_back({posted ? QXNC_CACHE_ITEM_MORE : QXNC_CACHE_ITEM_FIRST, std::move(held)});
+                posted = true;
+            }
+            held = std::move(item);
+            holding = true;
         }
         std::lock_guard<Lock> guard(lock);
-        gone = gone || !LiveApe(apeHandle) || !Conf(confHandle);
-        if (gone) continue;
-        for (auto& item : items) {
-            if (held) post(held, posted ? QXNC_CACHE_ITEM_MORE : QXNC_CACHE_ITEM_FIRST), posted = true;
-            held = std::move(item);
+        gone = !LiveApe(apeHandle) || !Conf(confHandle);
+        for (size_t first = 0; !gone && first < ready.size(); first += kStoredBatch) {
+            const size_t end = std::min(ready.size(), first + kStoredBatch);
+            PostStoredBatch(apeHandle, cacheHandle, target,
+                            std::vector<StoredDelivery>(std::make_move_iterator(ready.begin() + first),
+                                                        std::make_move_iterator(ready.begin() + end)));
         }
+        ready.clear();
     }
     std::lock_guard<Lock> guard(lock);
     if (gone || !LiveApe(apeHandle) || !Conf(confHandle)) return;
-    if (held) {
-        post(held, QXNC_CACHE_ITEM_LAST);
+    if (holding) {
+        std::vector<StoredDelivery> lastOne;
+        lastOne.push_back({QXNC_CACHE_ITEM_LAST, std::move(held)});
+        PostStoredBatch(apeHandle, cacheHandle, target, std::move(lastOne));
         return;
     }
     Post(apeHandle, [=] {
@@ -1134,7 +1179,7 @@ int RedisLink::DetachApe(DWORD apeHandle) {
     if (!ape) return ARM_ERROR_INVALID_PARAMETER;
     const WORD confHandle = ape->conf;
     const DWORD user = ape->user, node = c.nodeId;
-    if (c.outbox && !c.released) c.outbox->Drop(apeHandle);
+    c.Drop(apeHandle);
     c.ForgetApe(apeHandle);
     // Without a user id yet the attach is still queued; it sees the APE gone and undoes itself.
     RedisCore* core = &c;

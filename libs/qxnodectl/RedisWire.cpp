@@ -4,6 +4,7 @@
 #include <winsock2.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace qxnc {
 
@@ -39,6 +40,51 @@ std::string MaskedAddress(const std::string& text) {
     if (at == std::string::npos || at < scheme.size()) return text;
     return scheme + ":***" + text.substr(at);
 }
+
+namespace {
+
+// hiredis allocates for every element of a reply. On the C runtime's heap those allocations
+// would contend for one lock with the caller's thread, which allocates as it shows what they
+// carry; under Wine every contended take of that lock is a trip through the kernel. The
+// connections' threads use a heap of their own instead.
+HANDLE WireHeap() {
+    static const HANDLE heap = HeapCreate(0, 0, 0);
+    return heap;
+}
+
+void* WireMalloc(size_t size) {
+    return HeapAlloc(WireHeap(), 0, size ? size : 1);
+}
+
+void* WireCalloc(size_t count, size_t size) {
+    const size_t bytes = count * size; // hiredis has checked the product for overflow
+    return HeapAlloc(WireHeap(), HEAP_ZERO_MEMORY, bytes ? bytes : 1);
+}
+
+void* WireRealloc(void* block, size_t size) {
+    return block ? HeapReAlloc(WireHeap(), 0, block, size ? size : 1) : WireMalloc(size);
+}
+
+char* WireStrdup(const char* text) {
+    const size_t size = std::strlen(text) + 1;
+    char* copy = static_cast<char*>(WireMalloc(size));
+    if (copy) std::memcpy(copy, text, size);
+    return copy;
+}
+
+void WireFree(void* block) {
+    if (block) HeapFree(WireHeap(), 0, block);
+}
+
+// Set while the module starts, before anything of hiredis has allocated.
+const bool g_wireHeapInstalled = [] {
+    if (!WireHeap()) return false;
+    hiredisAllocFuncs fns = {WireMalloc, WireCalloc, WireRealloc, WireStrdup, WireFree};
+    hiredisSetAllocators(&fns);
+    return true;
+}();
+
+} // namespace
 
 void ReplyFree::operator()(redisReply* reply) const {
     if (reply) freeReplyObject(reply);

@@ -203,6 +203,44 @@ TEST_P(CacheTest, AReaderMayReleaseOrKeepTheBlock) {
     EXPECT_EQ(2u, Items(*a).size());
 }
 
+// A long read comes in order, 4 first and 6 last, and a sink that detaches its APE or releases
+// its controller in the middle of it hears nothing more. 600 items cross a server's read pieces.
+TEST_P(CacheTest, LongReadsComeInOrderAndStopWhereTheReaderLeaves) {
+    const int kItems = 600;
+    for (int i = 0; i < kItems; ++i)
+        ASSERT_EQ(0, Write(*a, 1, "item " + std::to_string(i)));
+    ASSERT_TRUE(PumpUntilQuiet());
+
+    ASSERT_EQ(0, b->nc->CacheAction(b->ape, cache, 0, 1, 255, &b->sinks));
+    ASSERT_TRUE(PumpUntil([&] { return b->sinks.Count(Event::Shared) == kItems; }));
+    ASSERT_TRUE(PumpUntilQuiet());
+    std::vector<std::string> items = Items(*b);
+    ASSERT_EQ(static_cast<size_t>(kItems), items.size());
+    for (int i = 0; i < kItems; ++i) {
+        const char* action = i == 0 ? "4:" : i + 1 == kItems ? "6:" : "5:";
+        EXPECT_EQ(action + std::to_string(i + 1) + ":item " + std::to_string(i), items[i]);
+    }
+
+    const int kStopAt = 100;
+    for (bool release : {false, true}) {
+        SCOPED_TRACE(release ? "release" : "detach");
+        Participant reader(Address());
+        ASSERT_TRUE(reader.Enter("cora"));
+        const DWORD handle = Handles(reader, {"77_chat_cache_15"})[0];
+        reader.sinks.onEvent = [&](const Event& e) {
+            if (e.kind != Event::Shared || reader.sinks.Count(Event::Shared) != kStopAt) return;
+            if (release)
+                reader.Release();
+            else
+                reader.nc->DetachApe(reader.ape);
+        };
+        ASSERT_EQ(0, reader.nc->CacheAction(reader.ape, handle, 0, 1, 255, &reader.sinks));
+        ASSERT_TRUE(PumpUntil([&] { return reader.sinks.Count(Event::Shared) >= kStopAt; }));
+        ASSERT_TRUE(PumpUntilQuiet());
+        EXPECT_EQ(kStopAt, reader.sinks.Count(Event::Shared));
+    }
+}
+
 QX_BOTH_BACKENDS(CacheTest);
 
 } // namespace
