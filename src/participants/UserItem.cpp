@@ -94,9 +94,7 @@ int CUserList::RemoveUser(DWORD dwNodeId) {
     m_Users.Remove(pUser.get());
     // Groups hold plain pointers to their members; none may outlive the record.
     for (int i = 0; i < m_Groups.GetCount(); ++i) {
-        CUsersGroup* pGroup = m_Groups.GetAt(i);
-        while (pGroup->m_Members.Remove(pUser.get())) {
-        }
+        m_Groups.GetAt(i)->RemoveMemberItem(pUser.get());
     }
     return 1;
 }
