@@ -38,8 +38,7 @@ CUserItem* CUsersGroup::GetMember(int nIndex) const {
 }
 
 int CUsersGroup::FindMember(DWORD dwUserId) const {
-    PlaceArrivals();
-    return m_Members.ReadLocked([dwUserId](CUserItem* const* ppMembers, int nCount) {
+    return ReadMembers([dwUserId](CUserItem* const* ppMembers, int nCount) {
         for (int i = 0; i < nCount; ++i)
             if (ppMembers[i] && ppMembers[i]->m_dwUserId == dwUserId) return i;
         return -1;
@@ -69,9 +68,8 @@ void CUsersGroup::RemoveAllMembers() {
 }
 
 int CUsersGroup::FindMemberPlace(const CUserItem& user) const {
-    PlaceArrivals();
     const std::string& key = user.NameSortKey();
-    return m_Members.ReadLocked([&](CUserItem* const* ppMembers, int nCount) {
+    return ReadMembers([&](CUserItem* const* ppMembers, int nCount) {
         int low = 0, high = nCount;
         while (low < high) {
             const int middle = (low + high) / 2;
@@ -240,13 +238,15 @@ void CUsersGroupList::PlaceArrivals() const {
 }
 
 void CUsersGroupList::Recompute(BOOL bVisibleOnly) {
-    int nPos = 0;
-    for (int i = 0; i < m_Groups.GetCount(); ++i) {
-        CUsersGroup* pGroup = m_Groups.GetAt(i);
-        if (!pGroup || (bVisibleOnly && !pGroup->m_bVisible)) continue;
-        pGroup->m_nListPos = nPos;
-        nPos += pGroup->GetMemberCount() + 1;
-    }
+    ReadGroups([bVisibleOnly](CUsersGroup* const* ppGroups, int nCount) {
+        int nPos = 0;
+        for (int i = 0; i < nCount; ++i) {
+            CUsersGroup* pGroup = ppGroups[i];
+            if (!pGroup || (bVisibleOnly && !pGroup->m_bVisible)) continue;
+            pGroup->m_nListPos = nPos;
+            nPos += pGroup->GetMemberCount() + 1;
+        }
+    });
 }
 
 void CUsersGroupList::RecomputeListPositions() {

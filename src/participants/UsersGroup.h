@@ -45,6 +45,11 @@ public:
     // places before any member is read.
     int GetMemberCount() const { return m_Members.GetCount() + static_cast<int>(m_Arrivals.size()); }
     CUserItem* GetMember(int nIndex) const;
+    // f(CUserItem* const* members, int count) under one hold of the lock.
+    template <class F> decltype(auto) ReadMembers(F f) const {
+        PlaceArrivals();
+        return m_Members.ReadLocked(f);
+    }
     // Index of the member with this user id, -1 if none.
     int FindMember(DWORD dwUserId) const;
     BOOL InsertMember(int nPos, CUserItem* pUser);
@@ -154,6 +159,9 @@ public:
     // Combo entries in front of the group at nPos: each earlier group's members + 1.
     // -1 when the list is empty.
     int GetEntriesBefore(int nPos) const;
+    // f(CUsersGroup* const* groups, int count) under one hold of the list's lock: a walk over
+    // all groups then pays for the lock once. f must not change the list.
+    template <class F> decltype(auto) ReadGroups(F f) const { return m_Groups.ReadLocked(f); }
     // Places every group's arrivals (CUsersGroup::AddArrival).
     void PlaceArrivals() const;
     // Gives every group the running sum of (members + 1) of the groups before it.
