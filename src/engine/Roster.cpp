@@ -105,7 +105,9 @@ int CMainChatDlg::ProcessAddEnrollInfo(int nCount, const QxRosterRecord* pRecord
             // The list decides first: a record it refuses never reaches the recipient box.
             CUserItem* pListed = m_users.AddUser(std::move(pItem));
             if (!pListed) continue;
-            InsertAUserIntoCombox(pListed);
+            // A participant new to the list: placed among each group's members with the others
+            // of this change, once they are all listed.
+            m_own.InsertNewUserIntoCombox(RecipientEntries(), pListed);
             if (bReplacedSelected) ReevaluateSelection();
             if (!bSeenSelf && !RecipientBoxEnabled() && (m_own.m_dwPrivilege & QXCHAT_PRIV_MEMBER_LIST) &&
                 !bSupportMode && IsAttendeeRoleSet(dwRoles)) {
@@ -113,6 +115,7 @@ int CMainChatDlg::ProcessAddEnrollInfo(int nCount, const QxRosterRecord* pRecord
             }
         }
     }
+    m_users.Groups().PlaceArrivals();
     EndRecipientBatch();
     int nAttendeeEntry = -1;
     if (!bSeenSelf) {

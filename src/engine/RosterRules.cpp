@@ -5,6 +5,7 @@
 #include "pdu/StringConverter.h"
 #include "trace/Trace.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <string>
@@ -51,9 +52,11 @@ int QxExtractEnrollInfo(int nIndex, CUserItem* pItem, const QxRosterRecord* pRos
         Trace(L"CMainChatDlg::ExtractEnrollInfo, nLength <= 0.");
         return -1;
     }
-    std::string strUserInfo;
+    // A terminating zero inside the data ends the text, as it would for any reader of the bytes.
+    const char* const pEnd = entry.user_data + entry.user_data_length;
+    std::string strText;
     try {
-        strUserInfo.assign(entry.user_data, static_cast<size_t>(entry.user_data_length));
+        strText.assign(entry.user_data, std::find(entry.user_data, pEnd, '\0'));
     } catch (const std::bad_alloc&) {
         Trace(L"CMainChatDlg::ExtractEnrollInfo, lpszUserInfo is Null.");
         return -1;
@@ -66,8 +69,6 @@ int QxExtractEnrollInfo(int nIndex, CUserItem* pItem, const QxRosterRecord* pRos
     pItem->m_dwUserId = entry.user_id;
     pItem->m_dwNodeId = entry.node_id;
     pItem->m_ItemData.InitUser(entry.user_id);
-    // A terminating zero inside the data ends the text, as it would for any reader of the bytes.
-    const std::string strText(strUserInfo.c_str());
     if (!pRosterInfo->ParseXMLPDU(strText)) {
         Trace(L"CMainChatDlg::ExtractEnrollInfo, ParseXMLPDU return FALSE.");
         return 0;

@@ -106,20 +106,29 @@ BOOL CLockedPtrArray::Copy(const CLockedPtrArray& src) {
         CAutoLock lock(src.m_lock);
         snapshot.assign(src.m_ppData, src.m_ppData + src.m_nCount);
     }
-    CAutoLock lock(m_lock);
-    const int nCapacity = (static_cast<int>(snapshot.size()) + GROW_BY - 1) / GROW_BY * GROW_BY;
+    return Replace(snapshot.data(), static_cast<int>(snapshot.size()), L"Copy");
+}
+
+BOOL CLockedPtrArray::Assign(void* const* ppData, int nCount) {
+    return Replace(ppData, nCount, L"Assign");
+}
+
+BOOL CLockedPtrArray::Replace(void* const* ppData, int nCount, const wchar_t* lpszOp) {
+    if (nCount < 0 || nCount > INT_MAX - GROW_BY) return FALSE;
+    const int nCapacity = (nCount + GROW_BY - 1) / GROW_BY * GROW_BY;
     void** ppNew = nullptr;
     if (nCapacity) {
         ppNew = new (std::nothrow) void*[nCapacity];
         if (!ppNew) {
-            Trace(L"Fail: CLockedPtrArray::Copy: no memory for %d pointers", nCapacity);
+            Trace(L"Fail: CLockedPtrArray::%s: no memory for %d pointers", lpszOp, nCapacity);
             return FALSE;
         }
-        std::memcpy(ppNew, snapshot.data(), snapshot.size() * sizeof(void*));
+        std::memcpy(ppNew, ppData, static_cast<size_t>(nCount) * sizeof(void*));
     }
+    CAutoLock lock(m_lock);
     delete[] m_ppData;
     m_ppData = ppNew;
-    m_nCount = static_cast<int>(snapshot.size());
+    m_nCount = nCount;
     m_nCapacity = nCapacity;
     return TRUE;
 }

@@ -70,10 +70,15 @@ public:
     // Replaces the contents with a snapshot of src. The two locks are never held together,
     // so copies running in opposite directions on two threads cannot deadlock.
     BOOL Copy(const CLockedPtrArray& src);
+    // Replaces the contents with the nCount pointers at ppData in one allocation. FALSE (the
+    // contents unchanged) when out of memory.
+    BOOL Assign(void* const* ppData, int nCount);
 
 private:
     BOOL GrowIfFull();             // lock held by the caller
     BOOL GrowTo(int nNewCapacity); // lock held by the caller
+    // Copy and Assign; lpszOp names the operation in the failure's trace line.
+    BOOL Replace(void* const* ppData, int nCount, const wchar_t* lpszOp);
 
     mutable CCriticalSection m_lock;
     void** m_ppData = nullptr;
@@ -86,6 +91,9 @@ template <class T> class CLockedPtrArrayT : public CLockedPtrArray {
 public:
     int Add(T* p, BOOL bNoDuplicate = FALSE) { return CLockedPtrArray::Add(p, bNoDuplicate); }
     BOOL InsertAt(int nIndex, T* p) { return CLockedPtrArray::InsertAt(nIndex, p); }
+    BOOL Assign(T* const* pp, int nCount) {
+        return CLockedPtrArray::Assign(reinterpret_cast<void* const*>(pp), nCount);
+    }
     T* GetAt(int nIndex) const { return static_cast<T*>(CLockedPtrArray::GetAt(nIndex)); }
     // f(T* const* elements, int count) under one hold of the lock.
     template <class F> decltype(auto) ReadLocked(F f) const {

@@ -114,6 +114,11 @@ public:
     void AppearGroup(IRecipientEntryList& list, CUsersGroup* pGroup);
     void RefreshAllMembers(IRecipientEntryList& list);
     int InsertAUserIntoCombox(IRecipientEntryList& list, CUserItem* pUser);
+    // The same for a participant that is in no group yet, just added to the participant list.
+    // While the list places the members itself (a batch), it joins each group's arrivals;
+    // placing them is up to the caller (CUsersGroupList::PlaceArrivals) before any listed
+    // participant's name changes.
+    int InsertNewUserIntoCombox(IRecipientEntryList& list, CUserItem* pUser);
     int RemoveAUserIntoCombox(IRecipientEntryList& list, CUserItem* pUser);
     void ModifyAUserIntoCombox(IRecipientEntryList& list, CUserItem* pUser);
     void RefreshFactNames(IRecipientEntryList& list, const CUserItem* pUser);
@@ -153,6 +158,7 @@ private:
     // The common shape of the chat-with tests: in strict mode full rights allow and a user
     // who is not elevated is refused; otherwise the privilege bits decide.
     BOOL CanChatWith(DWORD dwBits, BOOL bStrict) const;
+    int InsertUser(IRecipientEntryList& list, CUserItem* pUser, BOOL bNew);
 
     std::unique_ptr<wchar_t[]> m_pszOwnName;
 };

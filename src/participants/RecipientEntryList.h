@@ -36,6 +36,9 @@ public:
     // The last entry chosen that could be chosen (or null): the list falls back to it.
     virtual const ChatItemData* Remembered() const = 0;
     virtual void Remember(const ChatItemData* pData) = 0;
+    // Whether the entries are filled from the groups later, each group's entry followed by its
+    // members (a batch): an insertion's index then only moves the selection.
+    virtual BOOL PlacesMembersItself() const { return FALSE; }
 
     void Clear() { Fill({}); }
 

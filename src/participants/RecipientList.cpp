@@ -26,33 +26,14 @@ const wchar_t* NameOrNull(const std::wstring& str) {
     return str.empty() ? L"NULL" : str.c_str();
 }
 
-// The member place for a participant: binary search over the members' names without regard to
-// case, equal names after the existing ones. -1 when the participant is listed already (it then
-// sits among the members of equal name right before the place).
-int FindMemberPlace(const CUsersGroup& group, const CUserItem& user) {
-    const std::string& key = user.NameSortKey();
-    return group.m_Members.ReadLocked([&](CUserItem* const* ppMembers, int nCount) {
-        int low = 0, high = nCount;
-        while (low < high) {
-            const int middle = (low + high) / 2;
-            const CUserItem* pMiddle = ppMembers[middle];
-            if (pMiddle == &user) return -1;
-            if (pMiddle && QxCompareUserNames(user, key, *pMiddle) < 0)
-                high = middle;
-            else
-                low = middle + 1;
-        }
-        for (int i = high - 1; i >= 0; --i) {
-            const CUserItem* pPrev = ppMembers[i];
-            if (!pPrev || QxCompareUserNames(user, key, *pPrev) != 0) break;
-            if (pPrev == &user) return -1;
-        }
-        return high;
-    });
-}
-
 BOOL EntryIsGroups(IRecipientEntryList& list, const CUsersGroup& group) {
     return group.m_nListPos >= 0 && list.Data(group.m_nListPos) == &group.m_ItemData;
+}
+
+// Whether the selected entry is one of the group's member entries.
+BOOL MemberSelected(const IRecipientEntryList& list, const CUsersGroup& group) {
+    const int nSelected = list.Selection();
+    return nSelected > group.m_nListPos && nSelected <= group.m_nListPos + group.GetMemberCount();
 }
 
 } // namespace
@@ -154,7 +135,7 @@ void COwnUserItem::UpdateGroupUserList(IRecipientEntryList& list, CUsersGroup* p
         if (pUser->m_nExcludedGroupId == nId) continue;
         // A nameless participant has no entry to show; it must not cost the others theirs.
         if (pUser->m_strName.empty()) continue;
-        const int nPlace = FindMemberPlace(*pGroup, *pUser);
+        const int nPlace = pGroup->FindMemberPlace(*pUser);
         if (nPlace < 0) continue;
         pUser->m_ItemData.InitUser(pUser->m_dwUserId);
         if (list.Insert(pGroup->m_nListPos + nPlace + 1, pUser->m_strName, &pUser->m_ItemData) < 0) break;
@@ -253,6 +234,14 @@ void COwnUserItem::RefreshAllMembers(IRecipientEntryList& list) {
 }
 
 int COwnUserItem::InsertAUserIntoCombox(IRecipientEntryList& list, CUserItem* pUser) {
+    return InsertUser(list, pUser, FALSE);
+}
+
+int COwnUserItem::InsertNewUserIntoCombox(IRecipientEntryList& list, CUserItem* pUser) {
+    return InsertUser(list, pUser, TRUE);
+}
+
+int COwnUserItem::InsertUser(IRecipientEntryList& list, CUserItem* pUser, BOOL bNew) {
     if (!list.IsPresent() || !pUser || !m_bListReady) return 0;
     if (pUser->m_dwUserId == m_dwOwnUserId || (m_dwOwnNodeId && pUser->m_dwNodeId == m_dwOwnNodeId)) return 0;
     if (!pUser->m_lVisible || pUser->m_strName.empty()) return 0;
@@ -289,11 +278,18 @@ int COwnUserItem::InsertAUserIntoCombox(IRecipientEntryList& list, CUserItem* pU
             if (bHostDriven && !pGroup->m_bVisible) continue; // it has disappeared: no entry to list under
             return 0;
         }
-        const int nPlace = FindMemberPlace(*pGroup, *pUser);
+        // While the list places the members itself, an entry's index only moves the selection,
+        // and any index among the group's entries moves it alike unless one of its members is
+        // selected: a new participant then joins the group's arrivals, placed all at once.
+        const BOOL bArrival = bNew && list.PlacesMembersItself() && !MemberSelected(list, *pGroup);
+        const int nPlace = bArrival ? pGroup->GetMemberCount() : pGroup->FindMemberPlace(*pUser);
         if (nPlace < 0) continue;
         pUser->m_ItemData.InitUser(pUser->m_dwUserId);
         if (list.Insert(pGroup->m_nListPos + nPlace + 1, pUser->m_strName, &pUser->m_ItemData) < 0) continue;
-        pGroup->InsertMember(nPlace, pUser);
+        if (bArrival)
+            pGroup->AddArrival(pUser);
+        else
+            pGroup->InsertMember(nPlace, pUser);
         bInserted = TRUE;
         RecomputePositions();
     }

@@ -7,10 +7,12 @@ namespace {
 
 // The groups that have an entry: those that have not disappeared, as the positions count them.
 template <typename Visit> void ForEachListedGroup(const CUsersGroupList& groups, Visit visit) {
-    for (int i = 0; i < groups.GetCount(); ++i) {
-        const CUsersGroup* pGroup = groups.GetAt(i);
-        if (pGroup && pGroup->m_bVisible && !visit(*pGroup)) return;
-    }
+    groups.ReadGroups([&visit](CUsersGroup* const* ppGroups, int nCount) {
+        for (int i = 0; i < nCount; ++i) {
+            const CUsersGroup* pGroup = ppGroups[i];
+            if (pGroup && pGroup->m_bVisible && !visit(*pGroup)) return;
+        }
+    });
 }
 
 } // namespace
@@ -35,12 +37,18 @@ CRecipientListBatch::CRecipientListBatch(IRecipientEntryList& list, const CUsers
 
 std::vector<ChatItemData*> CRecipientListBatch::Projection() const {
     std::vector<ChatItemData*> entries;
+    size_t nCount = 0;
+    ForEachListedGroup(m_groups, [&nCount](const CUsersGroup& group) {
+        nCount += static_cast<size_t>(group.GetMemberCount()) + 1;
+        return true;
+    });
+    entries.reserve(nCount);
     ForEachListedGroup(m_groups, [&](const CUsersGroup& group) {
         entries.push_back(const_cast<ChatItemData*>(&group.m_ItemData));
-        for (int m = 0; m < group.GetMemberCount(); ++m) {
-            CUserItem* pUser = group.GetMember(m);
-            entries.push_back(pUser ? &pUser->m_ItemData : nullptr);
-        }
+        group.ReadMembers([&entries](CUserItem* const* ppMembers, int nCount) {
+            for (int m = 0; m < nCount; ++m)
+                entries.push_back(ppMembers[m] ? &ppMembers[m]->m_ItemData : nullptr);
+        });
         return true;
     });
     return entries;
@@ -118,8 +126,10 @@ void CRecipientListBatch::Commit() {
     if (!m_bDeferring) return;
     m_bDeferring = false;
     if (m_bChanged) {
+        const std::vector<ChatItemData*> projection = Projection();
         std::vector<RecipientEntry> entries;
-        for (ChatItemData* pData : Projection()) {
+        entries.reserve(projection.size());
+        for (ChatItemData* pData : projection) {
             const auto it = m_texts.find(pData);
             entries.push_back({it == m_texts.end() ? std::wstring() : it->second, pData});
         }

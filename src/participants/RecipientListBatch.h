@@ -38,6 +38,7 @@ public:
     void Select(int nIndex) override;
     const ChatItemData* Remembered() const override { return m_list.Remembered(); }
     void Remember(const ChatItemData* pData) override { m_list.Remember(pData); }
+    BOOL PlacesMembersItself() const override { return m_bDeferring ? TRUE : FALSE; }
 
 private:
     // The entries the groups make, in order.

@@ -40,17 +40,23 @@ const std::string& CUserItem::NameSortKey() const {
     if (m_strNameKey.empty() || m_strKeyedName != m_strName) {
         m_strKeyedName = m_strName;
         m_strNameKey.clear();
-        // The comparison lstrcmpiW makes: the thread's locale, case ignored.
+        if (m_strName.empty()) return m_strNameKey;
+        // The comparison lstrcmpiW makes: the thread's locale, case ignored; up to the first
+        // terminator, as lstrcmpiW reads the name.
         const LCID lcid = GetThreadLocale();
         const DWORD dwFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
-        // Up to the first terminator, as lstrcmpiW reads the name.
-        const int nBytes =
-            m_strName.empty() ? 0 : LCMapStringW(lcid, dwFlags, m_strName.c_str(), -1, nullptr, 0);
-        if (nBytes > 0) {
+        auto makeKey = [&](char* pKey, int nBytes) {
+            return LCMapStringW(lcid, dwFlags, m_strName.c_str(), -1, reinterpret_cast<LPWSTR>(pKey), nBytes);
+        };
+        // A key usually fits in a few bytes per character: one call makes it then, and only a
+        // longer one is measured first.
+        char buffer[256];
+        if (const int nMade = makeKey(buffer, static_cast<int>(sizeof(buffer))); nMade > 0) {
+            m_strNameKey.assign(buffer, static_cast<size_t>(nMade));
+        } else if (const int nBytes = makeKey(nullptr, 0); nBytes > 0) {
             m_strNameKey.resize(static_cast<size_t>(nBytes));
-            const int nMade = LCMapStringW(lcid, dwFlags, m_strName.c_str(), -1,
-                                           reinterpret_cast<LPWSTR>(&m_strNameKey[0]), nBytes);
-            m_strNameKey.resize(nMade > 0 ? static_cast<size_t>(nMade) : 0);
+            const int nLong = makeKey(&m_strNameKey[0], nBytes);
+            m_strNameKey.resize(nLong > 0 ? static_cast<size_t>(nLong) : 0);
         }
     }
     return m_strNameKey;
@@ -94,9 +100,7 @@ int CUserList::RemoveUser(DWORD dwNodeId) {
     m_Users.Remove(pUser.get());
     // Groups hold plain pointers to their members; none may outlive the record.
     for (int i = 0; i < m_Groups.GetCount(); ++i) {
-        CUsersGroup* pGroup = m_Groups.GetAt(i);
-        while (pGroup->m_Members.Remove(pUser.get())) {
-        }
+        m_Groups.GetAt(i)->RemoveMemberItem(pUser.get());
     }
     return 1;
 }

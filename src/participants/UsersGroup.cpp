@@ -2,6 +2,9 @@
 
 #include "participants/UserItem.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 // Group names match without regard to case (ordinal, so no two distinct names are merged by
@@ -29,15 +32,21 @@ const std::wstring& CUsersGroup::SetFactNameFrom(const CUserItem& user) {
     return m_strFactName;
 }
 
+CUserItem* CUsersGroup::GetMember(int nIndex) const {
+    PlaceArrivals();
+    return m_Members.GetAt(nIndex);
+}
+
 int CUsersGroup::FindMember(DWORD dwUserId) const {
-    for (int i = 0; i < m_Members.GetCount(); ++i) {
-        const CUserItem* pUser = m_Members.GetAt(i);
-        if (pUser && pUser->m_dwUserId == dwUserId) return i;
-    }
-    return -1;
+    return ReadMembers([dwUserId](CUserItem* const* ppMembers, int nCount) {
+        for (int i = 0; i < nCount; ++i)
+            if (ppMembers[i] && ppMembers[i]->m_dwUserId == dwUserId) return i;
+        return -1;
+    });
 }
 
 BOOL CUsersGroup::InsertMember(int nPos, CUserItem* pUser) {
+    PlaceArrivals();
     return pUser && m_Members.InsertAt(nPos, pUser);
 }
 
@@ -45,6 +54,88 @@ int CUsersGroup::RemoveMember(DWORD dwUserId) {
     const int nIndex = FindMember(dwUserId);
     if (nIndex >= 0) m_Members.RemoveAt(nIndex);
     return nIndex;
+}
+
+void CUsersGroup::RemoveMemberItem(const CUserItem* pUser) {
+    PlaceArrivals();
+    while (m_Members.Remove(pUser)) {
+    }
+}
+
+void CUsersGroup::RemoveAllMembers() {
+    m_Arrivals.clear();
+    m_Members.RemoveAll();
+}
+
+int CUsersGroup::FindMemberPlace(const CUserItem& user) const {
+    const std::string& key = user.NameSortKey();
+    return ReadMembers([&](CUserItem* const* ppMembers, int nCount) {
+        int low = 0, high = nCount;
+        while (low < high) {
+            const int middle = (low + high) / 2;
+            const CUserItem* pMiddle = ppMembers[middle];
+            if (pMiddle == &user) return -1;
+            if (pMiddle && QxCompareUserNames(user, key, *pMiddle) < 0)
+                high = middle;
+            else
+                low = middle + 1;
+        }
+        for (int i = high - 1; i >= 0; --i) {
+            const CUserItem* pPrev = ppMembers[i];
+            if (!pPrev || QxCompareUserNames(user, key, *pPrev) != 0) break;
+            if (pPrev == &user) return -1;
+        }
+        return high;
+    });
+}
+
+void CUsersGroup::AddArrival(CUserItem* pUser) {
+    if (pUser) m_Arrivals.push_back(pUser);
+}
+
+void CUsersGroup::PlaceArrivals() const {
+    if (m_Arrivals.empty()) return;
+    std::vector<CUserItem*> arrivals;
+    arrivals.swap(m_Arrivals);
+    auto oneByOne = [&] {
+        for (CUserItem* p : arrivals) {
+            const int nPlace = FindMemberPlace(*p);
+            if (nPlace >= 0) m_Members.InsertAt(nPlace, p);
+        }
+    };
+    // With every member and arrival keyed and the members in key order, one-by-one insertion
+    // puts each arrival after the members and earlier arrivals of equal key: a stable sort of
+    // the arrivals and a merge that takes members first on ties give the same places. Any
+    // other list (a missing key, members out of order) has them inserted one by one.
+    using Keyed = std::pair<const std::string*, CUserItem*>;
+    auto byKey = [](const Keyed& a, const Keyed& b) { return *a.first < *b.first; };
+    auto keyOf = [](CUserItem* p) -> const std::string* {
+        return p && !p->NameSortKey().empty() ? &p->NameSortKey() : nullptr;
+    };
+    std::vector<Keyed> members, sorted;
+    const bool bOrdered = m_Members.ReadLocked([&](CUserItem* const* ppMembers, int nCount) {
+        members.reserve(static_cast<size_t>(nCount));
+        for (int i = 0; i < nCount; ++i) {
+            members.emplace_back(keyOf(ppMembers[i]), ppMembers[i]);
+            if (!members.back().first || (i > 0 && byKey(members.back(), members[i - 1]))) return false;
+        }
+        return true;
+    });
+    sorted.reserve(arrivals.size());
+    for (CUserItem* p : arrivals) {
+        sorted.emplace_back(keyOf(p), p);
+        if (!sorted.back().first) return oneByOne();
+    }
+    if (!bOrdered) return oneByOne();
+    std::stable_sort(sorted.begin(), sorted.end(), byKey);
+    std::vector<Keyed> merged(members.size() + sorted.size());
+    std::merge(members.begin(), members.end(), sorted.begin(), sorted.end(), merged.begin(), byKey);
+    std::vector<CUserItem*> placed;
+    placed.reserve(merged.size());
+    for (const Keyed& k : merged)
+        placed.push_back(k.second);
+    // Out of memory for the merged list: the arrivals go in one by one, as far as they can.
+    if (!m_Members.Assign(placed.data(), static_cast<int>(placed.size()))) oneByOne();
 }
 
 CUsersGroupList::~CUsersGroupList() {
@@ -141,14 +232,21 @@ int CUsersGroupList::GetEntriesBefore(int nPos) const {
     return nEntries;
 }
 
+void CUsersGroupList::PlaceArrivals() const {
+    for (int i = 0; i < m_Groups.GetCount(); ++i)
+        if (const CUsersGroup* pGroup = m_Groups.GetAt(i)) pGroup->PlaceArrivals();
+}
+
 void CUsersGroupList::Recompute(BOOL bVisibleOnly) {
-    int nPos = 0;
-    for (int i = 0; i < m_Groups.GetCount(); ++i) {
-        CUsersGroup* pGroup = m_Groups.GetAt(i);
-        if (!pGroup || (bVisibleOnly && !pGroup->m_bVisible)) continue;
-        pGroup->m_nListPos = nPos;
-        nPos += pGroup->GetMemberCount() + 1;
-    }
+    ReadGroups([bVisibleOnly](CUsersGroup* const* ppGroups, int nCount) {
+        int nPos = 0;
+        for (int i = 0; i < nCount; ++i) {
+            CUsersGroup* pGroup = ppGroups[i];
+            if (!pGroup || (bVisibleOnly && !pGroup->m_bVisible)) continue;
+            pGroup->m_nListPos = nPos;
+            nPos += pGroup->GetMemberCount() + 1;
+        }
+    });
 }
 
 void CUsersGroupList::RecomputeListPositions() {

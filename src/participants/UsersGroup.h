@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 #include <windows.h>
 
 #include "participants/ChatItemData.h"
@@ -40,15 +41,36 @@ public:
     // The same text built from the given participant's name.
     const std::wstring& SetFactNameFrom(const CUserItem& user);
 
-    // Members, in list order.
-    int GetMemberCount() const { return m_Members.GetCount(); }
-    CUserItem* GetMember(int nIndex) const { return m_Members.GetAt(nIndex); }
+    // Members, in list order. Arrivals (below) count as members at once and are in their
+    // places before any member is read.
+    int GetMemberCount() const { return m_Members.GetCount() + static_cast<int>(m_Arrivals.size()); }
+    CUserItem* GetMember(int nIndex) const;
+    // f(CUserItem* const* members, int count) under one hold of the lock.
+    template <class F> decltype(auto) ReadMembers(F f) const {
+        PlaceArrivals();
+        return m_Members.ReadLocked(f);
+    }
     // Index of the member with this user id, -1 if none.
     int FindMember(DWORD dwUserId) const;
     BOOL InsertMember(int nPos, CUserItem* pUser);
     // Removes the first member with this user id; returns its former index, or -1.
     int RemoveMember(DWORD dwUserId);
-    void RemoveAllMembers() { m_Members.RemoveAll(); }
+    // Removes every occurrence of the participant.
+    void RemoveMemberItem(const CUserItem* pUser);
+    void RemoveAllMembers();
+
+    // The member place of a participant by name: binary search over the members' names
+    // without regard to case, equal names after the existing ones. -1 when the participant is
+    // listed already (it then sits among the members of equal name right before the place).
+    int FindMemberPlace(const CUserItem& user) const;
+    // A participant that is neither a member nor an arrival yet joins the members at the place
+    // FindMemberPlace would give it. Arrivals are gathered and placed together, in one pass over
+    // the members instead of a move of all later members each; each takes the place that
+    // inserting the arrivals one by one, in their order, would have given it. No member's or
+    // arrival's name may change before they are placed.
+    void AddArrival(CUserItem* pUser);
+    // Places the arrivals now (every read of the members does so first).
+    void PlaceArrivals() const;
 
     // The user list whose participants this group shows.
     CUserList* m_pOwner;
@@ -80,10 +102,15 @@ public:
     BOOL m_bSubscribed = FALSE;
     LONG m_lSubscribedAction = 0;
     BOOL m_bNeeded = FALSE; // the group may be subscribed
-    // Members currently listed under the group; not owned.
-    CLockedPtrArrayT<CUserItem> m_Members;
     // The group's "Send to:" entry.
     ChatItemData m_ItemData;
+
+private:
+    // Members currently listed under the group, in list order; not owned. Placing the arrivals
+    // is no change that a reader can see, so the const reads may do it.
+    mutable CLockedPtrArrayT<CUserItem> m_Members;
+    // Participants that joined the members and await their places, in arrival order.
+    mutable std::vector<CUserItem*> m_Arrivals;
 };
 
 class CUsersGroupList {
@@ -132,6 +159,11 @@ public:
     // Combo entries in front of the group at nPos: each earlier group's members + 1.
     // -1 when the list is empty.
     int GetEntriesBefore(int nPos) const;
+    // f(CUsersGroup* const* groups, int count) under one hold of the list's lock: a walk over
+    // all groups then pays for the lock once. f must not change the list.
+    template <class F> decltype(auto) ReadGroups(F f) const { return m_Groups.ReadLocked(f); }
+    // Places every group's arrivals (CUsersGroup::AddArrival).
+    void PlaceArrivals() const;
     // Gives every group the running sum of (members + 1) of the groups before it.
     void RecomputeListPositions();
     // The same over visible groups only; hidden ones keep their position and add nothing.

@@ -286,6 +286,78 @@ TEST(RecipientListBatch, EndsWithTheListTheChangesMakeEntryByEntry) {
     }
 }
 
+// A roster change as the engine makes it in a batch: the new participants wait in their groups
+// and are placed together, then come the removals and the changes. For small and large changes,
+// names equal but for case, and entries (members too) selected between arrivals, the list ends
+// as the same change made entry by entry leaves it.
+TEST(RecipientListBatch, NewParticipantsPlacedTogetherEndWhereOneByOneArrivalsEnd) {
+    for (int nArrivals : {3, 40, 800}) {
+        Model direct, batched;
+        for (Model* m : {&direct, &batched}) {
+            m->AddGroup(CHAT_ROLE_GROUP, CHAT_HOST_ROLE_GROUP, L"Hosts");
+            m->AddGroup(CHAT_ROLE_GROUP, CHAT_ATTENDEES_GROUP_NEW, L"Attendees");
+            m->AddGroup(CHAT_ROLE_GROUP, CHAT_PANELIST_ROLE_GROUP, L"Panelists");
+            m->AddGroup(CHAT_ROLE_GROUP, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone");
+            m->own.RebuildCombox(m->list);
+            QxSelectEntry(m->list, 3);
+        }
+        std::mt19937 random(static_cast<unsigned>(nArrivals));
+        DWORD dwNextId = 10;
+        for (int round = 0; round < 3; ++round) {
+            struct Arrival {
+                std::wstring strName;
+                DWORD dwRoles;
+                int nSelect; // an entry selected before the arrival, or -1
+            };
+            std::vector<Arrival> arrivals;
+            for (int k = 0; k < nArrivals; ++k) {
+                const unsigned r = random();
+                arrivals.push_back({std::wstring(r % 2 ? L"user " : L"User ") +
+                                        std::to_wstring(r % static_cast<unsigned>(nArrivals / 2 + 3)),
+                                    static_cast<DWORD>(r % 7 == 0   ? QXCHAT_ROLE_HOST
+                                                       : r % 5 == 0 ? QXCHAT_ROLE_PANELIST
+                                                                    : QXCHAT_ROLE_ATTENDEE),
+                                    r % 11 == 0 ? static_cast<int>(r % 97) : -1});
+            }
+            const unsigned nLeaving = random() % 5, nChanged = random() % 5, nPick = random();
+            for (Model* m : {&direct, &batched}) {
+                std::unique_ptr<CRecipientListBatch> pBatch;
+                if (m == &batched) pBatch = std::make_unique<CRecipientListBatch>(m->list, m->users.Groups());
+                IRecipientEntryList& to = pBatch ? static_cast<IRecipientEntryList&>(*pBatch) : m->list;
+                DWORD dwId = dwNextId;
+                for (const Arrival& a : arrivals) {
+                    if (a.nSelect >= 0) QxSelectEntry(to, a.nSelect % to.Count());
+                    if (pBatch)
+                        m->own.InsertNewUserIntoCombox(to, m->AddUser(dwId++, a.strName.c_str(), a.dwRoles));
+                    else
+                        m->Arrive(to, dwId++, a.strName.c_str(), a.dwRoles);
+                }
+                m->users.Groups().PlaceArrivals();
+                for (unsigned k = 0; k < nLeaving && m->users.GetCount() > 0; ++k)
+                    m->Leave(to, m->users.GetAt(static_cast<int>((nPick + k) % m->users.GetCount())));
+                for (unsigned k = 0; k < nChanged && m->users.GetCount() > 0; ++k) {
+                    CUserItem* p = m->users.GetAt(static_cast<int>((nPick * 3 + k) % m->users.GetCount()));
+                    p->m_strName = L"USER " + std::to_wstring(k);
+                    m->own.ModifyAUserIntoCombox(to, p);
+                }
+                if (pBatch) pBatch->Commit();
+                if (m == &batched) dwNextId = dwId;
+            }
+            const std::string what = std::to_string(nArrivals) + " arrivals, round " + std::to_string(round);
+            ASSERT_EQ(batched.list.Texts(), direct.list.Texts()) << what;
+            ASSERT_EQ(batched.list.Selection(), direct.list.Selection()) << what;
+            for (int i = 0; i < direct.list.Count(); ++i) {
+                const ChatItemData* a = direct.list.Data(i);
+                const ChatItemData* b = batched.list.Data(i);
+                ASSERT_TRUE(a && b) << what;
+                ASSERT_EQ(*a, *b) << what << ", entry " << i;
+            }
+            EXPECT_TRUE(batched.PositionsPointAtOwnEntries(batched.list)) << what;
+            EXPECT_EQ(batched.list.Changes(), 0) << what;
+        }
+    }
+}
+
 TEST(RecipientListBatch, PassesEverythingThroughWhenTheListIsNotWhatTheGroupsSay) {
     Model m;
     m.AddGroup(CHAT_ROLE_GROUP, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone");

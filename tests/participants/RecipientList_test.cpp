@@ -77,6 +77,61 @@ TEST(RecipientList, ALargeRosterChangeListsWhatArrivalsOneByOneList) {
     EXPECT_EQ(oneByOne.ids[static_cast<size_t>(oneByOne.nSelected)], people.front().dwUserId);
 }
 
+// Arrivals, removals and changes in one roster change end with the entries the same changes
+// make one at a time: nobody lost or listed twice, equal names in their order of arrival.
+TEST(RecipientList, ArrivalsRemovalsAndChangesInOneRosterChangeListWhatSingleChangesList) {
+    auto person = [](int i, const char* lpszPrefix) {
+        const std::string name = (i % 3 ? "guest " : "Guest ") + std::to_string((i * 7) % 23);
+        return Person{static_cast<DWORD>(4000 + i), static_cast<DWORD>(60000 + i), lpszPrefix + name,
+                      i % 9 == 0 ? DWORD{QXCHAT_ROLE_PANELIST} : DWORD{QXCHAT_ROLE_ATTENDEE}};
+    };
+    std::vector<Person> first, arrivals;
+    std::vector<enginetest::EntrySpec> added, removed, changed;
+    for (int i = 0; i < 30; ++i)
+        first.push_back(person(i, ""));
+    for (int i = 30; i < 130; ++i) {
+        arrivals.push_back(person(i, ""));
+        added.push_back({arrivals.back().dwNodeId, arrivals.back().dwUserId,
+                         enginetest::RosterText(arrivals.back().strName, arrivals.back().dwRoles)});
+    }
+    for (int i = 0; i < 30; i += 4)
+        removed.push_back({static_cast<DWORD>(4000 + i), 0, std::string()});
+    for (int i = 2; i < 30; i += 4)
+        changed.push_back({static_cast<DWORD>(4000 + i), static_cast<DWORD>(60000 + i),
+                           enginetest::RosterText("GUEST " + std::to_string(i % 5))});
+    auto run = [&](bool bAtOnce) {
+        Session s;
+        AddMemberGroup(s, CHAT_ATTENDEES_GROUP_NEW, L"Attendees");
+        AddMemberGroup(s, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone", 1);
+        s.Arrive(first);
+        CMainChatDlg* dlg = s.Dlg();
+        auto change = [dlg](WORD add, WORD remove, WORD modify, const enginetest::RosterList& list) {
+            dlg->ApeRosterChanged(dlg->Status().m_apeHandle, 7, add, remove, modify, list.Get());
+        };
+        if (bAtOnce) {
+            enginetest::RosterList list;
+            list.Record(Session::kRoom, added)
+                .Record(Session::kRoom, removed)
+                .Record(Session::kRoom, changed);
+            change(1, 1, 1, list);
+        } else {
+            for (const std::vector<enginetest::EntrySpec>* pRun : {&added, &removed, &changed}) {
+                for (const enginetest::EntrySpec& e : *pRun) {
+                    enginetest::RosterList list;
+                    list.Record(Session::kRoom, {e});
+                    change(pRun == &added, pRun == &removed, pRun == &changed, list);
+                }
+            }
+        }
+        EXPECT_EQ(s.MembersUnder(CHAT_ALL_USERS_ROLE_GROUP).size(), 30u - 8u + 100u);
+        std::vector<std::pair<std::wstring, DWORD>> listed;
+        for (const Entry& e : s.Entries())
+            listed.emplace_back(e.strText, e.pData->Kind() == CHAT_KIND_USER ? e.pData->UserId() : 0);
+        return listed;
+    };
+    EXPECT_EQ(run(true), run(false));
+}
+
 TEST(RecipientList, EachRoleGroupListsTheParticipantsItAddresses) {
     Session s;
     AddMemberGroup(s, CHAT_PANELIST_ROLE_GROUP, L"Panelists");

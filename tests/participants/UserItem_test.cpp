@@ -70,10 +70,14 @@ TEST(UserItem, CopyTakesAllFieldsAndRebuildsTheEntry) {
     EXPECT_EQ(assigned.m_strEmail, L"a@b");
 }
 
-// The sort keys order names exactly as lstrcmpiW does, equal names included, and follow a
-// changed name.
+// The sort keys order names exactly as lstrcmpiW does, equal names included (also names too
+// long for the key's first buffer), and follow a changed name.
 TEST(UserItem, NamesCompareByKeyAsLstrcmpiDoes) {
-    const wchar_t* names[] = {L"alice",
+    const std::wstring longA(300, L'a'), longB = longA + L"B", longC = std::wstring(299, L'A') + L"b";
+    const wchar_t* names[] = {longA.c_str(),
+                              longB.c_str(),
+                              longC.c_str(),
+                              L"alice",
                               L"Alice",
                               L"ALICE",
                               L"alicE ",

@@ -4,6 +4,10 @@
 
 #include "participants/UserItem.h"
 
+#include <random>
+#include <string>
+#include <vector>
+
 namespace {
 
 struct GroupSpec {
@@ -259,6 +263,94 @@ TEST_F(GroupListTest, DestroyAllEmptiesTheList) {
     EXPECT_EQ(groups.GetCount(), 0);
     EXPECT_EQ(groups.FindById(1), nullptr);
     EXPECT_EQ(groups.GetUserList(), &users);
+}
+
+// Names for the arrival tests: many equal without regard to case, in no sorted order.
+std::vector<std::wstring> ShuffledNames(int nCount, unsigned nSeed) {
+    std::mt19937 random(nSeed);
+    std::vector<std::wstring> names;
+    for (int i = 0; i < nCount; ++i)
+        names.push_back(std::wstring(random() % 2 ? L"user " : L"User ") +
+                        std::to_wstring(random() % static_cast<unsigned>(nCount / 3 + 2)));
+    return names;
+}
+
+// Arrivals placed together take exactly the places that inserting them one by one at their
+// member place gives them, in small and large runs, with equal names among the members and the
+// arrivals, and on members out of name order or without a name (then placed one by one).
+TEST_F(GroupListTest, ArrivalsTakeThePlacesOneByOneInsertionGivesThem) {
+    enum Setup { SORTED, NEWEST_FIRST, NAMELESS_MEMBER };
+    struct Case {
+        const char* what;
+        std::vector<std::wstring> members, arrivals;
+        Setup setup;
+    } cases[] = {
+        {"a few", {L"b", L"d"}, {L"c", L"a", L"e"}, SORTED},
+        {"equal names", {L"Ann", L"ann", L"Bob"}, {L"ANN", L"bob", L"Ann", L"bob", L"aNN"}, SORTED},
+        {"into an empty group", {}, ShuffledNames(2000, 1), SORTED},
+        {"many on many", ShuffledNames(1500, 2), ShuffledNames(1500, 3), SORTED},
+        {"one on many", ShuffledNames(700, 4), {L"user 5"}, SORTED},
+        {"members out of order", {L"z", L"a", L"m", L"a"}, {L"b", L"a", L"zz", L"m"}, NEWEST_FIRST},
+        {"a nameless member", {L"k", L"", L"c"}, ShuffledNames(40, 5), NAMELESS_MEMBER},
+    };
+    DWORD dwId = 1;
+    for (const Case& c : cases) {
+        CUsersGroup* pOneByOne = Append({CHAT_ROLE_GROUP, CHAT_ALL_USERS_ROLE_GROUP, L"one by one"});
+        CUsersGroup* pTogether = Append({CHAT_ROLE_GROUP, CHAT_ALL_USERS_ROLE_GROUP, L"together"});
+        for (const std::wstring& name : c.members) {
+            CUserItem* pUser = AddUser(dwId++, name.c_str(), QXCHAT_ROLE_ATTENDEE);
+            for (CUsersGroup* g : {pOneByOne, pTogether}) {
+                const int nPlace = c.setup == SORTED ? g->FindMemberPlace(*pUser) : 0;
+                ASSERT_TRUE(g->InsertMember(c.setup == NAMELESS_MEMBER && name.empty() ? 1 : nPlace, pUser));
+            }
+        }
+        std::vector<CUserItem*> arrivals;
+        for (const std::wstring& name : c.arrivals) {
+            arrivals.push_back(AddUser(dwId++, name.c_str(), QXCHAT_ROLE_ATTENDEE));
+            const int nPlace = pOneByOne->FindMemberPlace(*arrivals.back());
+            ASSERT_GE(nPlace, 0) << c.what;
+            pOneByOne->InsertMember(nPlace, arrivals.back());
+            pTogether->AddArrival(arrivals.back());
+        }
+        EXPECT_EQ(pTogether->GetMemberCount(), pOneByOne->GetMemberCount()) << "arrivals count at once";
+        for (int i = 0; i < pOneByOne->GetMemberCount(); ++i)
+            ASSERT_EQ(pTogether->GetMember(i), pOneByOne->GetMember(i)) << c.what << ", member " << i;
+        // Placed, an arrival is listed already: it is not placed a second time.
+        for (CUserItem* pUser : arrivals)
+            ASSERT_EQ(pTogether->FindMemberPlace(*pUser), -1) << c.what;
+        groups.RemoveGroup(CHAT_ALL_USERS_ROLE_GROUP);
+        groups.RemoveGroup(CHAT_ALL_USERS_ROLE_GROUP);
+    }
+}
+
+// Whatever reads or changes the members sees the arrivals in their places; a participant who
+// leaves before the arrivals are placed is gone from them too, and a group emptied drops them.
+TEST_F(GroupListTest, ArrivalsAreMembersForEveryReadAndChange) {
+    CUsersGroup* g = Append({CHAT_ROLE_GROUP, CHAT_ALL_USERS_ROLE_GROUP, L"Everyone"});
+    CUserItem* bob = AddUser(1, L"bob", QXCHAT_ROLE_ATTENDEE);
+    ASSERT_TRUE(g->InsertMember(0, bob));
+    CUserItem* cid = AddUser(2, L"Cid", QXCHAT_ROLE_ATTENDEE);
+    CUserItem* amy = AddUser(3, L"amy", QXCHAT_ROLE_ATTENDEE);
+    g->AddArrival(cid);
+    g->AddArrival(amy);
+    EXPECT_EQ(g->FindMember(2), 2);
+    g->AddArrival(AddUser(4, L"Abe", QXCHAT_ROLE_ATTENDEE));
+    EXPECT_EQ(g->RemoveMember(1), 2) << "bob, behind Abe and amy";
+    g->AddArrival(AddUser(5, L"dan", QXCHAT_ROLE_ATTENDEE));
+    EXPECT_TRUE(g->InsertMember(0, bob));
+    EXPECT_EQ(g->GetMember(4)->m_strName, L"dan");
+    g->AddArrival(AddUser(6, L"Eve", QXCHAT_ROLE_ATTENDEE));
+    EXPECT_EQ(users.RemoveUser(6), 1);
+    EXPECT_EQ(users.RemoveUser(3), 1);
+    std::vector<std::wstring> names;
+    for (int i = 0; i < g->GetMemberCount(); ++i)
+        names.push_back(g->GetMember(i)->m_strName);
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"bob", L"Abe", L"Cid", L"dan"}));
+    g->AddArrival(AddUser(7, L"Fay", QXCHAT_ROLE_ATTENDEE));
+    g->RemoveAllMembers();
+    EXPECT_EQ(g->GetMemberCount(), 0);
+    groups.PlaceArrivals();
+    EXPECT_EQ(g->GetMemberCount(), 0);
 }
 
 } // namespace
