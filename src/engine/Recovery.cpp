@@ -136,7 +136,12 @@ int CMainChatDlg::ShowRecoveryItems() {
         ~CacheScope() { pSlot = pOuter; }
     } scope{m_pNotifyTargetCache, m_pNotifyTargetCache};
     if (!m_pNotifyTargetCache) m_pNotifyTargetCache = &notifyTarget;
-    for (CRecoveryList::Item& item : items) {
+    const int nCount = static_cast<int>(items.size());
+    while (!items.empty()) {
+        // What an item held is freed once it is shown: the list's entries for the next ones
+        // take its place instead of memory the process has yet to touch.
+        const CRecoveryList::Item item = std::move(items.front());
+        items.pop_front();
         if (item.bParsed) {
             CRecoveryList::ToPdu(item.message, item.dwCacheId, pdu);
             ParseAndShowGroupMessages(&pdu, 0);
@@ -147,10 +152,8 @@ int CMainChatDlg::ShowRecoveryItems() {
                 ParseAndShowGroupMessages(&parsed, 0);
             }
         }
-        // What the item held is free for the list entries of the next ones.
-        item = CRecoveryList::Item();
     }
-    return static_cast<int>(items.size());
+    return nCount;
 }
 
 void CMainChatDlg::ParseAndShowRecoveryMessages() {
