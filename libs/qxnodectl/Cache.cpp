@@ -11,10 +11,9 @@ const CacheItem& Cache::Store(DWORD action, CacheItem item) {
     return m_items.back();
 }
 
-std::vector<CacheItem> Cache::ItemsFrom(DWORD firstId) const {
-    auto from =
-        std::find_if(m_items.begin(), m_items.end(), [&](const CacheItem& i) { return i.id >= firstId; });
-    return std::vector<CacheItem>(from, m_items.end());
+Cache::Items::const_iterator Cache::From(DWORD firstId) const {
+    return std::lower_bound(m_items.begin(), m_items.end(), firstId,
+                            [](const CacheItem& item, DWORD id) { return item.id < id; });
 }
 
 DWORD CacheSpace::HandleOf(const std::string& name) const {

@@ -26,8 +26,10 @@ public:
     size_t Count() const { return m_items.size(); }
     // Replace (QXNC_CACHE_REPLACE) or append; the item gets the cache's next id either way.
     const CacheItem& Store(DWORD action, CacheItem item);
-    // The items whose id is firstId or above, in id order.
-    std::vector<CacheItem> ItemsFrom(DWORD firstId) const;
+    using Items = std::vector<CacheItem>;
+    // The first item whose id is firstId or above; the items from it to End() are in id order.
+    Items::const_iterator From(DWORD firstId) const;
+    Items::const_iterator End() const { return m_items.end(); }
 
     void Subscribe(DWORD apeHandle, IArmSharedDataSink* sink) { m_subscribers[apeHandle] = sink; }
     void Unsubscribe(DWORD apeHandle) { m_subscribers.erase(apeHandle); }
@@ -35,7 +37,7 @@ public:
     const std::map<DWORD, IArmSharedDataSink*>& Subscribers() const { return m_subscribers; }
 
 private:
-    std::vector<CacheItem> m_items; // ascending ids
+    Items m_items; // ascending ids
     DWORD m_nextId = 1;
     std::map<DWORD, IArmSharedDataSink*> m_subscribers;
 };

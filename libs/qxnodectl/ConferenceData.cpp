@@ -4,6 +4,7 @@
 #include "Blocks.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace qxnc {
 
@@ -70,8 +71,10 @@ void Conference::CacheAction(const Ape& ape, DWORD cacheHandle, DWORD action, DW
         cache.Subscribe(ape.handle, sink);
     if (action == QXNC_CACHE_SUBSCRIBE) return;
 
-    std::vector<CacheItem> items = cache.ItemsFrom(firstItem);
-    if (items.empty()) {
+    // Each item is queued with its own copy, so the items are walked where they are: a large
+    // cache is not copied once more for the walk.
+    const auto first = cache.From(firstItem), end = cache.End();
+    if (first == end) {
         DWORD handle = ape.handle;
         PostTo(ape, [=] {
             sink->SharedDataReceivedEx(handle, 0, cacheHandle, nullptr, ARM_CACHE_NOTHING,
@@ -79,10 +82,11 @@ void Conference::CacheAction(const Ape& ape, DWORD cacheHandle, DWORD action, DW
         });
         return;
     }
-    for (size_t i = 0; i < items.size(); ++i) {
-        DWORD itemAction = i + 1 == items.size() ? QXNC_CACHE_ITEM_LAST
-                                                 : (i == 0 ? QXNC_CACHE_ITEM_FIRST : QXNC_CACHE_ITEM_MORE);
-        SendItem(ape, sink, cacheHandle, items[i], itemAction);
+    for (auto it = first; it != end; ++it) {
+        DWORD itemAction = std::next(it) == end
+                               ? QXNC_CACHE_ITEM_LAST
+                               : (it == first ? QXNC_CACHE_ITEM_FIRST : QXNC_CACHE_ITEM_MORE);
+        SendItem(ape, sink, cacheHandle, *it, itemAction);
     }
 }
 

@@ -261,10 +261,24 @@ std::wstring CMainChatDlg::ResolvePrivateName(const std::string& strGiven, DWORD
     return CStringConverter::FromUtf8(strGiven);
 }
 
-void CMainChatDlg::NotifyHostOfMessage(DWORD dwNodeId, const std::wstring& strText) {
+HWND CMainChatDlg::FindHostNotifyTarget() const {
     HWND hTarget = m_hWnd ? GetParent(m_hWnd) : nullptr;
     if (hTarget) hTarget = GetParent(hTarget);
     if (hTarget) hTarget = GetParent(hTarget);
+    return hTarget;
+}
+
+void CMainChatDlg::NotifyHostOfMessage(DWORD dwNodeId, const std::wstring& strText) {
+    HWND hTarget = nullptr;
+    if (NotifyTargetCache* pCache = m_pNotifyTargetCache) {
+        if (!pCache->bKnown) {
+            pCache->hWnd = FindHostNotifyTarget();
+            pCache->bKnown = true;
+        }
+        hTarget = pCache->hWnd;
+    } else {
+        hTarget = FindHostNotifyTarget();
+    }
     if (!hTarget) return;
     HostMessageNotice notice = {dwNodeId, strText.c_str()};
     DWORD_PTR dwResult = 0;

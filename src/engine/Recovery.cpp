@@ -103,21 +103,20 @@ int CMainChatDlg::HandleRecovery(DWORD cache_id, DWORD entity_id, const std::str
     // Cache ids count per cache, so the customer history's mark says nothing about this item;
     // what the history showed is recorded by cache and id.
     if (m_recovery.IsShown(entity_id, cache_id)) return 1;
-    auto pParsed = std::make_shared<CGroupMessagePDU>();
-    if (!pParsed->ParseXMLPDU(strText)) {
+    CGroupMessagePDU pdu;
+    if (!pdu.ParseXMLPDU(strText)) {
         Trace(L"CMainChatDlg::HandleRecovery: !bRet");
         return 1;
     }
     // A live item that arrives during a recovery is copied as any live item is.
-    pParsed->SetGroupCacheId(cache_id);
-    if (cache_action == QXNC_CACHE_APPEND) CopyGroupItemToHistory(*pParsed, cache_id);
-    pParsed->Clear(); // the fields are read: the document tree would only hold memory
+    pdu.SetGroupCacheId(cache_id);
+    if (cache_action == QXNC_CACHE_APPEND) CopyGroupItemToHistory(pdu, cache_id);
     CRecoveryList::Item item;
     item.dwCacheHandle = entity_id;
     item.dwCacheId = cache_id;
-    item.strText = strText;
-    item.pParsed = std::move(pParsed);
-    m_recovery.Add(std::move(item));
+    item.bParsed = true;
+    item.message = CRecoveryList::FromPdu(pdu);
+    m_recovery.Add(std::move(item), strText.size());
     if (m_recovery.IsFull()) {
         Trace(L"/---- CMainChatDlg::HandleRecovery: %d items, %d bytes collected, showing them now ----/",
               static_cast<int>(m_recovery.Count()), static_cast<int>(m_recovery.Bytes()));
@@ -127,19 +126,34 @@ int CMainChatDlg::HandleRecovery(DWORD cache_id, DWORD entity_id, const std::str
 }
 
 int CMainChatDlg::ShowRecoveryItems() {
-    std::vector<CRecoveryList::Item> items = m_recovery.TakeAll();
+    std::deque<CRecoveryList::Item> items = m_recovery.TakeAll();
     // Recovered items were copied into the customer's history when they were said.
-    for (CRecoveryList::Item& item : items) {
-        if (item.pParsed) {
-            ParseAndShowGroupMessages(item.pParsed.get(), 0);
-            continue;
+    CGroupMessagePDU pdu; // filled again for every kept item
+    NotifyTargetCache notifyTarget;
+    struct CacheScope {
+        NotifyTargetCache*& pSlot;
+        NotifyTargetCache* pOuter;
+        ~CacheScope() { pSlot = pOuter; }
+    } scope{m_pNotifyTargetCache, m_pNotifyTargetCache};
+    if (!m_pNotifyTargetCache) m_pNotifyTargetCache = &notifyTarget;
+    const int nCount = static_cast<int>(items.size());
+    while (!items.empty()) {
+        // What an item held is freed once it is shown: the list's entries for the next ones
+        // take its place instead of memory the process has yet to touch.
+        const CRecoveryList::Item item = std::move(items.front());
+        items.pop_front();
+        if (item.bParsed) {
+            CRecoveryList::ToPdu(item.message, item.dwCacheId, pdu);
+            ParseAndShowGroupMessages(&pdu, 0);
+        } else {
+            CGroupMessagePDU parsed;
+            if (parsed.ParseXMLPDU(item.strText)) {
+                parsed.SetGroupCacheId(item.dwCacheId);
+                ParseAndShowGroupMessages(&parsed, 0);
+            }
         }
-        CGroupMessagePDU pdu;
-        if (!pdu.ParseXMLPDU(item.strText)) continue;
-        pdu.SetGroupCacheId(item.dwCacheId);
-        ParseAndShowGroupMessages(&pdu, 0);
     }
-    return static_cast<int>(items.size());
+    return nCount;
 }
 
 void CMainChatDlg::ParseAndShowRecoveryMessages() {

@@ -233,6 +233,8 @@ public:
     bool IsOwnApe(DWORD ape_handle) const { return ape_handle != 0 && ape_handle == m_status.m_apeHandle; }
     int ParseAndShowPrivateMessages(CPrivateMessagePDU* pPdu);
     void NotifyHostOfMessage(DWORD dwNodeId, const std::wstring& strText);
+    // The window NotifyHostOfMessage tells: the dialog's parent's parent's parent, or null.
+    HWND FindHostNotifyTarget() const;
     void RecordMessageToProvider(DWORD dwSenderId, const std::wstring& strText);
     void PlayIncomingSound(DWORD dwSenderId);
     void SendTypingIndicatorPDU();
@@ -391,6 +393,13 @@ private:
     void OnRecoveryTimeout();
     // Shows the collected recovery items not shown meanwhile; their number.
     int ShowRecoveryItems();
+    // While a recovery shows its items, the host window they are announced to, found once for
+    // all of them (the window system is asked three times to find it).
+    struct NotifyTargetCache {
+        bool bKnown = false;
+        HWND hWnd = nullptr;
+    };
+    NotifyTargetCache* m_pNotifyTargetCache = nullptr;
     void StopEngineTimers();
     void SendEventRecord(WPARAM wCode, LPARAM lRecord);
     void SendIdentityEvent(WPARAM wCode);

@@ -7,8 +7,7 @@
 #include "trace/Trace.h"
 #include "window/IndicationStrip.h"
 #include "window/MessageWindow.h"
-
-#include <cstring>
+#include "window/MessageWindowRegistry.h"
 
 const wchar_t kMessageContainerName[] = L"MessageContainerWnd";
 
@@ -24,12 +23,13 @@ struct ContainerState {
     bool bSwitchedOff = false; // set once, never cleared
 };
 
+CWindowRegistry<ContainerState>& Containers() {
+    static CWindowRegistry<ContainerState> containers;
+    return containers;
+}
+
 ContainerState* StateOf(HWND hWnd) {
-    if (!hWnd || !IsWindow(hWnd)) return nullptr;
-    wchar_t szClass[64] = {};
-    GetClassNameW(hWnd, szClass, 64);
-    if (wcscmp(szClass, kClassName) != 0) return nullptr;
-    return reinterpret_cast<ContainerState*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    return Containers().Find(hWnd);
 }
 
 void Layout(ContainerState& s) {
@@ -53,6 +53,7 @@ bool OnCreate(HWND hWnd) {
     auto* s = new ContainerState();
     s->hWnd = hWnd;
     SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(s));
+    Containers().Add(hWnd, s);
     RECT rc = {};
     GetClientRect(hWnd, &rc);
     if (CMessageWindow* pList = CMessageWindow::Create(hWnd, rc))
@@ -76,6 +77,7 @@ LRESULT DispatchContainer(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_NCDESTROY:
         delete StateOf(hWnd);
+        Containers().Remove(hWnd);
         SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
         break;
     default: break;

@@ -42,6 +42,34 @@ int CountStringConversions(const std::wstring& fmt) {
     return count;
 }
 
+// Fills a format whose conversions are all plain "%s" or "%ls" (and "%%") as the runtime would:
+// the format and the arguments read up to their first NUL, the result cut to nRoom characters.
+// Every header of every shown message goes through here, and the runtime's formatting costs
+// more than the rest of the header. False for a conversion with flags, width or precision,
+// which the runtime fills.
+bool FillPlainConversions(const wchar_t* pFormat, const wchar_t* a0, const wchar_t* a1, size_t nRoom,
+                          std::wstring& text) {
+    text.clear();
+    const wchar_t* args[] = {a0, a1};
+    size_t nNext = 0;
+    for (const wchar_t* p = pFormat; *p && text.size() < nRoom; ++p) {
+        if (*p != L'%') {
+            text += *p;
+            continue;
+        }
+        ++p;
+        if (*p == L'%') {
+            text += L'%';
+            continue;
+        }
+        if (*p == L'l') ++p;
+        if (*p != L's' || nNext >= 2) return false;
+        text += args[nNext++];
+    }
+    if (text.size() > nRoom) text.resize(nRoom);
+    return true;
+}
+
 std::wstring Cut(std::wstring text, size_t nRoom) {
     if (text.size() > nRoom) text.resize(nRoom);
     return text;
@@ -152,9 +180,11 @@ std::wstring QxApplyFormat(const std::wstring& strFormat, const std::wstring* pA
         }
         return Cut(text, nRoom);
     }
-    std::vector<wchar_t> buffer(nRoom + 1, L'\0');
     const wchar_t* a0 = nArgs > 0 ? pArgs[0].c_str() : L"";
     const wchar_t* a1 = nArgs > 1 ? pArgs[1].c_str() : L"";
+    std::wstring text;
+    if (FillPlainConversions(strFormat.c_str(), a0, a1, nRoom, text)) return text;
+    std::vector<wchar_t> buffer(nRoom + 1, L'\0');
     // Microsoft reading: %s is wide here. A truncated result is not terminated by the runtime.
     _snwprintf(buffer.data(), nRoom, strFormat.c_str(), a0, a1);
     buffer[nRoom] = L'\0';

@@ -15,6 +15,7 @@
 #include "window/LinkOpener.h"
 #include "window/MessageContainer.h"
 #include "window/MessageListAccessible.h"
+#include "window/MessageWindowRegistry.h"
 
 #include <windowsx.h>
 
@@ -172,12 +173,17 @@ CMessageWindow* CMessageWindow::Create(HWND hParent, const RECT& rc) {
     return self;
 }
 
+namespace {
+
+CWindowRegistry<CMessageWindow>& Lists() {
+    static CWindowRegistry<CMessageWindow> lists;
+    return lists;
+}
+
+} // namespace
+
 CMessageWindow* CMessageWindow::FromHwnd(HWND hWnd) {
-    if (!hWnd || !IsWindow(hWnd)) return nullptr;
-    wchar_t szClass[64] = {};
-    GetClassNameW(hWnd, szClass, 64);
-    if (wcscmp(szClass, kClassName) != 0) return nullptr;
-    return reinterpret_cast<CMessageWindow*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    return Lists().Find(hWnd);
 }
 
 void CMessageWindow::UnregisterWindowClass() {
@@ -189,12 +195,14 @@ LRESULT CALLBACK CMessageWindow::WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LP
         auto* self = static_cast<CMessageWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->m_hWnd = hWnd;
         SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        Lists().Add(hWnd, self);
     }
     auto* self = reinterpret_cast<CMessageWindow*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hWnd, uMsg, wParam, lParam);
     const LRESULT result = QxGuardCallback(L"CMessageWindow::WndProc", LRESULT(0),
                                            [&] { return self->HandleMessage(uMsg, wParam, lParam); });
     if (uMsg == WM_NCDESTROY) {
+        Lists().Remove(hWnd);
         SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
         self->m_hWnd = nullptr;
         if (self->m_bOwnedByWindow) delete self;

@@ -11,6 +11,7 @@
 #include "window/TextWrap.h"
 
 #include <windows.h>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -166,7 +167,8 @@ private:
     void Repaint();
 
     HWND m_hWnd = nullptr;
-    std::vector<std::unique_ptr<MessageItem>> m_items;
+    // A deque grows without moving what it holds: a long list is never copied into fresh memory.
+    std::deque<std::unique_ptr<MessageItem>> m_items;
     CItemHeights m_heights;
     CScrollModel m_scroll;
     std::vector<int> m_pending; // appended before the width was known

@@ -2,7 +2,7 @@
 // scroll position in 12-pixel lines with the rule that follows new messages.
 #pragma once
 
-#include <vector>
+#include <deque>
 
 // Item heights with their running sums (a Fenwick tree): the height above an item, the total
 // and the item at a given offset cost a logarithm of the item count, not a walk of the list.
@@ -22,8 +22,9 @@ public:
     void Reset(int nHeight);
 
 private:
-    std::vector<int> m_heights;
-    std::vector<long long> m_tree; // 1-based Fenwick sums
+    // Deques grow without moving what they hold: a long list is never copied into fresh memory.
+    std::deque<int> m_heights;
+    std::deque<long long> m_tree; // 1-based Fenwick sums
     long long m_total = 0;
 };
 

@@ -102,7 +102,7 @@ TEST(RecoveryListClose, ItemsShownWhileTheyWaitedAreNotHandedOutAgain) {
     for (DWORD id : {30u, 10u, 20u})
         ASSERT_TRUE(list.Add(Collected(id)));
     EXPECT_TRUE(list.MarkShown(5, 20)); // the customer's history showed it meanwhile
-    const std::vector<CRecoveryList::Item> items = list.TakeAll();
+    const auto items = list.TakeAll();
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0].dwCacheId, 10u);
     EXPECT_EQ(items[1].dwCacheId, 30u);

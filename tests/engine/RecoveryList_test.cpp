@@ -2,6 +2,7 @@
 #include "pdu/GroupMessagePDU.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -13,7 +14,7 @@ CRecoveryList::Item MakeItem(DWORD dwHandle, DWORD dwId, const std::string& strT
     return item;
 }
 
-std::vector<DWORD> Ids(const std::vector<CRecoveryList::Item>& items) {
+std::vector<DWORD> Ids(const std::deque<CRecoveryList::Item>& items) {
     std::vector<DWORD> ids;
     for (const auto& item : items)
         ids.push_back(item.dwCacheId);
@@ -80,21 +81,79 @@ TEST(RecoveryList, ABatchIsFullAtItsItemOrByteBound) {
     EXPECT_GE(RECOVERY_MAX_ITEMS, 65536u);
 }
 
-// An item that comes parsed is kept as parsed: its text still counts towards the byte bound,
-// but is not held twice.
+// An item that comes parsed is kept as its fields: its text still counts towards the byte bound,
+// but is not held twice, and the fields make the message again as the show step reads it.
 TEST(RecoveryList, AParsedItemKeepsItsMessageAndCountsItsText) {
     CRecoveryList list;
+    CGroupMessagePDU received;
+    received.SetSendId(41);
+    received.SetSendNodeId(42);
+    received.SetGroupId(15);
+    received.SetSenderName("Ann");
+    received.SetMessageText("five");
     CRecoveryList::Item item = MakeItem(7, 5, "<chat>five</chat>");
-    auto pParsed = std::make_shared<CGroupMessagePDU>();
-    pParsed->SetMessageText("five");
-    item.pParsed = pParsed;
+    item.bParsed = true;
+    item.message = CRecoveryList::FromPdu(received);
     EXPECT_TRUE(list.Add(std::move(item)));
     EXPECT_EQ(list.Bytes(), 17u);
     const auto items = list.TakeAll();
     ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].pParsed, pParsed);
-    EXPECT_EQ(items[0].pParsed->GetMessageText(), "five");
     EXPECT_TRUE(items[0].strText.empty());
+    CGroupMessagePDU shown;
+    shown.SetMessageText("an earlier item's text");
+    CRecoveryList::ToPdu(items[0].message, items[0].dwCacheId, shown);
+    EXPECT_EQ(shown.GetSendId(), 41u);
+    EXPECT_EQ(shown.GetSendNodeId(), 42u);
+    EXPECT_EQ(shown.GetGroupId(), 15u);
+    EXPECT_EQ(shown.GetSenderName(), "Ann");
+    EXPECT_EQ(shown.GetMessageText(), "five");
+    EXPECT_EQ(shown.GetGroupCacheId(), 5u);
+
+    CRecoveryList::Item empty = MakeItem(7, 6, "");
+    empty.bParsed = true;
+    EXPECT_FALSE(list.Add(std::move(empty), 0)) << "an item that came empty";
+}
+
+// Shown items are kept as ranges of consecutive ids per cache, whatever order they come in.
+TEST(RecoveryList, ShownItemsAreRangesThatMergeInAnyOrder) {
+    CShownItems shown;
+    for (DWORD id : {5u, 3u, 4u, 9u, 7u, 8u, 1u})
+        EXPECT_TRUE(shown.Insert(7, id)) << id;
+    for (DWORD id : {1u, 3u, 4u, 5u, 7u, 8u, 9u})
+        EXPECT_TRUE(shown.Contains(7, id)) << id;
+    for (DWORD id : {0u, 2u, 6u, 10u})
+        EXPECT_FALSE(shown.Contains(7, id)) << id;
+    EXPECT_FALSE(shown.Contains(8, 5)) << "another cache";
+    EXPECT_EQ(shown.RangeCount(), 3u); // 1, 3-5, 7-9
+    for (DWORD id : {1u, 4u, 9u})
+        EXPECT_FALSE(shown.Insert(7, id)) << "again: " << id;
+    EXPECT_TRUE(shown.Insert(7, 6));
+    EXPECT_TRUE(shown.Insert(7, 2));
+    EXPECT_EQ(shown.RangeCount(), 1u);
+    EXPECT_TRUE(shown.Insert(7, 0xFFFFFFFFu));
+    EXPECT_TRUE(shown.Insert(7, 0));
+    EXPECT_TRUE(shown.Contains(7, 0xFFFFFFFFu));
+    EXPECT_FALSE(shown.Contains(7, 0xFFFFFFFEu));
+    EXPECT_EQ(shown.RangeCount(), 2u);
+    shown.Clear();
+    EXPECT_FALSE(shown.Contains(7, 5));
+}
+
+// A recovery of many items leaves a record of one range, and its items come out in order once.
+TEST(RecoveryList, AManyItemRecoveryIsShownOnceInOrderAndRecordedAsOneRange) {
+    CRecoveryList list;
+    const DWORD kItems = 5000;
+    for (DWORD id = 1; id <= kItems; ++id)
+        EXPECT_TRUE(list.Add(MakeItem(7, id)));
+    EXPECT_FALSE(list.Add(MakeItem(7, kItems / 2))) << "collected already";
+    const auto items = list.TakeAll();
+    ASSERT_EQ(items.size(), kItems);
+    for (DWORD i = 0; i < kItems; ++i)
+        ASSERT_EQ(items[i].dwCacheId, i + 1);
+    for (DWORD id = 1; id <= kItems; ++id)
+        ASSERT_TRUE(list.IsShown(7, id));
+    EXPECT_TRUE(list.MarkShown(7, kItems + 1)) << "the live item after it";
+    EXPECT_FALSE(list.MarkShown(7, kItems));
 }
 
 TEST(RecoveryList, ATimeoutLeavesTheAwaitedCachesLateUntilTheirLastItem) {

@@ -132,6 +132,38 @@ INSTANTIATE_TEST_SUITE_P(
                     LateJoin{"both", QXCHAT_FEATURE_RECOVERY | QXCHAT_FEATURE_SUBSCRIBE_STORED}),
     [](const testing::TestParamInfo<LateJoin>& info) { return std::string(info.param.label); });
 
+// A recovery shows what it collected in one go: every message once and in cache order, each with
+// its header, and the host (the parent of the instance's window) hears of each message.
+TEST_F(RecoveryTest, AManyItemRecoveryShowsEveryMessageOnceInOrderAndTellsTheHostOfEach) {
+    std::vector<std::wstring> lines;
+    for (int i = 0; i < 120; ++i)
+        lines.push_back(L"line " + std::to_wstring(i));
+    Converse(lines);
+    const std::vector<std::wstring> expected = a->Texts();
+    TestHostWindow outer;
+    ChatMember& late = Join(QXCHAT_FEATURE_RECOVERY);
+    const HWND hInstanceWnd = late.Host().Get();
+    SetWindowLongPtrW(hInstanceWnd, GWL_STYLE,
+                      (GetWindowLongPtrW(hInstanceWnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_POPUP)) |
+                          WS_CHILD);
+    SetParent(hInstanceWnd, outer.Get());
+    struct Detach { // the instance's window must not go with the outer one
+        HWND h;
+        ~Detach() { SetParent(h, nullptr); }
+    } detach{hInstanceWnd};
+    ASSERT_TRUE(PumpUntilReady({&late}));
+    ASSERT_TRUE(PumpUntilTexts(late, expected, 20000));
+    PumpUntilQuiet();
+    EXPECT_EQ(late.Texts(), expected);
+    EXPECT_EQ(late.Headers().size(), expected.size());
+    EXPECT_TRUE(capture.ContainsSubstring(L"ParseAndShowRecoveryMessages Exit: dwCount=" +
+                                          std::to_wstring(expected.size())));
+    int nShownNotices = 0;
+    for (const auto& m : outer.messages)
+        nShownNotices += m.uMsg == WM_COMMAND && m.wParam == QXCHAT_CMD_MESSAGE_SHOWN;
+    EXPECT_EQ(nShownNotices, static_cast<int>(expected.size()));
+}
+
 // A host-group message that someone wrote into the everyone cache is read back like any item;
 // a joiner without the host right does not show it.
 TEST_F(RecoveryTest, ARecoveredHostGroupMessageOfAnotherIsNotShownWithoutTheRight) {

@@ -70,6 +70,24 @@ TEST_F(MessageContainerTest, HoldsAVisibleListAndAHiddenStrip) {
     EXPECT_FALSE(list->IsUnsaved() || list->IsUnsavedSinceAutoSave());
 }
 
+// The list and the container are found by their windows only while those exist: a destroyed
+// list is no list, and a destroyed container has none, whatever handle is kept.
+TEST_F(MessageContainerTest, ADestroyedListOrContainerIsFoundNoMore) {
+    const HWND hList = list->GetHwnd();
+    ASSERT_EQ(CMessageWindow::FromHwnd(hList), list);
+    DestroyWindow(hList);
+    EXPECT_EQ(CMessageWindow::FromHwnd(hList), nullptr);
+    EXPECT_EQ(QxMessageList(hContainer), nullptr);
+    const HWND hOther = QxCreateMessageContainer(host.Get());
+    ASSERT_NE(hOther, nullptr);
+    CMessageWindow* pOther = QxMessageList(hOther);
+    ASSERT_NE(pOther, nullptr);
+    const HWND hOtherList = pOther->GetHwnd();
+    DestroyWindow(hOther);
+    EXPECT_EQ(QxMessageList(hOther), nullptr);
+    EXPECT_EQ(CMessageWindow::FromHwnd(hOtherList), nullptr);
+}
+
 TEST_F(MessageContainerTest, OtherWindowsAreNoContainers) {
     EXPECT_EQ(QxMessageList(nullptr), nullptr);
     EXPECT_EQ(QxMessageList(host.Get()), nullptr);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
+#include <string>
+#include <vector>
+
 #include "module/ModuleState.h"
 
 namespace {
@@ -55,6 +59,46 @@ TEST(ApplyFormat, CutsToTheRoom) {
     EXPECT_EQ(std::wstring(10, L'x'), QxApplyFormat(L"%s!", args, 1, 10));
     EXPECT_EQ(L"%s %s", QxApplyFormat(L"%s %s", args, 1, 5)); // literal text is cut as well
     EXPECT_EQ(L"%s", QxApplyFormat(L"%s %s", args, 1, 2));
+}
+
+// What the runtime makes of a format, as the formatting did before plain "%s" formats were filled
+// without it.
+std::wstring RuntimeFormat(const std::wstring& fmt, const std::wstring& a0, const std::wstring& a1,
+                           size_t nRoom) {
+    std::vector<wchar_t> buffer(nRoom + 1, L'\0');
+    _snwprintf(buffer.data(), nRoom, fmt.c_str(), a0.c_str(), a1.c_str());
+    buffer[nRoom] = L'\0';
+    return std::wstring(buffer.data());
+}
+
+// Every format of %s conversions comes out as the runtime fills it: plain ones, ones with flags,
+// width or precision, texts and arguments with a NUL inside, and results cut to the room.
+TEST(ApplyFormat, FillsAsTheRuntimeDoes) {
+    const std::wstring nul(L"a\0b", 3);
+    const std::wstring formats[] = {L"%s to %s:",
+                                    L"%ls says %s",
+                                    L"%s",
+                                    L"<%s>",
+                                    L"100%% %s%%",
+                                    L"%s%s",
+                                    L"%-6s|%s",
+                                    L"%8s|%.2s",
+                                    L"%5.1ls!",
+                                    L"x" + nul + L"%s",
+                                    L"%s" + nul + L" %s"};
+    const std::wstring args[][2] = {{L"Ann", L"Sales"},
+                                    {L"", L""},
+                                    {nul, L"Bob"},
+                                    {std::wstring(40, L'n'), std::wstring(30, L'g')},
+                                    {L"\x4E2D\x6587", L"\xD83D\xDE00 smile"}};
+    for (const std::wstring& fmt : formats) {
+        for (const auto& pair : args) {
+            for (size_t nRoom : {size_t(QX_HEADER_PART_ROOM), size_t(4), size_t(1), size_t(45)}) {
+                EXPECT_EQ(RuntimeFormat(fmt, pair[0], pair[1], nRoom), QxApplyFormat(fmt, pair, 2, nRoom))
+                    << "format " << fmt.size() << " chars: " << fmt.c_str() << ", room " << nRoom;
+            }
+        }
+    }
 }
 
 // The group header of a role group with this name and template, from this sender.
