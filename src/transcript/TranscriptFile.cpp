@@ -32,6 +32,35 @@ private:
     HANDLE m_h;
 };
 
+// The last write's buffer, kept for the next: a buffer this size is fresh memory from the
+// system each time it is allocated, and touching fresh memory costs more than encoding into it.
+class SpareBuffer {
+public:
+    static std::unique_ptr<QxWriteBuffer> Take() {
+        std::unique_ptr<QxWriteBuffer> pBuffer;
+        AcquireSRWLockExclusive(&s_lock);
+        pBuffer.swap(s_pSpare);
+        ReleaseSRWLockExclusive(&s_lock);
+        if (!pBuffer) pBuffer = std::make_unique<QxWriteBuffer>(kFlushChars);
+        pBuffer->Clear(); // a failed write leaves its text behind
+        return pBuffer;
+    }
+    // Keeps the buffer unless another is kept already (two writes at once on two threads) or
+    // it grew for a long record (what is kept stays small).
+    static void Give(std::unique_ptr<QxWriteBuffer> pBuffer) {
+        if (pBuffer->Capacity() > 2 * kFlushChars) return; // a growth at least doubles it
+        AcquireSRWLockExclusive(&s_lock);
+        if (!s_pSpare) s_pSpare.swap(pBuffer);
+        ReleaseSRWLockExclusive(&s_lock);
+    }
+
+private:
+    static SRWLOCK s_lock;
+    static std::unique_ptr<QxWriteBuffer> s_pSpare;
+};
+SRWLOCK SpareBuffer::s_lock = SRWLOCK_INIT;
+std::unique_ptr<QxWriteBuffer> SpareBuffer::s_pSpare;
+
 bool WriteAll(HANDLE hFile, const QxWriteBuffer& text) {
     const char* p = reinterpret_cast<const char*>(text.Data());
     size_t nLeft = text.Size() * sizeof(wchar_t);
@@ -106,18 +135,24 @@ QxWriteResult QxWriteTranscriptFile(const std::wstring& strPath,
     if (!file.Valid()) return QxWriteResult::OpenFailed;
 
     QxWriteResult result = QxWriteResult::Ok;
-    QxWriteBuffer buffer(kFlushChars);
-    bool bMore = true;
-    while (bMore) {
-        bMore = producer(buffer);
-        if (buffer.Full() || (!bMore && buffer.Size() > 0)) {
-            if (!WriteAll(file.Get(), buffer)) {
-                result = QxWriteResult::ShortWrite;
-                break;
+    std::unique_ptr<QxWriteBuffer> pBuffer = SpareBuffer::Take();
+    try {
+        for (bool bMore = true; bMore;) {
+            bMore = producer(*pBuffer);
+            if (pBuffer->Full() || (!bMore && pBuffer->Size() > 0)) {
+                if (!WriteAll(file.Get(), *pBuffer)) {
+                    result = QxWriteResult::ShortWrite;
+                    break;
+                }
+                pBuffer->Clear();
             }
-            buffer.Clear();
         }
+    } catch (...) { // a half-written file is not left behind
+        file.Close();
+        DeleteFileW(strNew.c_str());
+        throw;
     }
+    SpareBuffer::Give(std::move(pBuffer));
     if (!file.Close() && result == QxWriteResult::Ok) result = QxWriteResult::CloseFailed;
     // A read-only file is never replaced (whatever the file system's move would do with it): the
     // caller decides whether to lift that first.

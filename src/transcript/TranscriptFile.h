@@ -40,6 +40,7 @@ public:
     void Append(const std::wstring& text) { Append(text.data(), text.size()); }
     const wchar_t* Data() const { return m_pData.get(); }
     size_t Size() const { return m_nSize; }
+    size_t Capacity() const { return m_nCapacity; }
     bool Full() const { return m_nSize >= m_nFlushChars; }
     void Clear() { m_nSize = 0; }
 
@@ -53,7 +54,7 @@ private:
 // every byte was written and the file closed, moves it over strPath. The producer is called
 // until it returns false; it appends to the buffer it is given, and should return once the
 // buffer is full (the writer writes and empties it between calls). On any failure the new file
-// is removed and strPath is untouched.
+// is removed and strPath is untouched; so it is when the producer throws, which is thrown on.
 QxWriteResult QxWriteTranscriptFile(const std::wstring& strPath,
                                     const std::function<bool(QxWriteBuffer&)>& producer);
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -90,7 +91,35 @@ TEST(TranscriptWriter, FailuresLeaveThePreviousFileByteForByte) {
         EXPECT_EQ(FileBytes(path), previous) << c.name;
         EXPECT_EQ(folder.Files(), std::vector<std::wstring>{L"chat.txt"}) << c.name;
     }
+    {
+        g_nWritesBeforeShort = 0;
+        QxTranscriptFileCalls calls;
+        calls.pfnWrite = ShortWrite;
+        InjectedCalls injected(calls);
+        EXPECT_EQ(QxWriteTranscriptFile(path, Texts({big, big})), QxWriteResult::ShortWrite);
+    }
     g_nWritesBeforeShort = -1;
+    EXPECT_EQ(QxWriteTranscriptFile(path, Texts({L"a", L"b"})), QxWriteResult::Ok);
+    EXPECT_EQ(FileBytes(path), Bytes(L"ab", false)) << "nothing of a failed write comes with the next";
+}
+
+// A producer that throws part-way (out of memory for a long record) throws to the caller and
+// leaves the old file as it was and no new one beside it; the next write is whole.
+TEST(TranscriptWriter, AThrowingProducerLeavesThePreviousFile) {
+    TempFolder folder;
+    const std::wstring path = folder / L"chat.txt";
+    const std::vector<unsigned char> previous = Bytes(L"yesterday's transcript", true);
+    ASSERT_TRUE(WriteBytes(path, previous));
+    const std::wstring big(300000, L't');
+    int nCalls = 0;
+    auto throwing = [&](QxWriteBuffer& out) -> bool {
+        if (++nCalls == 3) throw std::bad_alloc();
+        out.Append(big);
+        return true;
+    };
+    EXPECT_THROW(QxWriteTranscriptFile(path, throwing), std::bad_alloc);
+    EXPECT_EQ(FileBytes(path), previous);
+    EXPECT_EQ(folder.Files(), std::vector<std::wstring>{L"chat.txt"}) << "no new file is left behind";
 }
 
 TEST(TranscriptWriter, MissingFolderOrReadOnlyTargetFail) {
