@@ -44,40 +44,27 @@ std::wstring WindowsFolder() {
     return n > 0 && n < MAX_PATH ? std::wstring(folder, n) : std::wstring();
 }
 
-// The records of the list, the byte-order mark before the first, encoded straight into the
-// writer's buffer until it is full.
-class RecordProducer {
-public:
-    explicit RecordProducer(const CMessageWindow& list) : m_list(list) {}
-    bool operator()(QxWriteBuffer& out) {
-        const int nCount = m_list.GetItemCount();
-        for (; m_nNext < nCount && !out.Full(); ++m_nNext) {
-            Prefetch(m_nNext, nCount);
-            const MessageItem& item = m_list.GetItem(m_nNext);
-            const size_t nLength = QxRecordLength(item);
-            if (nLength == 0) continue;
-            if (!m_bMarked) out.Append(&kByteOrderMark, 1), m_bMarked = true;
-            out.Commit(QxEncodeRecord(item, out.Room(nLength)));
-        }
-        return m_nNext < nCount;
-    }
-
-private:
-    // The items and their texts lie all over the heap: asked for a few items ahead, they arrive
-    // while the ones before them are encoded.
-    void Prefetch(int nItem, int nCount) const {
-        if (nItem + 16 < nCount) __builtin_prefetch(&m_list.GetItem(nItem + 16));
-        if (nItem + 8 >= nCount) return;
-        const MessageItem& ahead = m_list.GetItem(nItem + 8);
-        for (const std::wstring* pField :
-             {&ahead.date, &ahead.time, &ahead.senderPart, &ahead.restPart, &ahead.text})
-            __builtin_prefetch(pField->data());
-    }
-
-    const CMessageWindow& m_list;
-    int m_nNext = 0;
-    bool m_bMarked = false;
-};
+// The list's items as records, from the first item that makes one (those before it make none),
+// the byte-order mark as the first record's first character.
+QxRecordSource ListRecords(const CMessageWindow& list) {
+    const size_t nItems = static_cast<size_t>(list.GetItemCount());
+    size_t nFirst = 0;
+    while (nFirst < nItems && QxRecordLength(list.GetItem(static_cast<int>(nFirst))) == 0)
+        ++nFirst;
+    auto item = [&list, nFirst](size_t nRecord) -> const MessageItem& {
+        return list.GetItem(static_cast<int>(nFirst + nRecord));
+    };
+    QxRecordSource records;
+    records.nCount = nItems - nFirst;
+    records.length = [item](size_t nRecord) {
+        return QxRecordLength(item(nRecord)) + (nRecord == 0 ? 1 : 0);
+    };
+    records.encode = [item](size_t nRecord, wchar_t* p) {
+        if (nRecord == 0) *p++ = kByteOrderMark;
+        return QxEncodeRecord(item(nRecord), p);
+    };
+    return records;
+}
 
 const wchar_t* ModeName(QxSaveMode mode) {
     return mode == SAVE_USER ? L"save" : mode == SAVE_AUTO ? L"auto-save" : L"print copy";
@@ -179,7 +166,7 @@ LONG CTranscript::SaveTranscript(const std::wstring& strPath, QxSaveMode mode) {
                 dwAttributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     }
 
-    const QxWriteResult written = QxWriteTranscriptFile(strPath, RecordProducer(*pList));
+    const QxWriteResult written = QxWriteTranscriptFile(strPath, ListRecords(*pList));
     switch (written) {
     case QxWriteResult::Ok: break;
     case QxWriteResult::OpenFailed:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 namespace {
 
@@ -32,34 +33,36 @@ private:
     HANDLE m_h;
 };
 
-// The last write's buffer, kept for the next: a buffer this size is fresh memory from the
+// The last write's buffers, kept for the next: a buffer this size is fresh memory from the
 // system each time it is allocated, and touching fresh memory costs more than encoding into it.
-class SpareBuffer {
+class SpareBuffers {
 public:
     static std::unique_ptr<QxWriteBuffer> Take() {
         std::unique_ptr<QxWriteBuffer> pBuffer;
         AcquireSRWLockExclusive(&s_lock);
-        pBuffer.swap(s_pSpare);
+        for (auto& pSpare : s_spares)
+            if (!pBuffer) pBuffer.swap(pSpare);
         ReleaseSRWLockExclusive(&s_lock);
         if (!pBuffer) pBuffer = std::make_unique<QxWriteBuffer>(kFlushChars);
         pBuffer->Clear(); // a failed write leaves its text behind
         return pBuffer;
     }
-    // Keeps the buffer unless another is kept already (two writes at once on two threads) or
+    // Keeps the buffer unless as many are kept already (writes at once on several threads) or
     // it grew for a long record (what is kept stays small).
     static void Give(std::unique_ptr<QxWriteBuffer> pBuffer) {
         if (pBuffer->Capacity() > 2 * kFlushChars) return; // a growth at least doubles it
         AcquireSRWLockExclusive(&s_lock);
-        if (!s_pSpare) s_pSpare.swap(pBuffer);
+        for (auto& pSpare : s_spares)
+            if (!pSpare) pSpare.swap(pBuffer);
         ReleaseSRWLockExclusive(&s_lock);
     }
 
 private:
     static SRWLOCK s_lock;
-    static std::unique_ptr<QxWriteBuffer> s_pSpare;
+    static std::unique_ptr<QxWriteBuffer> s_spares[2]; // one per half of a write
 };
-SRWLOCK SpareBuffer::s_lock = SRWLOCK_INIT;
-std::unique_ptr<QxWriteBuffer> SpareBuffer::s_pSpare;
+SRWLOCK SpareBuffers::s_lock = SRWLOCK_INIT;
+std::unique_ptr<QxWriteBuffer> SpareBuffers::s_spares[2];
 
 bool WriteAll(HANDLE hFile, const QxWriteBuffer& text) {
     const char* p = reinterpret_cast<const char*>(text.Data());
@@ -72,6 +75,120 @@ bool WriteAll(HANDLE hFile, const QxWriteBuffer& text) {
         nLeft -= nChunk;
     }
     return true;
+}
+
+// Records [nFirst, nEnd) encoded and written where the file's pointer is, through a kept buffer;
+// their length in characters in *pnChars. False when a write failed or `stop` was set meanwhile.
+bool WriteRecords(HANDLE hFile, const QxRecordSource& records, size_t nFirst, size_t nEnd,
+                  const volatile LONG& stop, ULONGLONG* pnChars) {
+    std::unique_ptr<QxWriteBuffer> pBuffer = SpareBuffers::Take();
+    ULONGLONG nChars = 0;
+    for (size_t i = nFirst; i < nEnd; ++i) {
+        const size_t nLength = records.length(i);
+        if (nLength > 0) pBuffer->Commit(records.encode(i, pBuffer->Room(nLength)));
+        if (pBuffer->Full() || (i + 1 == nEnd && pBuffer->Size() > 0)) {
+            if (stop || !WriteAll(hFile, *pBuffer)) return false;
+            nChars += pBuffer->Size();
+            pBuffer->Clear();
+        }
+    }
+    SpareBuffers::Give(std::move(pBuffer));
+    *pnChars = nChars;
+    return true;
+}
+
+// Records from which a write is split in two halves, the second encoded and written on a pool
+// thread at once: encoding reads every item of the list and takes longer than writing.
+constexpr size_t kSplitRecords = 4096;
+
+// The second half of a write on a pool thread: it counts the first half's characters to know
+// where its own begin, then encodes and writes its records there through a handle of its own
+// (a write at a given place costs several times a write where the pointer is). No exception
+// leaves the pool thread: one is kept for the caller.
+class SecondHalf {
+public:
+    SecondHalf(const std::wstring& strFile, const QxRecordSource& records, size_t nSplit)
+        : m_strFile(strFile), m_records(records), m_nSplit(nSplit) {
+        m_work = CreateThreadpoolWork(Run, this, nullptr);
+        if (m_work) SubmitThreadpoolWork(m_work);
+    }
+    ~SecondHalf() { Join(); }
+    SecondHalf(const SecondHalf&) = delete;
+    SecondHalf& operator=(const SecondHalf&) = delete;
+    bool Started() const { return m_work != nullptr; }
+    // Asks it to stop at its next write (the first half failed).
+    void Stop() { InterlockedExchange(&m_stop, 1); }
+    // Waits until the pool thread has left it.
+    void Join() {
+        if (!m_work) return;
+        WaitForThreadpoolWorkCallbacks(m_work, FALSE);
+        CloseThreadpoolWork(m_work);
+        m_work = nullptr;
+    }
+    // After Join: what it threw is thrown here; how its records went, which must have been
+    // placed after nFirstChars characters.
+    QxWriteResult Result(ULONGLONG nFirstChars) const {
+        if (m_pThrown) std::rethrow_exception(m_pThrown);
+        if (m_result == QxWriteResult::Ok && m_nFirstChars != nFirstChars) return QxWriteResult::ShortWrite;
+        return m_result;
+    }
+
+private:
+    static void CALLBACK Run(PTP_CALLBACK_INSTANCE, void* pContext, PTP_WORK) {
+        static_cast<SecondHalf*>(pContext)->WriteHalf();
+    }
+    void WriteHalf() {
+        try {
+            for (size_t i = 0; i < m_nSplit; ++i)
+                m_nFirstChars += m_records.length(i);
+            FileHandle file(CreateFileW(m_strFile.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            LARGE_INTEGER at;
+            at.QuadPart = static_cast<LONGLONG>(m_nFirstChars * sizeof(wchar_t));
+            ULONGLONG nChars = 0;
+            if (!file.Valid() || !SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) ||
+                !WriteRecords(file.Get(), m_records, m_nSplit, m_records.nCount, m_stop, &nChars))
+                return;
+            m_result = file.Close() ? QxWriteResult::Ok : QxWriteResult::CloseFailed;
+        } catch (...) {
+            m_pThrown = std::current_exception();
+        }
+    }
+
+    const std::wstring m_strFile;
+    const QxRecordSource& m_records;
+    const size_t m_nSplit;
+    PTP_WORK m_work = nullptr;
+    volatile LONG m_stop = 0;
+    ULONGLONG m_nFirstChars = 0;
+    QxWriteResult m_result = QxWriteResult::ShortWrite;
+    std::exception_ptr m_pThrown;
+};
+
+// Encodes and writes every record, in order. What encoding threw is thrown here, once no pool
+// thread works for the write any more.
+QxWriteResult WriteAllRecords(HANDLE hFile, const std::wstring& strFile, const QxRecordSource& records) {
+    const volatile LONG never = 0;
+    ULONGLONG nChars = 0;
+    if (records.nCount >= kSplitRecords) {
+        const size_t nSplit = records.nCount / 2;
+        SecondHalf second(strFile, records, nSplit);
+        if (second.Started()) {
+            bool bWritten = false;
+            try {
+                bWritten = WriteRecords(hFile, records, 0, nSplit, never, &nChars);
+            } catch (...) {
+                second.Stop();
+                throw; // once the pool thread is done: ~SecondHalf joins it
+            }
+            if (!bWritten) second.Stop();
+            second.Join();
+            const QxWriteResult result = second.Result(nChars);
+            return bWritten ? result : QxWriteResult::ShortWrite;
+        }
+    }
+    return WriteRecords(hFile, records, 0, records.nCount, never, &nChars) ? QxWriteResult::Ok
+                                                                           : QxWriteResult::ShortWrite;
 }
 
 // A name for the new file beside the target that no other file has.
@@ -126,33 +243,21 @@ void QxWriteBuffer::Append(const wchar_t* pText, size_t nChars) {
     Commit(p + nChars);
 }
 
-QxWriteResult QxWriteTranscriptFile(const std::wstring& strPath,
-                                    const std::function<bool(QxWriteBuffer&)>& producer) {
+QxWriteResult QxWriteTranscriptFile(const std::wstring& strPath, const QxRecordSource& records) {
     const std::wstring strNew = NewFileBeside(strPath);
     if (strNew.empty()) return QxWriteResult::OpenFailed;
-    FileHandle file(
-        CreateFileW(strNew.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileW(strNew.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return QxWriteResult::OpenFailed;
 
     QxWriteResult result = QxWriteResult::Ok;
-    std::unique_ptr<QxWriteBuffer> pBuffer = SpareBuffer::Take();
     try {
-        for (bool bMore = true; bMore;) {
-            bMore = producer(*pBuffer);
-            if (pBuffer->Full() || (!bMore && pBuffer->Size() > 0)) {
-                if (!WriteAll(file.Get(), *pBuffer)) {
-                    result = QxWriteResult::ShortWrite;
-                    break;
-                }
-                pBuffer->Clear();
-            }
-        }
+        result = WriteAllRecords(file.Get(), strNew, records);
     } catch (...) { // a half-written file is not left behind
         file.Close();
         DeleteFileW(strNew.c_str());
         throw;
     }
-    SpareBuffer::Give(std::move(pBuffer));
     if (!file.Close() && result == QxWriteResult::Ok) result = QxWriteResult::CloseFailed;
     // A read-only file is never replaced (whatever the file system's move would do with it): the
     // caller decides whether to lift that first.

@@ -50,13 +50,21 @@ private:
     const size_t m_nFlushChars;
 };
 
-// Writes the producer's text as UTF-16LE into a new file in the folder of strPath and, when
-// every byte was written and the file closed, moves it over strPath. The producer is called
-// until it returns false; it appends to the buffer it is given, and should return once the
-// buffer is full (the writer writes and empties it between calls). On any failure the new file
-// is removed and strPath is untouched; so it is when the producer throws, which is thrown on.
-QxWriteResult QxWriteTranscriptFile(const std::wstring& strPath,
-                                    const std::function<bool(QxWriteBuffer&)>& producer);
+// The records of a transcript as the writer takes them: nCount of them; record i is length(i)
+// characters long (0: none) and encode(i, p) writes exactly those at p and returns their end.
+// The writer may encode the first half on its caller's thread while a pool thread counts the
+// first half's lengths and encodes the second: what these read must not change until the write
+// returns, and they must not touch what only the caller's thread may (windows, their state).
+struct QxRecordSource {
+    size_t nCount = 0;
+    std::function<size_t(size_t nIndex)> length;
+    std::function<wchar_t*(size_t nIndex, wchar_t* p)> encode;
+};
+
+// Writes the records, in order, as UTF-16LE into a new file in the folder of strPath and, when
+// every byte was written and the file closed, moves it over strPath. On any failure the new
+// file is removed and strPath is untouched; so it is when encoding throws, which is thrown on.
+QxWriteResult QxWriteTranscriptFile(const std::wstring& strPath, const QxRecordSource& records);
 
 // A file mapped for reading; empty when it is 0 bytes long.
 class QxMappedFile {

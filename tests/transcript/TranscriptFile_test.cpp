@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <new>
 
 namespace {
@@ -16,19 +17,46 @@ using transcripttest::FileBytes;
 using transcripttest::TempFolder;
 using transcripttest::WriteBytes;
 
-// Writes the texts one per producer call.
-std::function<bool(QxWriteBuffer&)> Texts(std::vector<std::wstring> texts) {
-    auto next = std::make_shared<size_t>(0);
-    return [texts, next](QxWriteBuffer& out) {
-        if (*next < texts.size()) out.Append(texts[(*next)++]);
-        return *next < texts.size();
+// The texts as records, one each.
+QxRecordSource Texts(std::vector<std::wstring> texts) {
+    auto shared = std::make_shared<const std::vector<std::wstring>>(std::move(texts));
+    QxRecordSource source;
+    source.nCount = shared->size();
+    source.length = [shared](size_t i) { return (*shared)[i].size(); };
+    source.encode = [shared](size_t i, wchar_t* p) {
+        const std::wstring& text = (*shared)[i];
+        return std::copy(text.begin(), text.end(), p);
     };
+    return source;
 }
 
-// Failure injection: the nth write comes out one byte short, or every close fails.
-int g_nWritesBeforeShort = -1;
+// Texts of many lengths, some empty and a few longer than one write, so that records fall on
+// both encoding threads and some of them fill a buffer.
+std::vector<std::wstring> VariedTexts(size_t nCount) {
+    std::vector<std::wstring> texts(nCount);
+    for (size_t i = 0; i < nCount; ++i) {
+        const size_t nLength = i % 97 == 0 ? 0 : i % 1499 == 0 ? 150000 + i : 1 + (i * 7919) % 300;
+        texts[i] = std::wstring(nLength, static_cast<wchar_t>(L'a' + i % 26));
+        if (!texts[i].empty())
+            texts[i].replace(0, std::min<size_t>(8, nLength), std::to_wstring(i).substr(0, 8));
+    }
+    return texts;
+}
+
+std::wstring Joined(const std::vector<std::wstring>& texts) {
+    std::wstring all;
+    for (const std::wstring& text : texts)
+        all += text;
+    return all;
+}
+
+// Failure injection: the nth write comes out one byte short (or, with g_dwShortOffThread set,
+// every write made on another thread than that one), or every close fails.
+volatile LONG g_nWritesBeforeShort = -1;
+DWORD g_dwShortOffThread = 0;
 BOOL WINAPI ShortWrite(HANDLE h, LPCVOID p, DWORD n, LPDWORD pWritten, LPOVERLAPPED o) {
-    if (g_nWritesBeforeShort-- == 0) {
+    const bool bOffThread = g_dwShortOffThread && GetCurrentThreadId() != g_dwShortOffThread;
+    if (InterlockedDecrement(&g_nWritesBeforeShort) == -1 || bOffThread) {
         WriteFile(h, p, n - 1, pWritten, o);
         return TRUE;
     }
@@ -65,6 +93,66 @@ TEST(TranscriptWriter, WritesTheWholeTextAndReplacesTheOldFile) {
     EXPECT_TRUE(FileBytes(path).empty()) << "nothing to write gives an empty file";
 }
 
+// Thousands of records are encoded in two halves on two threads at once and written in order,
+// each once.
+TEST(TranscriptWriter, ManyRecordsComeOutInOrderEachOnce) {
+    TempFolder folder;
+    const std::wstring path = folder / L"chat.txt";
+    for (size_t nCount : {size_t(1), size_t(4095), size_t(4096), size_t(4097), size_t(12001)}) {
+        const std::vector<std::wstring> texts = VariedTexts(nCount);
+        auto calls = std::make_shared<std::vector<LONG>>(nCount, 0);
+        QxRecordSource source = Texts(texts);
+        const auto encodeText = source.encode;
+        source.encode = [calls, encodeText](size_t i, wchar_t* p) {
+            InterlockedIncrement(&(*calls)[i]);
+            return encodeText(i, p);
+        };
+        ASSERT_EQ(QxWriteTranscriptFile(path, source), QxWriteResult::Ok) << nCount;
+        EXPECT_EQ(FileBytes(path), Bytes(Joined(texts), false)) << nCount << " records";
+        std::vector<LONG> once(nCount);
+        for (size_t i = 0; i < nCount; ++i)
+            once[i] = texts[i].empty() ? 0 : 1;
+        EXPECT_EQ(*calls, once) << "every record with text encoded exactly once, " << nCount;
+    }
+    EXPECT_EQ(folder.Files(), std::vector<std::wstring>{L"chat.txt"});
+}
+
+// An encoding that throws, on either thread, throws to the caller and leaves the old file and
+// no new one.
+TEST(TranscriptWriter, AThrowingRecordLeavesThePreviousFile) {
+    TempFolder folder;
+    const std::wstring path = folder / L"chat.txt";
+    const std::vector<unsigned char> previous = Bytes(L"yesterday's transcript", true);
+    const std::vector<std::wstring> texts = VariedTexts(5000);
+    for (size_t nThrowing : {size_t(3), size_t(2400), size_t(4999)}) {
+        ASSERT_TRUE(WriteBytes(path, previous));
+        QxRecordSource source = Texts(texts);
+        const auto encodeText = source.encode;
+        source.encode = [nThrowing, encodeText](size_t i, wchar_t* p) {
+            if (i == nThrowing) throw std::bad_alloc();
+            return encodeText(i, p);
+        };
+        EXPECT_THROW(QxWriteTranscriptFile(path, source), std::bad_alloc) << nThrowing;
+        EXPECT_EQ(FileBytes(path), previous) << nThrowing;
+        EXPECT_EQ(folder.Files(), std::vector<std::wstring>{L"chat.txt"}) << nThrowing;
+    }
+}
+
+// A first half that comes out shorter than its records' lengths said would leave a gap before
+// the second half: the write fails instead of putting such a file in place.
+TEST(TranscriptWriter, AFirstHalfShorterThanCountedFails) {
+    TempFolder folder;
+    const std::wstring path = folder / L"chat.txt";
+    const std::vector<unsigned char> previous = Bytes(L"yesterday's transcript", true);
+    ASSERT_TRUE(WriteBytes(path, previous));
+    QxRecordSource source = Texts(VariedTexts(5000));
+    const auto lengthOf = source.length;
+    source.length = [lengthOf](size_t i) { return lengthOf(i) + (i == 10 ? 1 : 0); };
+    EXPECT_EQ(QxWriteTranscriptFile(path, source), QxWriteResult::ShortWrite);
+    EXPECT_EQ(FileBytes(path), previous);
+    EXPECT_EQ(folder.Files(), std::vector<std::wstring>{L"chat.txt"});
+}
+
 TEST(TranscriptWriter, FailuresLeaveThePreviousFileByteForByte) {
     TempFolder folder;
     const std::wstring path = folder / L"chat.txt";
@@ -78,21 +166,27 @@ TEST(TranscriptWriter, FailuresLeaveThePreviousFileByteForByte) {
     } cases[] = {
         {"first write short", 0, false, QxWriteResult::ShortWrite},
         {"a later write short", 2, false, QxWriteResult::ShortWrite},
+        {"a write of many records short", 9, false, QxWriteResult::ShortWrite},
+        {"a write of the second half short", -2, false, QxWriteResult::ShortWrite},
         {"close fails", -1, true, QxWriteResult::CloseFailed},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(WriteBytes(path, previous));
         g_nWritesBeforeShort = c.shortAt;
+        g_dwShortOffThread = c.shortAt == -2 ? GetCurrentThreadId() : 0;
         QxTranscriptFileCalls calls;
         calls.pfnWrite = ShortWrite;
         if (c.failClose) calls.pfnClose = FailingClose;
         InjectedCalls injected(calls);
-        EXPECT_EQ(QxWriteTranscriptFile(path, Texts({big, big, big, big})), c.result) << c.name;
+        const bool bMany = c.shortAt == 9 || c.shortAt == -2;
+        const QxRecordSource source = bMany ? Texts(VariedTexts(6000)) : Texts({big, big, big, big});
+        EXPECT_EQ(QxWriteTranscriptFile(path, source), c.result) << c.name;
         EXPECT_EQ(FileBytes(path), previous) << c.name;
         EXPECT_EQ(folder.Files(), std::vector<std::wstring>{L"chat.txt"}) << c.name;
     }
     {
         g_nWritesBeforeShort = 0;
+        g_dwShortOffThread = 0;
         QxTranscriptFileCalls calls;
         calls.pfnWrite = ShortWrite;
         InjectedCalls injected(calls);
@@ -101,25 +195,6 @@ TEST(TranscriptWriter, FailuresLeaveThePreviousFileByteForByte) {
     g_nWritesBeforeShort = -1;
     EXPECT_EQ(QxWriteTranscriptFile(path, Texts({L"a", L"b"})), QxWriteResult::Ok);
     EXPECT_EQ(FileBytes(path), Bytes(L"ab", false)) << "nothing of a failed write comes with the next";
-}
-
-// A producer that throws part-way (out of memory for a long record) throws to the caller and
-// leaves the old file as it was and no new one beside it; the next write is whole.
-TEST(TranscriptWriter, AThrowingProducerLeavesThePreviousFile) {
-    TempFolder folder;
-    const std::wstring path = folder / L"chat.txt";
-    const std::vector<unsigned char> previous = Bytes(L"yesterday's transcript", true);
-    ASSERT_TRUE(WriteBytes(path, previous));
-    const std::wstring big(300000, L't');
-    int nCalls = 0;
-    auto throwing = [&](QxWriteBuffer& out) -> bool {
-        if (++nCalls == 3) throw std::bad_alloc();
-        out.Append(big);
-        return true;
-    };
-    EXPECT_THROW(QxWriteTranscriptFile(path, throwing), std::bad_alloc);
-    EXPECT_EQ(FileBytes(path), previous);
-    EXPECT_EQ(folder.Files(), std::vector<std::wstring>{L"chat.txt"}) << "no new file is left behind";
 }
 
 TEST(TranscriptWriter, MissingFolderOrReadOnlyTargetFail) {
