@@ -8,4 +8,5 @@ export WINEPREFIX="$build/wineprefix"
 stop_wine() { wineserver -k >/dev/null 2>&1 || true; rm -f "$WINEPREFIX/.qx-session"; }
 stop_wine
 trap stop_wine EXIT
-xvfb() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
+# XENVIRONMENT: see scripts/xvfb.Xresources.
+xvfb() { XENVIRONMENT="$top/scripts/xvfb.Xresources" xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }

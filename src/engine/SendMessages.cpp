@@ -47,26 +47,33 @@ DWORD CMainChatDlg::GetSendOption(DWORD id, BOOL bGroup, BOOL bGroupMessage, BOO
 }
 
 LRESULT CMainChatDlg::OnSend() {
+    SendInput();
+    // The caret goes back to the input box whatever came of the send, but only once the message
+    // has left: taking the focus is a round trip through the window system.
     FocusInput();
-    if (!m_status.m_bEnrolled || !m_status.m_pArmNC || !SendButtonEnabled()) return 0;
-    if (!SendingAllowed() || m_host.m_lInputPermission != 1 || !HasInput()) return 0;
+    return 0;
+}
+
+void CMainChatDlg::SendInput() {
+    if (!m_status.m_bEnrolled || !m_status.m_pArmNC || !SendButtonEnabled()) return;
+    if (!SendingAllowed() || m_host.m_lInputPermission != 1 || !HasInput()) return;
 
     const std::wstring strRaw = InputText();
-    if (strRaw.empty()) return 0;
-    if (m_status.m_bInputPromptShown && strRaw == QxLoadString(IDS_INPUT_PROMPT)) return 0;
+    if (strRaw.empty()) return;
+    if (m_status.m_bInputPromptShown && strRaw == QxLoadString(IDS_INPUT_PROMPT)) return;
     const std::wstring strText = QxPrepareOutgoingText(strRaw);
 
     const int nSelected = SelectedRecipientIndex();
     const ChatItemData* pData = nSelected >= 0 ? RecipientEntry(nSelected) : nullptr;
-    if (!pData) return 0;
+    if (!pData) return;
     BOOL bSent = FALSE;
     if (pData->Kind() == CHAT_KIND_USER)
         bSent = SendPrivateMessage(pData->UserId(), strText);
     else if (pData->Kind() == CHAT_KIND_GROUP)
         bSent = SendPublicMessage(static_cast<DWORD>(pData->GroupId()), strText);
     else
-        return 0;
-    if (!bSent) return 0;
+        return;
+    if (!bSent) return;
 
     if (m_bFirstSend) {
         SendIdentityEvent(CHAT_EVENT_FIRST_SEND);
@@ -79,7 +86,6 @@ LRESULT CMainChatDlg::OnSend() {
     if (m_typingSender.TimerRunning() && HasWindow()) KillTimer(m_hWnd, TYPING_SEND_TIMER);
     m_typingSender.Reset();
     ClearInput();
-    return 0;
 }
 
 BOOL CMainChatDlg::SendPrivateMessage(DWORD ReceiverId, const std::wstring& strMessage) {

@@ -375,6 +375,8 @@ private:
 
     // Forgets the state of the attachment Cleanup ends (engine/Connection.cpp).
     void ResetAttachment();
+    // Sends what the input box holds to the chosen recipient, and empties the box once it went.
+    void SendInput();
     // Engine helpers of the caches and messages.
     CUsersGroup* FindCacheGroup(DWORD dwGroupID) const;
     // -1 when no request could be made, else the controller's answer.

@@ -125,6 +125,25 @@ TEST_F(SendReceiveTest, NothingIsSentFromAnEmptyBoxOrWithoutInputPermission) {
     EXPECT_EQ(a->InputText(), L"chat disabled");
 }
 
+// A click on Send leaves the caret in the input box, whether the text went or not.
+TEST_F(SendReceiveTest, TheFocusGoesBackToTheInputBoxAfterEveryClickOnSend) {
+    StartBoth();
+    a->ToGroup(CHAT_ALL_USERS_ROLE_GROUP);
+    HWND hSend = a->Dlg()->Controls().m_hSend;
+    control->ClearCalls();
+    SetFocus(hSend);
+    ASSERT_EQ(GetFocus(), hSend);
+    a->Say(L"focus after a send");
+    EXPECT_EQ(GetFocus(), a->Input());
+    const size_t writes = enginetest::CallsOf(QXNC_OP_CACHE_SET).size();
+    EXPECT_GE(writes, 1u);
+    ASSERT_TRUE(PumpUntilTexts(*b, {L"focus after a send"}));
+    SetFocus(hSend);
+    a->Say(L"");
+    EXPECT_EQ(GetFocus(), a->Input());
+    EXPECT_EQ(enginetest::CallsOf(QXNC_OP_CACHE_SET).size(), writes) << "an empty box sends nothing";
+}
+
 TEST_F(SendReceiveTest, APrivateMessageIsShownByTheSenderAtOnceByTheReceiverOnArrivalAndNeverReturns) {
     StartBoth();
     b->ToUser(*a);
