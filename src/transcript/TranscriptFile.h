@@ -26,8 +26,8 @@ struct QxTranscriptFileCalls {
 // Replaces the calls; returns the previous ones.
 QxTranscriptFileCalls QxSetTranscriptFileCalls(const QxTranscriptFileCalls& calls);
 
-// Text on its way to the file. Producers encode straight into it: they ask for room, write
-// there and commit what they wrote; it is Full() when enough is waiting for one write.
+// Text on its way to the file. Records are encoded straight into it: the writer asks for room,
+// encodes there and commits what was written; it is Full() when enough is waiting for one write.
 class QxWriteBuffer {
 public:
     explicit QxWriteBuffer(size_t nFlushChars);
