@@ -8,6 +8,7 @@
 #include "RedisScripts.h"
 #include "RosterChange.h"
 #include "Script.h"
+#include "SrwLock.h"
 #include "tlmtrace.h"
 
 #include <hiredis/hiredis.h>
@@ -44,20 +45,6 @@ std::string Num(unsigned long long n) {
 std::string ConfPrefix(WORD confHandle) {
     return "qxnc:{" + Num(confHandle) + "}:";
 }
-
-// A lock on the system's slim reader/writer lock: a thread that waits for it (readers and the
-// command thread meet at the mirror with every entry) is woken without a round trip through a
-// kernel object, which the C++ library's mutex needs here.
-class Lock {
-public:
-    void lock() { AcquireSRWLockExclusive(&m_lock); }
-    void unlock() { ReleaseSRWLockExclusive(&m_lock); }
-    // For a condition variable's wait, with the lock held.
-    SRWLOCK* Native() { return &m_lock; }
-
-private:
-    SRWLOCK m_lock = SRWLOCK_INIT;
-};
 
 // Process-wide: commands in flight and the newest entry this process wrote to each stream, so
 // that tests can wait until every link of the process has caught up (see ProcessPending).

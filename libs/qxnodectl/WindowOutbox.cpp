@@ -1,5 +1,7 @@
 #include "WindowOutbox.h"
 
+#include "SrwLock.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <deque>
@@ -26,7 +28,10 @@ struct WindowOutbox::State {
     };
     std::weak_ptr<State> self; // lets a slice keep the state past a Release inside a callback
     HWND hwnd = nullptr;
-    std::mutex lock; // the queue may be filled from another thread's controller
+    // The queue may be filled from a reader thread or another thread's controller. The thread
+    // a wake-up wakes takes this lock at once: the C++ library's mutex made it wait through the
+    // kernel while the poster was still in its PostMessage.
+    Lock lock;
     std::deque<Entry> queue;
     std::uint64_t nextSerial = 0;
     bool wakePending = false; // a deliver message or the wake timer is on its way
@@ -37,11 +42,20 @@ struct WindowOutbox::State {
 namespace {
 
 // One wake-up at a time keeps the thread's message queue short however many callbacks wait.
-void WakeLocked(WindowOutbox::State& s) {
-    if (s.wakePending) return;
+// With the lock held: whether the caller is to send the wake-up (SendWake, after unlocking).
+bool ClaimWake(WindowOutbox::State& s) {
+    if (s.wakePending) return false;
+    s.wakePending = true;
+    return true;
+}
+
+// Outside the lock, so that the woken thread does not find it still held by the poster.
+void SendWake(WindowOutbox::State& s) {
     if (PostMessageW(s.hwnd, kDeliverMessage, 0, 0) ||
         SetTimer(s.hwnd, kWakeTimer, kWakeTimerMilliseconds, nullptr))
-        s.wakePending = true;
+        return;
+    std::lock_guard<Lock> guard(s.lock);
+    s.wakePending = false;
 }
 
 std::uint64_t Ticks() {
@@ -75,7 +89,7 @@ void OnDeliver(WindowOutbox::State& s) {
     const std::shared_ptr<WindowOutbox::State> keep = s.self.lock();
     std::uint64_t limit = 0;
     {
-        std::lock_guard<std::mutex> guard(s.lock);
+        std::lock_guard<Lock> guard(s.lock);
         s.wakePending = false;
         if (s.closed) return;
         if (yield && SetTimer(s.hwnd, kWakeTimer, kWakeTimerMilliseconds, nullptr)) {
@@ -89,20 +103,22 @@ void OnDeliver(WindowOutbox::State& s) {
     const std::uint64_t start = Ticks();
     for (;;) {
         Callback call;
+        bool wake = false;
         {
-            std::lock_guard<std::mutex> guard(s.lock);
+            std::lock_guard<Lock> guard(s.lock);
             if (s.closed || s.queue.empty() || s.queue.front().serial >= limit) return;
             call = std::move(s.queue.front().call);
             s.queue.pop_front();
-            if (!s.queue.empty()) WakeLocked(s);
+            wake = !s.queue.empty() && ClaimWake(s);
         }
+        if (wake) SendWake(s);
         try {
             call();
         } catch (...) {
             // A sink must not throw; if one does, the exception stops here, at the message loop.
         }
         if (Ticks() - start >= SliceTicks()) {
-            std::lock_guard<std::mutex> guard(s.lock);
+            std::lock_guard<Lock> guard(s.lock);
             s.sliceRanOut = !s.queue.empty();
             return;
         }
@@ -112,7 +128,7 @@ void OnDeliver(WindowOutbox::State& s) {
 void OnWakeTimer(WindowOutbox::State& s, HWND hwnd) {
     KillTimer(hwnd, kWakeTimer);
     {
-        std::lock_guard<std::mutex> guard(s.lock);
+        std::lock_guard<Lock> guard(s.lock);
         s.sliceRanOut = false; // input and painting had their turn
     }
     OnDeliver(s);
@@ -175,7 +191,7 @@ WindowOutbox::WindowOutbox(std::shared_ptr<State> state) : m_state(std::move(sta
 WindowOutbox::~WindowOutbox() {
     std::deque<State::Entry> undelivered;
     {
-        std::lock_guard<std::mutex> guard(m_state->lock);
+        std::lock_guard<Lock> guard(m_state->lock);
         m_state->closed = true;
         undelivered.swap(m_state->queue);
     }
@@ -183,14 +199,18 @@ WindowOutbox::~WindowOutbox() {
 }
 
 void WindowOutbox::Post(DWORD apeHandle, Callback call) {
-    std::lock_guard<std::mutex> guard(m_state->lock);
-    if (m_state->closed) return;
-    m_state->queue.push_back(State::Entry{m_state->nextSerial++, apeHandle, std::move(call)});
-    WakeLocked(*m_state);
+    bool wake = false;
+    {
+        std::lock_guard<Lock> guard(m_state->lock);
+        if (m_state->closed) return;
+        m_state->queue.push_back(State::Entry{m_state->nextSerial++, apeHandle, std::move(call)});
+        wake = ClaimWake(*m_state);
+    }
+    if (wake) SendWake(*m_state);
 }
 
 void WindowOutbox::Drop(DWORD apeHandle) {
-    std::lock_guard<std::mutex> guard(m_state->lock);
+    std::lock_guard<Lock> guard(m_state->lock);
     auto& q = m_state->queue;
     q.erase(
         std::remove_if(q.begin(), q.end(), [&](const State::Entry& e) { return e.apeHandle == apeHandle; }),
@@ -198,7 +218,7 @@ void WindowOutbox::Drop(DWORD apeHandle) {
 }
 
 DWORD WindowOutbox::Pending() {
-    std::lock_guard<std::mutex> guard(m_state->lock);
+    std::lock_guard<Lock> guard(m_state->lock);
     return static_cast<DWORD>(m_state->queue.size());
 }
 
