@@ -96,6 +96,11 @@ struct ApeState {
     DWORD room = 0;
     StreamId since;   // roster events up to this one are already in what the APE was told
     StreamId dataPos; // the newest direct data read for it
+    // Per cache: reads asked for and not finished, and where the newest read found the cache's
+    // end. A subscription asked for while a read is outstanding starts there, not where the
+    // cache ends when the command thread gets to it, so that nothing appended in between is lost.
+    std::map<DWORD, unsigned> readsOutstanding;
+    std::map<DWORD, StreamId> readEnds;
 };
 
 struct Reader {
@@ -1301,7 +1306,24 @@ int RedisLink::CacheAction(DWORD apeHandle, DWORD cacheHandle, DWORD firstItem, 
     if (c.lost) return ARM_ERROR_INVALID_STATE;
     RedisCore* core = &c;
     const WORD confHandle = ape->conf;
+    const bool read = action == QXNC_CACHE_READ;
+    if (read) ++ape->readsOutstanding[cacheHandle];
+    const bool afterRead = action == QXNC_CACHE_SUBSCRIBE && ape->readsOutstanding[cacheHandle] != 0;
     c.Queue([=] {
+        // On every way out of a read's job, however it ends.
+        struct ReadFinished {
+            RedisCore* core;
+            DWORD ape, cache;
+            bool read;
+            ~ReadFinished() {
+                if (!read) return;
+                std::lock_guard<Lock> guard(core->lock);
+                ApeState* state = core->LiveApe(ape);
+                if (!state) return;
+                auto it = state->readsOutstanding.find(cache);
+                if (it != state->readsOutstanding.end() && it->second) --it->second;
+            }
+        } finished{core, apeHandle, cacheHandle, read};
         const std::string prefix = ConfPrefix(confHandle);
         const std::string key = prefix + "cache:" + Num(cacheHandle);
         LONG reader = 0;
@@ -1327,13 +1349,20 @@ int RedisLink::CacheAction(DWORD apeHandle, DWORD cacheHandle, DWORD firstItem, 
                 } else {
                     Activity::Get().Clamp(core->serverKey, key, last);
                 }
-                if (action != QXNC_CACHE_READ) {
+                ApeState* state = core->LiveApe(apeHandle);
+                if (read && good) state->readEnds[cacheHandle] = last;
+                if (!read) {
+                    StreamId start = last;
+                    auto readEnd = state->readEnds.find(cacheHandle);
+                    if (afterRead && readEnd != state->readEnds.end())
+                        start = std::min(start, readEnd->second);
                     auto& list = conf->subs[cacheHandle];
                     auto it = std::find_if(list.begin(), list.end(),
                                            [&](const Subscription& s) { return s.ape == apeHandle; });
-                    if (it == list.end()) it = list.insert(list.end(), Subscription{apeHandle, target, last});
+                    if (it == list.end())
+                        it = list.insert(list.end(), Subscription{apeHandle, target, start});
                     it->sink = target;
-                    it->seen = std::max(it->seen, last);
+                    it->seen = std::max(it->seen, start);
                     reader = RedisCore::ReaderId(*conf);
                 }
             }

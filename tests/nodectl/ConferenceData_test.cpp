@@ -241,6 +241,31 @@ TEST_P(CacheTest, LongReadsComeInOrderAndStopWhereTheReaderLeaves) {
     }
 }
 
+// The chat reads a cache's history and subscribes to it right after. An append that lands
+// while the read is still on its way must reach the reader: with the read's items or as a
+// notification, once, and never fall between the two.
+TEST_P(CacheTest, AnAppendWhileAReadIsOnItsWayIsNotLostToTheSubscriptionBehindIt) {
+    const int kItems = 3000; // a read long enough to be under way when the append comes
+    for (int i = 0; i < kItems; ++i)
+        ASSERT_EQ(0, Write(*a, 1, "item " + std::to_string(i)));
+    ASSERT_TRUE(PumpUntilQuiet());
+
+    ASSERT_EQ(0, b->nc->CacheAction(b->ape, cache, 0, 1, 255, &b->sinks));
+    ASSERT_EQ(0, b->nc->CacheAction(b->ape, cache, 0, 2, 255, &b->sinks));
+    ASSERT_TRUE(PumpUntil([&] { return b->sinks.Count(Event::Shared) > 0; }));
+    ASSERT_EQ(0, Write(*a, 1, "between"));
+    ASSERT_TRUE(PumpUntil([&] { return b->sinks.Count(Event::Shared) >= kItems + 1; }));
+    ASSERT_TRUE(PumpUntilQuiet());
+    const std::vector<std::string> items = Items(*b);
+    ASSERT_EQ(static_cast<size_t>(kItems + 1), items.size());
+    const std::string between = items.back().substr(items.back().find(':') + 1);
+    EXPECT_EQ(std::to_string(kItems + 1) + ":between", between);
+
+    ASSERT_EQ(0, Write(*a, 1, "later")); // the subscription goes on as usual
+    ASSERT_TRUE(PumpUntil([&] { return b->sinks.Count(Event::Shared) == kItems + 2; }));
+    EXPECT_EQ("1:" + std::to_string(kItems + 2) + ":later", Items(*b).back());
+}
+
 QX_BOTH_BACKENDS(CacheTest);
 
 } // namespace
