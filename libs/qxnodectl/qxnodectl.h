@@ -43,7 +43,10 @@
 // Resource values and name handles are made once per name and conference.
 // - Each controller has a thread for its commands and a reader thread per joined conference;
 //   callbacks are delivered exactly as below. A write's confirmation reaches the writer before
-//   the notification of the same write.
+//   the notification of the same write. A subscription (2) asked for while a read (1) of the
+//   same cache by the same APE is still outstanding starts where that read found the cache's
+//   end, as a read and a subscription asked for one after the other do in the embedded
+//   conference: an append that lands in between comes as a notification.
 // - Lifetime: a conference outlives its last member by 15 minutes (then every key expires), so
 //   that late joiners and restarted participants recover what was said; a join keeps it.
 // - Presence: each member refreshes its keep-alive every second; every second each member also
