@@ -1351,6 +1351,7 @@ int RedisLink::CacheAction(DWORD apeHandle, DWORD cacheHandle, DWORD firstItem, 
                 }
                 ApeState* state = core->LiveApe(apeHandle);
                 if (read && good) state->readEnds[cacheHandle] = last;
+                if (read && !good) state->readEnds.erase(cacheHandle); // not an older read's end
                 if (!read) {
                     StreamId start = last;
                     auto readEnd = state->readEnds.find(cacheHandle);
