@@ -46,7 +46,10 @@
 //   the notification of the same write. A subscription (2) asked for while a read (1) of the
 //   same cache by the same APE is still outstanding starts where that read found the cache's
 //   end, as a read and a subscription asked for one after the other do in the embedded
-//   conference: an append that lands in between comes as a notification.
+//   conference: an append that lands in between comes as a notification. Otherwise a
+//   subscription starts when the server has it; an append that another controller (with a
+//   command thread of its own) wrote a moment after the call may land before it and is then
+//   not notified.
 // - Lifetime: a conference outlives its last member by 15 minutes (then every key expires), so
 //   that late joiners and restarted participants recover what was said; a join keeps it.
 // - Presence: each member refreshes its keep-alive every second; every second each member also
