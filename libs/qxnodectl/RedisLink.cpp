@@ -28,6 +28,8 @@ namespace {
 
 const DWORD kCommandTimeoutMs = 3000;
 const DWORD kReaderBlockMs = 1000;
+// How long a reader lets the thread it woke go first before it asks the server for more.
+const DWORD kPickupWaitMs = 1;
 const DWORD kReaderTimeoutMs = kReaderBlockMs + kCommandTimeoutMs;
 const DWORD kBeatMs = 1000;       // keep-alive refresh and the check for members that died
 const DWORD kAliveMs = 5000;      // a keep-alive key lives this long unless refreshed
@@ -436,7 +438,15 @@ void RedisCore::ReaderMain(WORD confHandle, std::shared_ptr<Reader> reader) {
     Reply idReply = reader->conn.Command({"CLIENT", "ID"});
     if (ReplyInteger(idReply.get(), &clientId))
         InterlockedExchange(&reader->clientId, static_cast<LONG>(clientId));
+    PickupWait pickup; // of the callbacks the last read posted
     while (!reader->stop) {
+        // The woken thread takes its wake-up before this one asks the server for more: its
+        // message retrieval and this thread's socket calls queue at one place (under Wine, one
+        // server process), and a reader that asked at once kept the woken thread waiting.
+        if (pickup) {
+            pickup(kPickupWaitMs);
+            pickup = nullptr;
+        }
         std::vector<std::string> keys, ids;
         {
             std::lock_guard<Lock> guard(lock);
@@ -508,6 +518,7 @@ void RedisCore::ReaderMain(WORD confHandle, std::shared_ptr<Reader> reader) {
         for (auto& stream : streams)
             if (stream.first.compare(0, conf->prefix.size() + 6, conf->prefix + "cache:") == 0)
                 Dispatch(*conf, *reader, stream.first, stream.second);
+        if (!streams.empty() && outbox && !released) pickup = outbox->Pickup();
     }
 }
 

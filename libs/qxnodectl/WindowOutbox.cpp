@@ -35,6 +35,7 @@ struct WindowOutbox::State {
     std::deque<Entry> queue;
     std::uint64_t nextSerial = 0;
     bool wakePending = false; // a deliver message or the wake timer is on its way
+    CONDITION_VARIABLE pickedUp = CONDITION_VARIABLE_INIT; // signalled when wakePending ends
     bool sliceRanOut = false; // the last slice stopped with callbacks still queued
     bool closed = false;      // the outbox is destroyed: nothing more is delivered
 };
@@ -56,6 +57,7 @@ void SendWake(WindowOutbox::State& s) {
         return;
     std::lock_guard<Lock> guard(s.lock);
     s.wakePending = false;
+    WakeAllConditionVariable(&s.pickedUp);
 }
 
 std::uint64_t Ticks() {
@@ -91,6 +93,7 @@ void OnDeliver(WindowOutbox::State& s) {
     {
         std::lock_guard<Lock> guard(s.lock);
         s.wakePending = false;
+        WakeAllConditionVariable(&s.pickedUp);
         if (s.closed) return;
         if (yield && SetTimer(s.hwnd, kWakeTimer, kWakeTimerMilliseconds, nullptr)) {
             s.wakePending = true;
@@ -194,6 +197,7 @@ WindowOutbox::~WindowOutbox() {
         std::lock_guard<Lock> guard(m_state->lock);
         m_state->closed = true;
         undelivered.swap(m_state->queue);
+        WakeAllConditionVariable(&m_state->pickedUp);
     }
     DestroyWindow(m_state->hwnd);
 }
@@ -207,6 +211,16 @@ void WindowOutbox::Post(DWORD apeHandle, Callback call) {
         wake = ClaimWake(*m_state);
     }
     if (wake) SendWake(*m_state);
+}
+
+PickupWait WindowOutbox::Pickup() {
+    std::shared_ptr<State> state = m_state;
+    return [state](DWORD timeoutMs) {
+        // One wait: a wake-up claimed again by the delivery itself is not waited for.
+        std::lock_guard<Lock> guard(state->lock);
+        if (state->wakePending && !state->closed)
+            SleepConditionVariableSRW(&state->pickedUp, state->lock.Native(), timeoutMs, 0);
+    };
 }
 
 void WindowOutbox::Drop(DWORD apeHandle) {

@@ -25,6 +25,7 @@ public:
 
     void Post(DWORD apeHandle, Callback call) override;
     void Drop(DWORD apeHandle) override;
+    PickupWait Pickup() override;
     DWORD Pending();
 
     struct State;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <thread>
 
 using namespace nctest;
 
@@ -102,6 +103,7 @@ TEST_F(DeliveryTest, CallsFromCallbacksAreAnsweredLater) {
 // The outbox itself, compiled into the test: how one wake-up delivers a slice of the queue.
 namespace slices {
 
+using qxnc::PickupWait;
 using qxnc::WindowOutbox;
 
 // A sink that takes about a millisecond, so that a queue of them needs many slices.
@@ -310,6 +312,44 @@ TEST_F(OutboxTest, AMessageLoopInsideACallbackDeliversTheRestOnce) {
     PumpPending();
     EXPECT_EQ(Range(0, 5), seen);
     EXPECT_EQ(2, deepest);
+}
+
+// A reader waits for the pickup of what was posted before it asks for more: the wait ends when
+// this thread takes the wake-up, not before and not by its timeout; it does not wait when no
+// wake-up is on its way, and it ends at once when the outbox goes.
+TEST_F(OutboxTest, APickupWaitEndsWhenTheThreadTakesTheWakeUp) {
+    const DWORD kLong = 60000; // a wait that ran into this would fail the bounded pumps below
+    const DWORD start = GetTickCount();
+    box->Pickup()(kLong);
+    EXPECT_LT(GetTickCount() - start, 5000u) << "waited with nothing posted";
+
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(nullptr, done);
+    PostNumbered(0, 1);
+    std::thread waiter([wait = box->Pickup(), done, kLong] {
+        wait(kLong);
+        SetEvent(done);
+    });
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(done, 200)) << "ended before the pickup";
+    EXPECT_TRUE(qxtest::WaitFor([&] { return seen.size() == 1; }, "the callback"));
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(done, 10000))
+        << "not ended by the pickup";
+    waiter.join();
+
+    ResetEvent(done);
+    PostNumbered(0, 2);
+    PickupWait later = box->Pickup();
+    std::thread orphan([&later, done, kLong] {
+        later(kLong);
+        SetEvent(done);
+    });
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(done, 200));
+    box.reset();
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(done, 10000)) << "outlived the outbox";
+    orphan.join();
+    later(kLong); // still safe to call, and at once
+    EXPECT_LT(GetTickCount() - start, 20000u);
+    CloseHandle(done);
 }
 
 } // namespace slices
