@@ -151,7 +151,9 @@ TEST_F(TranscriptTest, AutoSaveWritesOnlyWhatIsNewAndLeavesAPlainFile) {
 
 TEST_F(TranscriptTest, AutoSaveFolderWithoutRoomForTheNameIsRefused) {
     AddMessage(L"Ann", L"hello");
-    transcript->SetAutoSavePath(std::wstring(250, L'f').c_str());
+    // 250 characters in the test's own folder: the refused auto-save still creates the folder.
+    const std::wstring crowded = folder.Path() + std::wstring(250 - folder.Path().size(), L'f');
+    transcript->SetAutoSavePath(crowded.c_str());
     EXPECT_EQ(transcript->AutoSaveFile(), L"");
     EXPECT_EQ(transcript->AutoSave(), 3);
     transcript->SetAutoSavePath(nullptr);
