@@ -11,6 +11,20 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
+# apt_update COMMAND...: "COMMAND update", tried again a few times. A mirror in the middle of
+# a sync serves lists that do not match their index for a few minutes, and apt-get update then
+# fails as a whole.
+apt_update() {
+  local try
+  for try in 1 2 3 4 5; do
+    "$@" update -q && return 0
+    [ "$try" = 5 ] && break
+    echo "setup: apt-get update failed; trying again in $((try * 20)) s" >&2
+    sleep $((try * 20))
+  done
+  return 1
+}
+
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   as_root dpkg --add-architecture i386
   updated=0
@@ -24,7 +38,7 @@ for p in g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutil
 done
 
 if [ ${#need_pkgs[@]} -gt 0 ] || [ "$updated" = 0 ]; then
-  as_root apt-get update -q
+  apt_update as_root apt-get
 fi
 if [ ${#need_pkgs[@]} -gt 0 ]; then
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${need_pkgs[@]}"
@@ -38,11 +52,11 @@ if [ ! -f "$third/tinyxml/tinyxml.h" ]; then
   printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
     | as_root tee "$list" >/dev/null
   trap 'as_root rm -f "$list"' EXIT
-  as_root apt-get update -q
+  apt_update as_root apt-get
   tmp=$(mktemp -d)
   (cd "$tmp" && apt-get source -q tinyxml)
   as_root rm -f "$list"
-  as_root apt-get update -q
+  apt_update as_root apt-get
   src=$(find "$tmp" -maxdepth 1 -type d -name 'tinyxml-*' | head -n 1)
   [ -n "$src" ] || { echo "setup: tinyxml source not found" >&2; exit 1; }
   rm -rf "$third/tinyxml"
@@ -61,7 +75,7 @@ if [ ! -f "$third/hiredis/hiredis.h" ]; then
     >"$apt_tmp/parts/hiredis-src.sources"
   apt_opts=(-o Dir::Etc::sourcelist=/dev/null -o Dir::Etc::sourceparts="$apt_tmp/parts"
             -o Dir::State::Lists="$apt_tmp/lists" -o Debug::NoLocking=1)
-  apt-get "${apt_opts[@]}" update -q
+  apt_update apt-get "${apt_opts[@]}"
   (cd "$apt_tmp/src" && apt-get "${apt_opts[@]}" source -q hiredis)
   src=$(find "$apt_tmp/src" -maxdepth 1 -type d -name 'hiredis-*' | head -n 1)
   [ -n "$src" ] && [ -f "$src/hiredis.h" ] || { echo "setup: hiredis source not found" >&2; exit 1; }
