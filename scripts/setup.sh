@@ -11,18 +11,41 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
-# apt_update COMMAND...: "COMMAND update", tried again a few times. A mirror in the middle of
-# a sync serves lists that do not match their index for a few minutes, and apt-get update then
-# fails as a whole.
+# apt_update COMMAND...: "COMMAND update", tried again a few times: a mirror in the middle of a
+# sync serves lists that do not match their index for a while. Then it goes on with the lists
+# that did come (apt-get update fails as a whole for one list it could not fetch); what needs a
+# missing list fails on its own, with apt's message.
 apt_update() {
   local try
-  for try in 1 2 3 4 5; do
+  for try in 1 2 3; do
     "$@" update -q && return 0
-    [ "$try" = 5 ] && break
-    echo "setup: apt-get update failed; trying again in $((try * 20)) s" >&2
-    sleep $((try * 20))
+    [ "$try" = 3 ] && break
+    echo "setup: apt-get update failed; trying again in $((try * 15)) s" >&2
+    sleep $((try * 15))
   done
-  return 1
+  echo "setup: apt-get update still fails; going on with the lists it fetched" >&2
+}
+
+# fetch_source SUITE PACKAGE DEST: Debian's source package (its patches applied) into DEST.
+# The suite's source list goes to a private folder, so the machine's own apt lists are left
+# as they are and nothing else needs fetching.
+fetch_source() {
+  local suite=$1 package=$2 dest=$3 tmp src
+  tmp=$(mktemp -d)
+  mkdir -p "$tmp/parts" "$tmp/lists/partial" "$tmp/src"
+  printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+    "$suite" >"$tmp/parts/$package-src.sources"
+  local opts=(-o Dir::Etc::sourcelist=/dev/null -o Dir::Etc::sourceparts="$tmp/parts"
+              -o Dir::State::Lists="$tmp/lists" -o Debug::NoLocking=1)
+  apt_update apt-get "${opts[@]}"
+  (cd "$tmp/src" && apt-get "${opts[@]}" source -q "$package")
+  src=$(find "$tmp/src" -maxdepth 1 -type d -name "$package-*" | head -n 1)
+  [ -n "$src" ] && [ -f "$src/$package.h" ] || { echo "setup: $package source not found" >&2; exit 1; }
+  mkdir -p "$(dirname "$dest")"
+  rm -rf "$dest.part" "$dest"
+  mv "$src" "$dest.part"
+  mv "$dest.part" "$dest"
+  rm -rf "$tmp"
 }
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -45,43 +68,9 @@ if [ ${#need_pkgs[@]} -gt 0 ]; then
 fi
 
 # TinyXML from Debian's source package, so that Debian's patches (STL flavour, CVE fixes) apply.
-if [ ! -f "$third/tinyxml/tinyxml.h" ]; then
-  mkdir -p "$third"
-  list=/etc/apt/sources.list.d/qxchat-src.sources
-  # deb822 form with the same key as the base image's entry: apt refuses mixed Signed-By values.
-  printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-    | as_root tee "$list" >/dev/null
-  trap 'as_root rm -f "$list"' EXIT
-  apt_update as_root apt-get
-  tmp=$(mktemp -d)
-  (cd "$tmp" && apt-get source -q tinyxml)
-  as_root rm -f "$list"
-  apt_update as_root apt-get
-  src=$(find "$tmp" -maxdepth 1 -type d -name 'tinyxml-*' | head -n 1)
-  [ -n "$src" ] || { echo "setup: tinyxml source not found" >&2; exit 1; }
-  rm -rf "$third/tinyxml"
-  mv "$src" "$third/tinyxml"
-  rm -rf "$tmp"
-fi
+[ -f "$third/tinyxml/tinyxml.h" ] || fetch_source bookworm tinyxml "$third/tinyxml"
 
 # hiredis 1.2 from the source package of the release after bookworm (bookworm's has no Windows
-# support), built with MinGW by this build. The package lists of that suite go to a private
-# folder, so the machine's own apt lists are left as they are.
-if [ ! -f "$third/hiredis/hiredis.h" ]; then
-  mkdir -p "$third"
-  apt_tmp=$(mktemp -d)
-  mkdir -p "$apt_tmp/parts" "$apt_tmp/lists/partial" "$apt_tmp/src"
-  printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: trixie\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-    >"$apt_tmp/parts/hiredis-src.sources"
-  apt_opts=(-o Dir::Etc::sourcelist=/dev/null -o Dir::Etc::sourceparts="$apt_tmp/parts"
-            -o Dir::State::Lists="$apt_tmp/lists" -o Debug::NoLocking=1)
-  apt_update apt-get "${apt_opts[@]}"
-  (cd "$apt_tmp/src" && apt-get "${apt_opts[@]}" source -q hiredis)
-  src=$(find "$apt_tmp/src" -maxdepth 1 -type d -name 'hiredis-*' | head -n 1)
-  [ -n "$src" ] && [ -f "$src/hiredis.h" ] || { echo "setup: hiredis source not found" >&2; exit 1; }
-  rm -rf "$third/hiredis.part"
-  mv "$src" "$third/hiredis.part"
-  mv "$third/hiredis.part" "$third/hiredis"
-  rm -rf "$apt_tmp"
-fi
+# support), built with MinGW by this build.
+[ -f "$third/hiredis/hiredis.h" ] || fetch_source trixie hiredis "$third/hiredis"
 echo "setup: done"
