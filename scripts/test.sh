@@ -4,7 +4,8 @@
 # A test that fails is run once more on its own. Under Wine a test process now and then dies for
 # reasons outside the code under test; a fault in the code fails twice. Either way the first
 # failure's output is printed again at the end, where a CI log's tail shows it, and a test that
-# passed only on its second run is named there.
+# passed only on its second run is named there. A test program that dies while CTest lists its
+# tests stops CTest before any test runs; then the whole run goes once more.
 set -euo pipefail
 source "$(dirname "$0")/wine-session.sh"
 shift || true
@@ -21,12 +22,26 @@ first_output() {
 
 # Make the prefix and start the session before CTest does: test discovery runs under a time
 # bound, which a first-time prefix creation on a busy machine can pass on its own.
+run_all() {
+  xvfb bash -c '"$1" cmd /c exit 0 && ctest --test-dir "$2" -j 2 --output-on-failure "${@:3}"' _ \
+    "$build/wine-run" "$build" "$@" 2>&1 | tee "$log"
+}
+failed="$build/Testing/Temporary/LastTestsFailed.log"
+rm -f "$failed"
 rc=0
-xvfb bash -c '"$1" cmd /c exit 0 && ctest --test-dir "$2" -j 2 --output-on-failure "${@:3}"' _ \
-  "$build/wine-run" "$build" "$@" 2>&1 | tee "$log" || rc=$?
+run_all "$@" || rc=$?
+# A test program that dies while CTest lists its tests stops CTest before any test has run;
+# the same can happen to any program under Wine now and then, so the whole run goes once more.
+if [ "$rc" -ne 0 ] && [ ! -s "$failed" ] && grep -q "Error running test executable" "$log"; then
+  echo
+  echo "==== A test program died while CTest listed its tests; the whole run goes once more:"
+  grep -A2 "Error running test executable" "$log" | grep "Path:" || true
+  cp "$log" "$log.first"
+  rc=0
+  run_all "$@" || rc=$?
+fi
 [ "$rc" -eq 0 ] && exit 0
 
-failed="$build/Testing/Temporary/LastTestsFailed.log"
 [ -s "$failed" ] || exit "$rc" # not a test failure: the build or CTest itself
 names=$(cut -d: -f2- "$failed")
 echo
