@@ -68,9 +68,10 @@ if [ ${#need_pkgs[@]} -gt 0 ]; then
 fi
 
 # TinyXML from Debian's source package, so that Debian's patches (STL flavour, CVE fixes) apply.
-[ -f "$third/tinyxml/tinyxml.h" ] || fetch_source bookworm tinyxml "$third/tinyxml"
+# (Called as statements: inside an "a || b" list, set -e would not stop at a failed step.)
+if [ ! -f "$third/tinyxml/tinyxml.h" ]; then fetch_source bookworm tinyxml "$third/tinyxml"; fi
 
 # hiredis 1.2 from the source package of the release after bookworm (bookworm's has no Windows
 # support), built with MinGW by this build.
-[ -f "$third/hiredis/hiredis.h" ] || fetch_source trixie hiredis "$third/hiredis"
+if [ ! -f "$third/hiredis/hiredis.h" ]; then fetch_source trixie hiredis "$third/hiredis"; fi
 echo "setup: done"
