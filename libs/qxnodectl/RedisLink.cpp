@@ -1348,7 +1348,8 @@ int RedisLink::CacheAction(DWORD apeHandle, DWORD cacheHandle, DWORD firstItem, 
             {
                 std::lock_guard<Lock> guard(core->lock);
                 ConfState* conf = core->Conf(confHandle);
-                if (!reply || !core->LiveApe(apeHandle) || !conf) return;
+                ApeState* state = core->LiveApe(apeHandle);
+                if (!reply || !state || !conf) return;
                 const redisReply* r = reply.get();
                 std::string lastText;
                 good = r->type == REDIS_REPLY_ARRAY && r->elements == 2 &&
@@ -1360,7 +1361,6 @@ int RedisLink::CacheAction(DWORD apeHandle, DWORD cacheHandle, DWORD firstItem, 
                 } else {
                     Activity::Get().Clamp(core->serverKey, key, last);
                 }
-                ApeState* state = core->LiveApe(apeHandle);
                 if (read && good) state->readEnds[cacheHandle] = last;
                 if (read && !good) state->readEnds.erase(cacheHandle); // not an older read's end
                 if (!read) {

@@ -50,14 +50,19 @@ bool ClaimWake(WindowOutbox::State& s) {
     return true;
 }
 
+// With the lock held: no wake-up is on its way any more, which ends a reader's pickup wait.
+void EndWake(WindowOutbox::State& s) {
+    s.wakePending = false;
+    WakeAllConditionVariable(&s.pickedUp);
+}
+
 // Outside the lock, so that the woken thread does not find it still held by the poster.
 void SendWake(WindowOutbox::State& s) {
     if (PostMessageW(s.hwnd, kDeliverMessage, 0, 0) ||
         SetTimer(s.hwnd, kWakeTimer, kWakeTimerMilliseconds, nullptr))
         return;
     std::lock_guard<Lock> guard(s.lock);
-    s.wakePending = false;
-    WakeAllConditionVariable(&s.pickedUp);
+    EndWake(s);
 }
 
 std::uint64_t Ticks() {
@@ -92,8 +97,7 @@ void OnDeliver(WindowOutbox::State& s) {
     std::uint64_t limit = 0;
     {
         std::lock_guard<Lock> guard(s.lock);
-        s.wakePending = false;
-        WakeAllConditionVariable(&s.pickedUp);
+        EndWake(s);
         if (s.closed) return;
         if (yield && SetTimer(s.hwnd, kWakeTimer, kWakeTimerMilliseconds, nullptr)) {
             s.wakePending = true;
