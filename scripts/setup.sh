@@ -10,6 +10,7 @@ need_pkgs=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+install_pkgs() { as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$@"; }
 
 # apt_update COMMAND...: "COMMAND update", tried again a few times: a mirror in the middle of a
 # sync serves lists that do not match their index for a while. Then it goes on with the lists
@@ -63,7 +64,6 @@ done
 if [ ${#need_pkgs[@]} -gt 0 ] || [ "$updated" = 0 ]; then
   apt_update as_root apt-get
 fi
-install_pkgs() { as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$@"; }
 if [ ${#need_pkgs[@]} -gt 0 ] && ! install_pkgs "${need_pkgs[@]}"; then
   # 32-bit Wine needs the i386 lists to match the machine's own packages, and a mirror has been
   # seen serving a broken i386 list for days. Without it the tests run the 64-bit build, as on a
