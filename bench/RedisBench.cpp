@@ -1,8 +1,8 @@
 // A meeting on Redis, its participants in separate processes on a server of the bench's own:
 // (a) a group message from one process's Send to the other process's show, against a bare
-//     Redis round trip between the same two processes (a write and a blocking read of one
-//     stream entry), both timed as a ping and its answer (the chat's without the time the
-//     answering process spends typing its answer, which is not part of a send);
+//     Redis write and blocking read of one stream entry between the same two processes, both
+//     timed one way; and, without a goal, both as half a ping and its answer (the chat's without
+//     the time the answering process spends typing its answer, which is not part of a send);
 // (b) one group message to 50 participants spread over five processes, until the last shows
 //     it, against the same message to a single receiver in another process;
 // (c) a late joiner's recovery of 10,000 stored items until the last is shown, against one
@@ -29,6 +29,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <map>
 #include <memory>
 #include <string>
@@ -106,6 +107,13 @@ struct Conn {
 std::wstring Wide(const std::string& s) {
     return std::wstring(s.begin(), s.end());
 }
+// A time of the shared performance counter, as the peers report it.
+std::string Stamp(double ms) {
+    char t[64];
+    std::snprintf(t, sizeof t, "%.6f", ms);
+    return t;
+}
+
 std::string Narrow(const std::wstring& s) {
     std::string out;
     for (wchar_t c : s)
@@ -136,6 +144,17 @@ bool Shows(const Member& m, const std::wstring& prefix, std::wstring* rest) {
         }
     }
     return false;
+}
+
+// The echo's answer after "pong N ": the previous answer's typing (microseconds) and the time
+// it showed the ping.
+bool ReadAnswer(const std::wstring& rest, long long* typingUs, double* seenMs) {
+    wchar_t* end = nullptr;
+    *typingUs = std::wcstoll(rest.c_str(), &end, 10);
+    if (end == rest.c_str()) return false;
+    const wchar_t* seen = end;
+    *seenMs = std::wcstod(seen, &end);
+    return end != seen;
 }
 
 bool StartPeer(const std::string& args, HANDLE* process) {
@@ -191,7 +210,8 @@ int RunPeer(int port, LONG conference, int count, const std::string& tag, bool e
             std::string last = "0-0";
             std::map<std::string, std::string> fields;
             while (own.c && !stop)
-                if (own.Next("bench:ping", &last, &fields, 1000)) own.Add("bench:pong", {"n", fields["n"]});
+                if (own.Next("bench:ping", &last, &fields, 1000))
+                    own.Add("bench:pong", {"n", fields["n"], "t", Stamp(NowMs())});
         });
     conn.Add("bench:ready", {"tag", tag});
 
@@ -204,14 +224,14 @@ int RunPeer(int port, LONG conference, int count, const std::string& tag, bool e
                 for (const std::wstring& text : NewTexts(*members[i], &scanned[i])) {
                     if (echo && i == 0 && text.compare(0, 5, L"ping ") == 0) {
                         const double seen = NowMs();
-                        members[0]->Type(L"pong " + text.substr(5) + L" " + std::to_wstring(typing));
+                        members[0]->Type(L"pong " + text.substr(5) + L" " + std::to_wstring(typing) + L" " +
+                                         Wide(Stamp(seen)));
                         typing = static_cast<long long>((NowMs() - seen) * 1000);
                         members[0]->ClickSend();
                     } else if (text.compare(0, 4, L"fan ") == 0 &&
                                ++fanShown[text] == static_cast<int>(members.size())) {
-                        char t[64];
-                        std::snprintf(t, sizeof t, "%.6f", NowMs());
-                        conn.Add("bench:acks", {"n", Narrow(text.substr(4)), "t", t, "tag", tag});
+                        conn.Add("bench:acks",
+                                 {"n", Narrow(text.substr(4)), "t", Stamp(NowMs()), "tag", tag});
                     }
                 }
             return stop.load();
@@ -321,7 +341,11 @@ int Measure(int trips, int fans, int items, int runs) {
         return 1;
     }
     ChChatToGroup(ann.h, CHAT_ROLE_GROUP, CHAT_ALL_USERS_ROLE_GROUP);
-    std::vector<double> chat, bare;
+    // One way: from Ann's Send (or write) until Ben's process shows (or reads) it, by the counter
+    // both processes share. Half the round trip would also count, on the way back, Ann's own
+    // thread still busy with the aftermath of her Send (emptying and repainting her input box)
+    // when his answer arrives; that is reported apart.
+    std::vector<double> chat, bare, chatHalf, bareHalf;
     std::map<std::string, std::string> fields;
     // Each answer tells how long typing the one before took, so one more ping than measured.
     double trip = 0;
@@ -336,20 +360,32 @@ int Measure(int trips, int fans, int items, int runs) {
             return 1;
         }
         const double answered = NowMs() - t0;
-        if (i > 0) chat.push_back((trip - _wtoi64(rest.c_str()) / 1000.0) / 2);
+        long long typingUs = 0;
+        double seen = 0;
+        if (!ReadAnswer(rest, &typingUs, &seen)) {
+            std::printf("the answer to ping %d is malformed\n", i);
+            stopPeers();
+            return 1;
+        }
+        chat.push_back(seen - t0);
+        if (i > 0) chatHalf.push_back((trip - typingUs / 1000.0) / 2);
         trip = answered;
         if (i == trips) break;
         t0 = NowMs();
         conn.Add("bench:ping", {"n", std::to_string(i)});
-        if (!conn.Next("bench:pong", &pongLast, &fields, kShowMs) || fields["n"] != std::to_string(i)) {
+        if (!conn.Next("bench:pong", &pongLast, &fields, kShowMs) || fields["n"] != std::to_string(i) ||
+            fields["t"].empty()) {
             std::printf("bare ping %d was not answered\n", i);
             stopPeers();
             return 1;
         }
-        bare.push_back((NowMs() - t0) / 2);
+        bareHalf.push_back((NowMs() - t0) / 2);
+        bare.push_back(std::atof(fields["t"].c_str()) - t0);
     }
     ReportFigure("group message, one process's Send to another's show", Summarize(chat),
                  "bare Redis write + blocking read between them", Summarize(bare), "<= 2");
+    ReportFigure("the same, as half a ping and its answer", Summarize(chatHalf),
+                 "half a bare ping and its answer", Summarize(bareHalf), "");
 
     // (b) The same message to one receiver, and to fifty in five processes, by turns.
     for (int p = 0; p < kFanProcesses; ++p) {
@@ -458,7 +494,7 @@ int main(int argc, char** argv) {
                        std::string(argv[6]) == "echo");
     }
     // Optional: round trips, fan-out messages, stored items, recovery runs.
-    const int trips = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
+    const int trips = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
     const int fans = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
     const int items = argc > 3 ? std::max(1, std::atoi(argv[3])) : 10000;
     const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 3;

@@ -7,7 +7,7 @@
 #   TRANSCRIPT_BENCH_ARGS  messages, repetitions                   (100000 9)
 #   RECOVERY_BENCH_ARGS    stored items, repetitions               (50000 3)
 #   LIST_BENCH_ITEMS       the large list's items                  (100000)
-#   REDIS_BENCH_ARGS       round trips, fan-out messages, stored items, recovery runs (50 20 10000 3);
+#   REDIS_BENCH_ARGS       round trips, fan-out messages, stored items, recovery runs (300 20 10000 3);
 #                          the meeting on a redis-server of its own, participants in separate processes
 set -euo pipefail
 source "$(dirname "$0")/wine-session.sh"
