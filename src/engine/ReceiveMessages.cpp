@@ -88,42 +88,56 @@ int CMainChatDlg::HandleReceivedMessages(const char* lpszPDUContent, CChatXMLPDU
     }
     std::string strText;
     int nType = 0;
-    if (lpszPDUContent) {
+    // A received buffer is parsed once, by the probe that finds its type; the typed PDU reads
+    // its fields from the probe's tree.
+    CChatXMLPDU probe;
+    const bool bProbed = lpszPDUContent != nullptr;
+    if (bProbed) {
         strText = lpszPDUContent;
-        CChatXMLPDU probe;
         nType = probe.GetPDUType(strText);
     } else {
         // The project's saturating reader: an out-of-range type must not wrap to a known one.
         nType = static_cast<int>(DwordFromDecimal(pChatXMLPDU->GetMessageType()));
         strText = pChatXMLPDU->GetXMLText();
     }
+    const auto parse = [&](CChatXMLPDU& pdu) {
+        return bProbed ? pdu.ParseLoaded(probe) : pdu.ParseXMLPDU(strText);
+    };
     switch (nType) {
-    case CChatXMLPDU::PDU_GROUP_MESSAGE: return HandleGroupMessage(entity_id, strText, cache_id, dwWriterId);
+    case CChatXMLPDU::PDU_GROUP_MESSAGE: {
+        if (strText.empty()) return 0;
+        // A failed parse leaves the fields empty, which the show step refuses.
+        CGroupMessagePDU pdu;
+        parse(pdu);
+        return HandleGroupMessage(entity_id, pdu, cache_id, dwWriterId);
+    }
     case CChatXMLPDU::PDU_TYPING_INDICATOR: {
         if (!(m_features.m_dwFeature1 & QXCHAT_FEATURE_TYPING)) return 1;
         CTypingIndicatorPDU pdu;
-        if (!pdu.ParseXMLPDU(strText)) return 1;
+        if (!parse(pdu)) return 1;
         StartExpireTimer();
         return HandleTypingIndicatorPDU(pdu);
     }
-    case CChatXMLPDU::PDU_TRANSFER_MESSAGE: return HandleReceivedTransferMessage(strText, entity_id);
+    case CChatXMLPDU::PDU_TRANSFER_MESSAGE: {
+        CTransferMessagePDU pdu;
+        if (!parse(pdu)) return 1;
+        return HandleReceivedTransferMessage(pdu, entity_id);
+    }
     case CChatXMLPDU::PDU_PRIVATE_MESSAGE: {
         CPrivateMessagePDU pdu;
-        if (!pdu.ParseXMLPDU(strText)) return 1;
+        if (!parse(pdu)) return 1;
         const int nRet = ParseAndShowPrivateMessages(&pdu);
-        if (m_caches.m_CustomerCacheHandle && !pdu.SenderCopies()) SendCopyToCustomerCache(&pdu);
+        // The copy is the received text, whichever object holds its tree.
+        if (m_caches.m_CustomerCacheHandle && !pdu.SenderCopies())
+            SendCopyToCustomerCache(bProbed ? &probe : &pdu);
         return nRet;
     }
     default: return 0;
     }
 }
 
-int CMainChatDlg::HandleGroupMessage(DWORD entity_id, const std::string& strText, DWORD cache_id,
+int CMainChatDlg::HandleGroupMessage(DWORD entity_id, CGroupMessagePDU& pdu, DWORD cache_id,
                                      DWORD dwWriterId) {
-    if (strText.empty()) return 0;
-    // A failed parse leaves the fields empty, which the show step refuses.
-    CGroupMessagePDU pdu;
-    pdu.ParseXMLPDU(strText);
     // Checked before the copy into the customer's history as well as when shown.
     if (!MayShowGroupMessage(pdu, pdu.GetGroupId(), dwWriterId)) return 0;
     CopyGroupItemToHistory(pdu, cache_id);

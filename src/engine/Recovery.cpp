@@ -191,7 +191,7 @@ int CMainChatDlg::HandleGetAllHistoryMessages(DWORD /*cache_id*/, DWORD /*entity
     switch (probe.GetPDUType(strText)) {
     case CChatXMLPDU::PDU_GROUP_MESSAGE: {
         CGroupMessagePDU pdu;
-        if (!pdu.ParseXMLPDU(strText)) return 1;
+        if (!pdu.ParseLoaded(probe)) return 1;
         m_dwLastGroupCacheId = pdu.GetGroupCacheId();
         Trace(L"CMainChatDlg::HandleGetAllHistoryMessages: m_dwLastGroupCacheId=%d", m_dwLastGroupCacheId);
         // Every participant of the conversation copies what it shows, so the history can hold
@@ -205,14 +205,14 @@ int CMainChatDlg::HandleGetAllHistoryMessages(DWORD /*cache_id*/, DWORD /*entity
     }
     case CChatXMLPDU::PDU_PRIVATE_MESSAGE: {
         CPrivateMessagePDU pdu;
-        if (!pdu.ParseXMLPDU(strText)) return 1;
+        if (!pdu.ParseLoaded(probe)) return 1;
         if (!AdmitHistoryPrivateMessage(pdu)) return 0;
         ParseAndShowPrivateMessages(&pdu);
         return 0;
     }
     case CChatXMLPDU::PDU_TRANSFER_MESSAGE: {
         std::unique_ptr<CTransferMessagePDU> pPdu(new (std::nothrow) CTransferMessagePDU());
-        if (!pPdu || !pPdu->ParseXMLPDU(strText)) return 1;
+        if (!pPdu || !pPdu->ParseLoaded(probe)) return 1;
         ShowTransferMessage(CStringConverter::FromUtf8(pPdu->GetMessageText()), pPdu->GetSubType(), FALSE);
         if (QxTransferKeptInHistory(pPdu->GetSubType())) m_HistoryTransfers.push_back(std::move(pPdu));
         return 0;

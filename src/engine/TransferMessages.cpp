@@ -154,9 +154,7 @@ BOOL CMainChatDlg::SendTransferMessage(DWORD dwType, DWORD dwTargetID, DWORD dwO
     return TRUE;
 }
 
-int CMainChatDlg::HandleReceivedTransferMessage(const std::string& strText, DWORD entity_id) {
-    CTransferMessagePDU pdu;
-    if (!pdu.ParseXMLPDU(strText)) return 1;
+int CMainChatDlg::HandleReceivedTransferMessage(const CTransferMessagePDU& pdu, DWORD entity_id) {
     // A transfer the local user sent to itself travels for the server's records; it was shown,
     // if at all, when it was sent.
     const DWORD dwSender = DwordFromDecimal(pdu.GetSendId());

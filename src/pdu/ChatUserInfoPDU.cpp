@@ -10,8 +10,10 @@ bool CChatUserInfoPDU::GenerateXMLPDU() {
 }
 
 bool CChatUserInfoPDU::ParseXMLPDU(const std::string& strPDUBuffer) {
-    const TiXmlElement* pRoot = ParseRoot(strPDUBuffer);
-    if (!pRoot) return false;
+    return ParseBuffer(strPDUBuffer);
+}
+
+bool CChatUserInfoPDU::ReadBody(const TiXmlElement* pRoot) {
     if (!ReadRequiredText(pRoot, "uid", m_strUserId, L"!UserIDElem || !UserIDElem->GetText()")) return false;
     return ReadRequiredElement(pRoot, "un", m_strName, L"!UserNameElem");
 }

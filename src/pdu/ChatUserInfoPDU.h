@@ -17,6 +17,9 @@ public:
     void SetName(const std::string& strName) { m_strName = strName; }
     std::string GetName() const { return m_strName; }
 
+protected:
+    bool ReadBody(const TiXmlElement* pRoot) override;
+
 private:
     std::string m_strUserId;
     std::string m_strName;

@@ -118,7 +118,7 @@ bool CChatXMLPDU::CheckHeader(const TiXmlElement* pRoot) {
     return IntFromDecimal(lpszType) == m_nTypeCode;
 }
 
-TiXmlElement* CChatXMLPDU::ParseRoot(const std::string& strPDUBuffer, bool bTraceEmpty) {
+const TiXmlElement* CChatXMLPDU::ParseRoot(const std::string& strPDUBuffer, bool bTraceEmpty) {
     if (strPDUBuffer.empty()) {
         if (bTraceEmpty) Fail(L"strPDUBuffer.empty()");
         return nullptr;
@@ -128,12 +128,30 @@ TiXmlElement* CChatXMLPDU::ParseRoot(const std::string& strPDUBuffer, bool bTrac
     case LOAD_ERROR: Fail(L"Error()"); return nullptr;
     case LOAD_OK: break;
     }
-    TiXmlNode* pNode = FirstChild("chat");
+    return CheckedRoot(*this);
+}
+
+bool CChatXMLPDU::ParseBuffer(const std::string& strPDUBuffer, bool bTraceEmpty) {
+    const TiXmlElement* pRoot = ParseRoot(strPDUBuffer, bTraceEmpty);
+    return pRoot && ReadBody(pRoot);
+}
+
+bool CChatXMLPDU::ParseLoaded(const CChatXMLPDU& loaded) {
+    const TiXmlElement* pRoot = CheckedRoot(loaded);
+    return pRoot && ReadBody(pRoot);
+}
+
+bool CChatXMLPDU::ReadBody(const TiXmlElement*) {
+    return false;
+}
+
+const TiXmlElement* CChatXMLPDU::CheckedRoot(const TiXmlDocument& doc) {
+    const TiXmlNode* pNode = doc.FirstChild("chat");
     if (!pNode) {
         Fail(L"!node");
         return nullptr;
     }
-    TiXmlElement* pRoot = pNode->ToElement();
+    const TiXmlElement* pRoot = pNode->ToElement();
     if (!pRoot) {
         Fail(L"!RootElement");
         return nullptr;

@@ -49,6 +49,10 @@ public:
     // The buffer's type code, 1 to 11, or 0 when it is no chat PDU. Parses the buffer into
     // this object; the version is not looked at.
     virtual int GetPDUType(const std::string& strPDUBuffer);
+    // Reads the fields from `loaded`, a probe whose GetPDUType gave a type: what ParseXMLPDU of
+    // the same buffer does, checks and traces included, without parsing the buffer again. The
+    // tree stays the probe's: the received text is the probe's GetXMLText, not this object's.
+    bool ParseLoaded(const CChatXMLPDU& loaded);
 
     // The text of "mtype": the class's code from construction, or a parsed header's text.
     const std::string& GetMessageType() const { return m_strMessageType; }
@@ -82,7 +86,11 @@ protected:
 
     // Parsing: the common steps up to the header check, each failure traced. Returns the root,
     // or null. Only the group message traces an empty buffer.
-    TiXmlElement* ParseRoot(const std::string& strPDUBuffer, bool bTraceEmpty = false);
+    const TiXmlElement* ParseRoot(const std::string& strPDUBuffer, bool bTraceEmpty = false);
+    // ParseRoot, then the class's body.
+    bool ParseBuffer(const std::string& strPDUBuffer, bool bTraceEmpty = false);
+    // Reads the fields below a checked root; a failure is traced. The base reads nothing.
+    virtual bool ReadBody(const TiXmlElement* pRoot);
     // Traces "Fail: <class>::ParseXMLPDU: <lpszWhat>"; returns false.
     bool Fail(const wchar_t* lpszWhat) const;
     // The text of the first child element of that name, null when it is missing or has no
@@ -108,6 +116,8 @@ private:
     // Bounds-checks the buffer (tracing a refusal for the operation named) and parses it.
     LoadResult LoadTree(const std::string& strPDUBuffer, const wchar_t* lpszOperation);
     TiXmlElement* AddRoot();
+    // The steps of ParseRoot after the load, on the tree of `doc` (this object or a probe).
+    const TiXmlElement* CheckedRoot(const TiXmlDocument& doc);
     bool CheckHeader(const TiXmlElement* pRoot);
 
     int m_nTypeCode;

@@ -3,8 +3,10 @@
 CCustomerIdPDU::CCustomerIdPDU() : CChatXMLPDU(PDU_CUSTOMER_ID, L"CCustomerIdPDU") {}
 
 bool CCustomerIdPDU::ParseXMLPDU(const std::string& strPDUBuffer) {
-    const TiXmlElement* pRoot = ParseRoot(strPDUBuffer);
-    if (!pRoot) return false;
+    return ParseBuffer(strPDUBuffer);
+}
+
+bool CCustomerIdPDU::ReadBody(const TiXmlElement* pRoot) {
     return ReadRequiredText(pRoot, "customerid", m_strCustomerId,
                             L"!CustomerIdElem || !CustomerIdElem->GetText()");
 }

@@ -12,6 +12,9 @@ public:
 
     DWORD GetCustomerId() const { return DwordFromDecimal(m_strCustomerId); }
 
+protected:
+    bool ReadBody(const TiXmlElement* pRoot) override;
+
 private:
     std::string m_strCustomerId;
 };

@@ -3,8 +3,10 @@
 CFAQMacroInfoPDU::CFAQMacroInfoPDU() : CChatXMLPDU(PDU_FAQ_MACRO_INFO, L"CFAQMacroInfoPDU") {}
 
 bool CFAQMacroInfoPDU::ParseXMLPDU(const std::string& strPDUBuffer) {
-    const TiXmlElement* pRoot = ParseRoot(strPDUBuffer);
-    if (!pRoot) return false;
+    return ParseBuffer(strPDUBuffer);
+}
+
+bool CFAQMacroInfoPDU::ReadBody(const TiXmlElement* pRoot) {
     ReadChildText(pRoot, "fname", m_strFirstName);
     ReadChildText(pRoot, "lname", m_strLastName);
     ReadChildText(pRoot, "phone", m_strPhone);

@@ -16,6 +16,9 @@ public:
     std::string GetPhone() const { return m_strPhone; }
     std::string GetEmail() const { return m_strEmail; }
 
+protected:
+    bool ReadBody(const TiXmlElement* pRoot) override;
+
 private:
     std::string m_strFirstName;
     std::string m_strLastName;

@@ -10,8 +10,10 @@ bool CGroupInfoPDU::GenerateXMLPDU() {
 }
 
 bool CGroupInfoPDU::ParseXMLPDU(const std::string& strPDUBuffer) {
-    const TiXmlElement* pRoot = ParseRoot(strPDUBuffer);
-    if (!pRoot) return false;
+    return ParseBuffer(strPDUBuffer);
+}
+
+bool CGroupInfoPDU::ReadBody(const TiXmlElement* pRoot) {
     if (!ReadRequiredText(pRoot, "grouphandle", m_strGroupHandle,
                           L"!GroupHandleElem || !GroupHandleElem->GetText()"))
         return false;

@@ -16,6 +16,9 @@ public:
     void SetGroupName(const std::string& strName) { m_strGroupName = strName; }
     std::string GetGroupName() const { return m_strGroupName; }
 
+protected:
+    bool ReadBody(const TiXmlElement* pRoot) override;
+
 private:
     std::string m_strGroupHandle;
     std::string m_strGroupName;

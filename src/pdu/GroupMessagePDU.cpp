@@ -26,8 +26,10 @@ bool CGroupMessagePDU::GenerateXMLPDU() {
 }
 
 bool CGroupMessagePDU::ParseXMLPDU(const std::string& strPDUBuffer) {
-    const TiXmlElement* pRoot = ParseRoot(strPDUBuffer, true);
-    if (!pRoot) return false;
+    return ParseBuffer(strPDUBuffer, true);
+}
+
+bool CGroupMessagePDU::ReadBody(const TiXmlElement* pRoot) {
     if (!ReadRequiredText(pRoot, "sendid", m_strSendId, FAIL_SEND_ID)) return false;
     ReadChildText(pRoot, "sendnodeid", m_strSendNodeId);
     ReadChildText(pRoot, "SenderName", m_strSenderName);

@@ -34,6 +34,9 @@ public:
     void SetSenderCopies(bool bCopies) { m_strSenderCopies = bCopies ? "1" : ""; }
     bool SenderCopies() const { return m_strSenderCopies == "1"; }
 
+protected:
+    bool ReadBody(const TiXmlElement* pRoot) override;
+
 private:
     std::string m_strSendId;
     std::string m_strSendNodeId;

@@ -12,6 +12,9 @@ public:
 
     DWORD GetPrimCustNodeId() const { return DwordFromDecimal(m_strNodeId); }
 
+protected:
+    bool ReadBody(const TiXmlElement* pRoot) override;
+
 private:
     std::string m_strNodeId;
 };

@@ -15,8 +15,10 @@ bool CPrivateMessagePDU::GenerateXMLPDU() {
 }
 
 bool CPrivateMessagePDU::ParseXMLPDU(const std::string& strPDUBuffer) {
-    const TiXmlElement* pRoot = ParseRoot(strPDUBuffer);
-    if (!pRoot) return false;
+    return ParseBuffer(strPDUBuffer);
+}
+
+bool CPrivateMessagePDU::ReadBody(const TiXmlElement* pRoot) {
     if (!ReadRequiredText(pRoot, "sendid", m_strSendId, FAIL_SEND_ID)) return false;
     ReadChildText(pRoot, "SenderName", m_strSenderName);
     if (!ReadRequiredText(pRoot, "recid", m_strRecId, FAIL_REC_ID)) return false;

@@ -18,8 +18,10 @@ bool CRosterInfoPDU::GenerateXMLPDU() {
 }
 
 bool CRosterInfoPDU::ParseXMLPDU(const std::string& strPDUBuffer) {
-    const TiXmlElement* pRoot = ParseRoot(strPDUBuffer);
-    if (!pRoot) return false;
+    return ParseBuffer(strPDUBuffer);
+}
+
+bool CRosterInfoPDU::ReadBody(const TiXmlElement* pRoot) {
     ReadChildText(pRoot, "NodeID", m_strNodeId);
     ReadChildText(pRoot, "UserName", m_strName);
     ReadChildText(pRoot, "RoleSet", m_strRoleSet);

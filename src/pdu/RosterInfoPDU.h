@@ -37,6 +37,9 @@ public:
     void SetGuestIdText(const std::string& strGuestId) { m_strGuestId = strGuestId; }
     DWORD GetGuestId() const { return DwordFromDecimal(m_strGuestId); }
 
+protected:
+    bool ReadBody(const TiXmlElement* pRoot) override;
+
 private:
     std::string m_strNodeId;
     std::string m_strName;

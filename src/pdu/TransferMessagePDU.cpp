@@ -22,8 +22,10 @@ bool CTransferMessagePDU::GenerateXMLPDU() {
 }
 
 bool CTransferMessagePDU::ParseXMLPDU(const std::string& strPDUBuffer) {
-    const TiXmlElement* pRoot = ParseRoot(strPDUBuffer);
-    if (!pRoot) return false;
+    return ParseBuffer(strPDUBuffer);
+}
+
+bool CTransferMessagePDU::ReadBody(const TiXmlElement* pRoot) {
     if (!ReadRequiredText(pRoot, "sendid", m_strSendId, FAIL_SEND_ID)) return false;
     if (!ReadRequiredText(pRoot, "recid", m_strRecId, FAIL_REC_ID)) return false;
     const TiXmlElement* pInfo = pRoot->FirstChildElement("messageinfo");

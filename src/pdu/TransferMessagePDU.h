@@ -31,6 +31,9 @@ public:
     void SetMessageText(const std::string& strText) { m_strMessage = strText; }
     std::string GetMessageText() const { return m_strMessage; }
 
+protected:
+    bool ReadBody(const TiXmlElement* pRoot) override;
+
 private:
     bool IsPlainTextSubType() const;
 

@@ -10,8 +10,10 @@ bool CTypingIndicatorPDU::GenerateXMLPDU() {
 }
 
 bool CTypingIndicatorPDU::ParseXMLPDU(const std::string& strPDUBuffer) {
-    const TiXmlElement* pRoot = ParseRoot(strPDUBuffer);
-    if (!pRoot) return false;
+    return ParseBuffer(strPDUBuffer);
+}
+
+bool CTypingIndicatorPDU::ReadBody(const TiXmlElement* pRoot) {
     if (!ReadRequiredText(pRoot, "sendid", m_strSendId, FAIL_SEND_ID)) return false;
     return ReadRequiredText(pRoot, "recid", m_strRecId, FAIL_REC_ID);
 }

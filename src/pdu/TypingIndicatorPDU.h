@@ -17,6 +17,9 @@ public:
     void SetRecId(DWORD dwId) { m_strRecId = DecimalFromDword(dwId); }
     DWORD GetRecId() const { return DwordFromDecimal(m_strRecId); }
 
+protected:
+    bool ReadBody(const TiXmlElement* pRoot) override;
+
 private:
     std::string m_strSendId;
     std::string m_strRecId;

@@ -224,7 +224,7 @@ public:
     // dwWriterId: who the conference says wrote or sent the PDU, 0 when the path does not know.
     int HandleReceivedMessages(const char* lpszPDUContent, CChatXMLPDU* pChatXMLPDU, DWORD entity_id,
                                DWORD cache_id, DWORD dwWriterId = 0);
-    int HandleGroupMessage(DWORD entity_id, const std::string& strText, DWORD cache_id, DWORD dwWriterId);
+    int HandleGroupMessage(DWORD entity_id, CGroupMessagePDU& pdu, DWORD cache_id, DWORD dwWriterId);
     int ParseAndShowGroupMessages(CGroupMessagePDU* pPdu, DWORD dwGroupCacheHandle, DWORD dwWriterId = 0);
     // False for a host-group message (by its own group id or by the cache it came through) that
     // the local user may not read; the drop is traced.
@@ -331,7 +331,7 @@ public:
     // 1 when handed to the controller.
     BOOL SendTransferMessage(DWORD dwType, DWORD dwTargetID, DWORD dwOption, const std::wstring& strMessage);
     // A transfer message that arrived directly (entity 0) or through a group cache.
-    int HandleReceivedTransferMessage(const std::string& strText, DWORD entity_id);
+    int HandleReceivedTransferMessage(const CTransferMessagePDU& pdu, DWORD entity_id);
 
     // Who copies what into the customer's history (engine/CustomerHistory.cpp).
     std::string NextPrivateMessageId();

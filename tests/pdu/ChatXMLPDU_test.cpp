@@ -52,6 +52,86 @@ std::vector<std::wstring> ParseLines(const PDUClass& cls, const std::string& str
     return FailLines(capture);
 }
 
+std::vector<std::wstring> LoadedLines(CChatXMLPDU& pdu, const CChatXMLPDU& probe, bool* pbOk) {
+    TraceCapture capture;
+    *pbOk = pdu.ParseLoaded(probe);
+    return FailLines(capture);
+}
+
+// Each class with the common parse steps: a body it accepts, and its fields as one text.
+struct BodyCase {
+    int nType;
+    std::string strBody;
+    std::function<std::unique_ptr<CChatXMLPDU>()> create;
+    std::function<std::string(const CChatXMLPDU&)> fields;
+};
+
+template <class T, class Dump> BodyCase Body(int nType, std::string strBody, Dump dump) {
+    return {nType, std::move(strBody), [] { return std::make_unique<T>(); },
+            [dump](const CChatXMLPDU& pdu) { return dump(static_cast<const T&>(pdu)); }};
+}
+
+std::string Join(std::initializer_list<std::string> parts) {
+    std::string out;
+    for (const std::string& part : parts)
+        out += part + "|";
+    return out;
+}
+
+const std::vector<BodyCase>& BodyCases() {
+    using std::to_string;
+    static const std::vector<BodyCase> cases = {
+        Body<CGroupInfoPDU>(1, "<grouphandle>5</grouphandle><groupname>G</groupname>",
+                            [](const CGroupInfoPDU& p) {
+                                return Join({to_string(p.GetGroupHandle()), p.GetGroupName()});
+                            }),
+        Body<CPrivateMessagePDU>(2,
+                                 "<sendid>1</sendid><SenderName>A</SenderName><recid>2</recid><msgid>3</"
+                                 "msgid><message>hi</message>",
+                                 [](const CPrivateMessagePDU& p) {
+                                     return Join({to_string(p.GetSendId()), p.GetSenderName(),
+                                                  to_string(p.GetRecId()), p.GetMessageId(),
+                                                  p.GetMessageText()});
+                                 }),
+        Body<CGroupMessagePDU>(3,
+                               "<sendid>1</sendid><sendnodeid>9</sendnodeid><groupid>4</"
+                               "groupid><message><![CDATA[hi]]></message>",
+                               [](const CGroupMessagePDU& p) {
+                                   return Join({to_string(p.GetSendId()), to_string(p.GetSendNodeId()),
+                                                to_string(p.GetGroupId()), p.GetMessageText()});
+                               }),
+        Body<CChatUserInfoPDU>(4, "<uid>7</uid><un>Ann</un>",
+                               [](const CChatUserInfoPDU& p) {
+                                   return Join({p.GetUserId(), p.GetName()});
+                               }),
+        Body<CRosterInfoPDU>(5, "<NodeID>3</NodeID><UserName>Ann</UserName>",
+                             [](const CRosterInfoPDU& p) {
+                                 return Join({to_string(p.GetNodeId()), p.GetName()});
+                             }),
+        Body<CTypingIndicatorPDU>(6, "<sendid>1</sendid><recid>2</recid>",
+                                  [](const CTypingIndicatorPDU& p) {
+                                      return Join({to_string(p.GetSendId()), to_string(p.GetRecId())});
+                                  }),
+        Body<CFAQMacroInfoPDU>(8, "<fname>Ann</fname><email>a@b</email>",
+                               [](const CFAQMacroInfoPDU& p) {
+                                   return Join({p.GetFirstName(), p.GetEmail()});
+                               }),
+        Body<CTransferMessagePDU>(
+            9,
+            "<sendid>1</sendid><recid>2</recid><messageinfo><stype>3</stype><message>m</message></"
+            "messageinfo>",
+            [](const CTransferMessagePDU& p) {
+                return Join({p.GetSendId(), p.GetRecId(), to_string(p.GetSubType()), p.GetMessageText()});
+            }),
+        Body<CPrimCustNodeIdPDU>(
+            10, "<primcust>5</primcust>",
+            [](const CPrimCustNodeIdPDU& p) { return to_string(p.GetPrimCustNodeId()); }),
+        Body<CCustomerIdPDU>(11, "<customerid>5</customerid>",
+                             [](const CCustomerIdPDU& p) { return to_string(p.GetCustomerId()); }),
+    };
+    return cases;
+}
+
 } // namespace
 
 TEST(ChatXMLPDU, UserInfoTextFormByteForByte) {
@@ -216,4 +296,57 @@ TEST(ChatXMLPDU, TheParsedTypeStringIsKept) {
     ASSERT_TRUE(
         accepted.ParseXMLPDU("<chat ver=\"1.0\"><mtype> 11</mtype><customerid>5</customerid></chat>"));
     EXPECT_EQ("11", accepted.GetMessageType());
+}
+
+// A received buffer is parsed once, by the probe; reading the probe's tree must give what
+// parsing the buffer again gives: the result, the fields, the type string and the failure lines.
+TEST(ChatXMLPDU, ReadingAProbesTreeMatchesParsingTheBuffer) {
+    for (const BodyCase& c : BodyCases()) {
+        const int nOther = c.nType == 4 ? 3 : 4;
+        const std::string accepted = Doc(c.nType, c.strBody);
+        for (const std::string& text : {accepted, Doc(nOther, c.strBody), Doc(c.nType, c.strBody, "1.1"),
+                                        Doc(c.nType, ""), Doc(c.nType, c.strBody, "2.0")}) {
+            CChatXMLPDU probe;
+            ASSERT_NE(0, probe.GetPDUType(text)) << text;
+            const std::unique_ptr<CChatXMLPDU> parsed = c.create(), loaded = c.create();
+            bool bParsed = false, bLoaded = false;
+            std::vector<std::wstring> parseLines;
+            {
+                TraceCapture capture;
+                bParsed = parsed->ParseXMLPDU(text);
+                parseLines = FailLines(capture);
+            }
+            EXPECT_EQ(parseLines, LoadedLines(*loaded, probe, &bLoaded)) << text;
+            EXPECT_EQ(bParsed, bLoaded) << text;
+            EXPECT_EQ(c.fields(*parsed), c.fields(*loaded)) << text;
+            EXPECT_EQ(parsed->GetMessageType(), loaded->GetMessageType()) << text;
+            // The received text, for a copy, is the probe's.
+            EXPECT_EQ(parsed->GetXMLText(), probe.GetXMLText()) << text;
+        }
+        // The accepted document's fields are really read, not two empty sets compared.
+        CChatXMLPDU probe;
+        ASSERT_EQ(c.nType, probe.GetPDUType(accepted));
+        const std::unique_ptr<CChatXMLPDU> loaded = c.create();
+        EXPECT_TRUE(loaded->ParseLoaded(probe)) << accepted;
+        EXPECT_NE(c.fields(*c.create()), c.fields(*loaded)) << accepted;
+    }
+}
+
+TEST(ChatXMLPDU, AProbeThatFoundNoPDUGivesNothingToRead) {
+    for (const char* lpszText : {"not xml", "", "<other/>"}) {
+        CChatXMLPDU probe;
+        ASSERT_EQ(0, probe.GetPDUType(lpszText));
+        CGroupMessagePDU pdu;
+        bool bOk = true;
+        EXPECT_THAT(LoadedLines(pdu, probe, &bOk), ElementsAre(L"Fail: CGroupMessagePDU::ParseXMLPDU: !node"))
+            << lpszText;
+        EXPECT_FALSE(bOk) << lpszText;
+        EXPECT_EQ(0u, pdu.GetSendId());
+    }
+    // The base reads no body, whatever the probe holds.
+    CChatXMLPDU probe, base;
+    ASSERT_EQ(3, probe.GetPDUType(Doc(3, "<sendid>1</sendid><groupid>4</groupid><message>hi</message>")));
+    bool bOk = true;
+    LoadedLines(base, probe, &bOk);
+    EXPECT_FALSE(bOk);
 }
