@@ -89,18 +89,15 @@ CChatXMLPDU::LoadResult CChatXMLPDU::LoadTree(const std::string& strPDUBuffer, c
         return LOAD_REFUSED;
     }
     const std::string text = MakeParserText(strPDUBuffer);
-    // A real PDU has too few '<' and '=' to exceed a limit at all: only other texts are walked.
-    if (PDUTextMayExceedLimits(text, MAX_PDU_DEPTH, MAX_PDU_ATTRIBUTES)) {
-        const PDUTextScan scan = ScanPDUText(text.c_str(), MAX_PDU_DEPTH, MAX_PDU_ATTRIBUTES);
-        if (scan.nDepth > MAX_PDU_DEPTH) {
-            Trace(L"Fail: %s::%s: nesting depth > %u", m_lpszClassName, lpszOperation, MAX_PDU_DEPTH);
-            return LOAD_REFUSED;
-        }
-        if (scan.nAttributes > MAX_PDU_ATTRIBUTES) {
-            Trace(L"Fail: %s::%s: attributes of one element > %u", m_lpszClassName, lpszOperation,
-                  MAX_PDU_ATTRIBUTES);
-            return LOAD_REFUSED;
-        }
+    const PDUTextScan scan = ScanPDUText(text.c_str(), MAX_PDU_DEPTH, MAX_PDU_ATTRIBUTES);
+    if (scan.nDepth > MAX_PDU_DEPTH) {
+        Trace(L"Fail: %s::%s: nesting depth > %u", m_lpszClassName, lpszOperation, MAX_PDU_DEPTH);
+        return LOAD_REFUSED;
+    }
+    if (scan.nAttributes > MAX_PDU_ATTRIBUTES) {
+        Trace(L"Fail: %s::%s: attributes of one element > %u", m_lpszClassName, lpszOperation,
+              MAX_PDU_ATTRIBUTES);
+        return LOAD_REFUSED;
     }
     try {
         Clear();

@@ -1,7 +1,6 @@
 #include "pdu/PDUInputGuard.h"
 
 #include <tinyxml.h>
-#include <algorithm>
 #include <vector>
 
 namespace {
@@ -142,10 +141,4 @@ std::string MakeParserText(const std::string& strBuffer) {
 
 PDUTextScan ScanPDUText(const char* lpszText, unsigned nMaxDepth, unsigned nMaxAttributes) {
     return CParserWalk::Walk(lpszText, nMaxDepth, nMaxAttributes);
-}
-
-bool PDUTextMayExceedLimits(const std::string& strText, unsigned nMaxDepth, unsigned nMaxAttributes) {
-    const size_t nOpen = static_cast<size_t>(std::count(strText.begin(), strText.end(), '<'));
-    const size_t nEquals = static_cast<size_t>(std::count(strText.begin(), strText.end(), '='));
-    return nOpen > nMaxDepth || nEquals + 1 > nMaxAttributes;
 }

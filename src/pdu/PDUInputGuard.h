@@ -31,8 +31,3 @@ struct PDUTextScan {
 // where the parser would stop with an error, or as soon as a value exceeds its limit (the
 // value then reads as limit + 1).
 PDUTextScan ScanPDUText(const char* lpszText, unsigned nMaxDepth, unsigned nMaxAttributes);
-
-// False when no structure of the text can exceed the limits, so that the walk can be skipped:
-// every element level opens with a '<', and every attribute the parser reads takes an '='
-// (the one it fails on may not).
-bool PDUTextMayExceedLimits(const std::string& strText, unsigned nMaxDepth, unsigned nMaxAttributes);

@@ -144,34 +144,6 @@ TEST(PDUInputGuard, AttributeLimit) {
     }
 }
 
-// The walk is skipped where the counts of '<' and '=' rule out exceeding a limit: wherever they
-// do, the walk must agree, whatever the structure.
-TEST(PDUInputGuard, TextsTheCountsLetThroughStayWithinTheLimits) {
-    std::vector<std::string> texts;
-    for (const Disguise& d : Disguises())
-        for (size_t n : {1u, 5u, 12u, 31u, 32u, 33u})
-            texts.push_back(d.strPrefix + Repeat(d.strLevel, n) + "x");
-    for (size_t n : {62u, 63u, 64u, 65u}) {
-        texts.push_back("<a" + Repeat(" b=\"\"", n) + ">");
-        texts.push_back("<a" + Repeat(" b=\"\"", n) + " c>");
-    }
-    int nSkipped = 0;
-    for (const std::string& text : texts) {
-        const std::string parserText = MakeParserText(text);
-        if (PDUTextMayExceedLimits(parserText, MAX_PDU_DEPTH, MAX_PDU_ATTRIBUTES)) continue;
-        ++nSkipped;
-        const PDUTextScan scan = ScanPDUText(parserText.c_str(), MAX_PDU_DEPTH, MAX_PDU_ATTRIBUTES);
-        EXPECT_LE(scan.nDepth, MAX_PDU_DEPTH) << text;
-        EXPECT_LE(scan.nAttributes, MAX_PDU_ATTRIBUTES) << text;
-    }
-    EXPECT_GT(nSkipped, 20);
-
-    EXPECT_FALSE(PDUTextMayExceedLimits(kPrivateMessage, MAX_PDU_DEPTH, MAX_PDU_ATTRIBUTES));
-    EXPECT_FALSE(PDUTextMayExceedLimits(Repeat("<", 32) + Repeat("=", 63), 32, 64));
-    EXPECT_TRUE(PDUTextMayExceedLimits(Repeat("<", 33), 32, 64));
-    EXPECT_TRUE(PDUTextMayExceedLimits(Repeat("=", 64), 32, 64));
-}
-
 TEST(PDUInputGuard, SizeLimit) {
     const std::string head =
         "<chat ver=\"1.0\"><mtype>3</mtype><sendid>1</sendid><groupid>15</groupid><message><![CDATA[";
