@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <memory>
-#include <sstream>
 
 #include "pdu/Decimal.h"
 #include "pdu/PDUInputGuard.h"
@@ -45,9 +44,11 @@ bool CChatXMLPDU::ParseXMLPDU(const std::string&) {
 }
 
 std::string CChatXMLPDU::GetXMLText() const {
-    std::ostringstream out;
-    out << *this;
-    return out.str();
+    // What the library's stream output writes (its printer in stream mode), without a stream.
+    TiXmlPrinter printer;
+    printer.SetStreamPrinting();
+    Accept(&printer);
+    return printer.Str();
 }
 
 TiXmlElement* CChatXMLPDU::AppendElement(TiXmlNode* pParent, const char* lpszName) {

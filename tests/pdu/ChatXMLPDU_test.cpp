@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sstream>
 
 #include "PDUTestSupport.h"
 #include "pdu/ChatUserInfoPDU.h"
@@ -143,6 +144,28 @@ TEST(ChatXMLPDU, UserInfoTextFormByteForByte) {
     EXPECT_EQ("<chat ver=\"1.0\"><mtype>4</mtype><uid>7</uid><un><![CDATA[Ann]]></un></chat>", text);
     // Sent as exactly these bytes: nothing after the end tag.
     EXPECT_EQ(text.size(), strlen(text.c_str()));
+}
+
+// The text form is the library's stream output, which peers and stored histories hold: a
+// parsed tree (entities, attributes, CDATA, comments) and a generated one print the same.
+TEST(ChatXMLPDU, TheTextFormIsTheLibrarysStreamOutput) {
+    CGroupMessagePDU generated;
+    generated.SetSendId(1);
+    generated.SetSenderName("A & B <C>");
+    generated.SetGroupId(4);
+    generated.SetMessageText("x ]]> y \"quoted\" \xC3\xA9");
+    ASSERT_TRUE(generated.GenerateXMLPDU());
+    CChatXMLPDU probe;
+    ASSERT_EQ(5,
+              probe.GetPDUType("<chat ver='1.0' a=\"&amp;&lt;\"><mtype>5</mtype><!-- c --><UserName>A &amp; "
+                               "B</UserName><x/><y>&#233;</y></chat>"));
+    const CChatXMLPDU* pdus[] = {&generated, &probe};
+    for (const CChatXMLPDU* pdu : pdus) {
+        std::ostringstream out;
+        out << *pdu;
+        EXPECT_EQ(out.str(), pdu->GetXMLText());
+        EXPECT_FALSE(pdu->GetXMLText().empty());
+    }
 }
 
 TEST(ChatXMLPDU, CDataTerminatorIsBrokenUpAndStaysSo) {
