@@ -24,25 +24,79 @@ using ::testing::IsEmpty;
 
 namespace {
 
+// A class with the common parse steps: a body it accepts, and its fields as one text.
 struct PDUClass {
     const wchar_t* lpszName;
     int nType;
     std::function<std::unique_ptr<CChatXMLPDU>()> create;
+    std::string strBody;
+    std::function<std::string(const CChatXMLPDU&)> fields;
 };
+
+template <class T, class Dump>
+PDUClass Class(const wchar_t* lpszName, int nType, std::string strBody, Dump dump) {
+    return {lpszName, nType, [] { return std::make_unique<T>(); }, std::move(strBody),
+            [dump](const CChatXMLPDU& pdu) { return dump(static_cast<const T&>(pdu)); }};
+}
+
+std::string Join(std::initializer_list<std::string> parts) {
+    std::string out;
+    for (const std::string& part : parts)
+        out += part + "|";
+    return out;
+}
 
 // Every class with the common parse steps (the FAQ content PDU has its own entry point).
 const std::vector<PDUClass>& ParsingClasses() {
+    using std::to_string;
     static const std::vector<PDUClass> classes = {
-        {L"CGroupInfoPDU", 1, [] { return std::make_unique<CGroupInfoPDU>(); }},
-        {L"CPrivateMessagePDU", 2, [] { return std::make_unique<CPrivateMessagePDU>(); }},
-        {L"CGroupMessagePDU", 3, [] { return std::make_unique<CGroupMessagePDU>(); }},
-        {L"CChatUserInfoPDU", 4, [] { return std::make_unique<CChatUserInfoPDU>(); }},
-        {L"CRosterInfoPDU", 5, [] { return std::make_unique<CRosterInfoPDU>(); }},
-        {L"CTypingIndicatorPDU", 6, [] { return std::make_unique<CTypingIndicatorPDU>(); }},
-        {L"CFAQMacroInfoPDU", 8, [] { return std::make_unique<CFAQMacroInfoPDU>(); }},
-        {L"CTransferMessagePDU", 9, [] { return std::make_unique<CTransferMessagePDU>(); }},
-        {L"CPrimCustNodeIdPDU", 10, [] { return std::make_unique<CPrimCustNodeIdPDU>(); }},
-        {L"CCustomerIdPDU", 11, [] { return std::make_unique<CCustomerIdPDU>(); }},
+        Class<CGroupInfoPDU>(L"CGroupInfoPDU", 1, "<grouphandle>5</grouphandle><groupname>G</groupname>",
+                             [](const CGroupInfoPDU& p) {
+                                 return Join({to_string(p.GetGroupHandle()), p.GetGroupName()});
+                             }),
+        Class<CPrivateMessagePDU>(L"CPrivateMessagePDU", 2,
+                                  "<sendid>1</sendid><SenderName>A</SenderName><recid>2</recid><msgid>3</"
+                                  "msgid><message>hi</message>",
+                                  [](const CPrivateMessagePDU& p) {
+                                      return Join({to_string(p.GetSendId()), p.GetSenderName(),
+                                                   to_string(p.GetRecId()), p.GetMessageId(),
+                                                   p.GetMessageText()});
+                                  }),
+        Class<CGroupMessagePDU>(L"CGroupMessagePDU", 3,
+                                "<sendid>1</sendid><sendnodeid>9</sendnodeid><groupid>4</"
+                                "groupid><message><![CDATA[hi]]></message>",
+                                [](const CGroupMessagePDU& p) {
+                                    return Join({to_string(p.GetSendId()), to_string(p.GetSendNodeId()),
+                                                 to_string(p.GetGroupId()), p.GetMessageText()});
+                                }),
+        Class<CChatUserInfoPDU>(L"CChatUserInfoPDU", 4, "<uid>7</uid><un>Ann</un>",
+                                [](const CChatUserInfoPDU& p) {
+                                    return Join({p.GetUserId(), p.GetName()});
+                                }),
+        Class<CRosterInfoPDU>(L"CRosterInfoPDU", 5, "<NodeID>3</NodeID><UserName>Ann</UserName>",
+                              [](const CRosterInfoPDU& p) {
+                                  return Join({to_string(p.GetNodeId()), p.GetName()});
+                              }),
+        Class<CTypingIndicatorPDU>(L"CTypingIndicatorPDU", 6, "<sendid>1</sendid><recid>2</recid>",
+                                   [](const CTypingIndicatorPDU& p) {
+                                       return Join({to_string(p.GetSendId()), to_string(p.GetRecId())});
+                                   }),
+        Class<CFAQMacroInfoPDU>(L"CFAQMacroInfoPDU", 8, "<fname>Ann</fname><email>a@b</email>",
+                                [](const CFAQMacroInfoPDU& p) {
+                                    return Join({p.GetFirstName(), p.GetEmail()});
+                                }),
+        Class<CTransferMessagePDU>(
+            L"CTransferMessagePDU", 9,
+            "<sendid>1</sendid><recid>2</recid><messageinfo><stype>3</stype><message>m</message></"
+            "messageinfo>",
+            [](const CTransferMessagePDU& p) {
+                return Join({p.GetSendId(), p.GetRecId(), to_string(p.GetSubType()), p.GetMessageText()});
+            }),
+        Class<CPrimCustNodeIdPDU>(
+            L"CPrimCustNodeIdPDU", 10, "<primcust>5</primcust>",
+            [](const CPrimCustNodeIdPDU& p) { return to_string(p.GetPrimCustNodeId()); }),
+        Class<CCustomerIdPDU>(L"CCustomerIdPDU", 11, "<customerid>5</customerid>",
+                              [](const CCustomerIdPDU& p) { return to_string(p.GetCustomerId()); }),
     };
     return classes;
 }
@@ -57,80 +111,6 @@ std::vector<std::wstring> LoadedLines(CChatXMLPDU& pdu, const CChatXMLPDU& probe
     TraceCapture capture;
     *pbOk = pdu.ParseLoaded(probe);
     return FailLines(capture);
-}
-
-// Each class with the common parse steps: a body it accepts, and its fields as one text.
-struct BodyCase {
-    int nType;
-    std::string strBody;
-    std::function<std::unique_ptr<CChatXMLPDU>()> create;
-    std::function<std::string(const CChatXMLPDU&)> fields;
-};
-
-template <class T, class Dump> BodyCase Body(int nType, std::string strBody, Dump dump) {
-    return {nType, std::move(strBody), [] { return std::make_unique<T>(); },
-            [dump](const CChatXMLPDU& pdu) { return dump(static_cast<const T&>(pdu)); }};
-}
-
-std::string Join(std::initializer_list<std::string> parts) {
-    std::string out;
-    for (const std::string& part : parts)
-        out += part + "|";
-    return out;
-}
-
-const std::vector<BodyCase>& BodyCases() {
-    using std::to_string;
-    static const std::vector<BodyCase> cases = {
-        Body<CGroupInfoPDU>(1, "<grouphandle>5</grouphandle><groupname>G</groupname>",
-                            [](const CGroupInfoPDU& p) {
-                                return Join({to_string(p.GetGroupHandle()), p.GetGroupName()});
-                            }),
-        Body<CPrivateMessagePDU>(2,
-                                 "<sendid>1</sendid><SenderName>A</SenderName><recid>2</recid><msgid>3</"
-                                 "msgid><message>hi</message>",
-                                 [](const CPrivateMessagePDU& p) {
-                                     return Join({to_string(p.GetSendId()), p.GetSenderName(),
-                                                  to_string(p.GetRecId()), p.GetMessageId(),
-                                                  p.GetMessageText()});
-                                 }),
-        Body<CGroupMessagePDU>(3,
-                               "<sendid>1</sendid><sendnodeid>9</sendnodeid><groupid>4</"
-                               "groupid><message><![CDATA[hi]]></message>",
-                               [](const CGroupMessagePDU& p) {
-                                   return Join({to_string(p.GetSendId()), to_string(p.GetSendNodeId()),
-                                                to_string(p.GetGroupId()), p.GetMessageText()});
-                               }),
-        Body<CChatUserInfoPDU>(4, "<uid>7</uid><un>Ann</un>",
-                               [](const CChatUserInfoPDU& p) {
-                                   return Join({p.GetUserId(), p.GetName()});
-                               }),
-        Body<CRosterInfoPDU>(5, "<NodeID>3</NodeID><UserName>Ann</UserName>",
-                             [](const CRosterInfoPDU& p) {
-                                 return Join({to_string(p.GetNodeId()), p.GetName()});
-                             }),
-        Body<CTypingIndicatorPDU>(6, "<sendid>1</sendid><recid>2</recid>",
-                                  [](const CTypingIndicatorPDU& p) {
-                                      return Join({to_string(p.GetSendId()), to_string(p.GetRecId())});
-                                  }),
-        Body<CFAQMacroInfoPDU>(8, "<fname>Ann</fname><email>a@b</email>",
-                               [](const CFAQMacroInfoPDU& p) {
-                                   return Join({p.GetFirstName(), p.GetEmail()});
-                               }),
-        Body<CTransferMessagePDU>(
-            9,
-            "<sendid>1</sendid><recid>2</recid><messageinfo><stype>3</stype><message>m</message></"
-            "messageinfo>",
-            [](const CTransferMessagePDU& p) {
-                return Join({p.GetSendId(), p.GetRecId(), to_string(p.GetSubType()), p.GetMessageText()});
-            }),
-        Body<CPrimCustNodeIdPDU>(
-            10, "<primcust>5</primcust>",
-            [](const CPrimCustNodeIdPDU& p) { return to_string(p.GetPrimCustNodeId()); }),
-        Body<CCustomerIdPDU>(11, "<customerid>5</customerid>",
-                             [](const CCustomerIdPDU& p) { return to_string(p.GetCustomerId()); }),
-    };
-    return cases;
 }
 
 } // namespace
@@ -324,14 +304,15 @@ TEST(ChatXMLPDU, TheParsedTypeStringIsKept) {
 // A received buffer is parsed once, by the probe; reading the probe's tree must give what
 // parsing the buffer again gives: the result, the fields, the type string and the failure lines.
 TEST(ChatXMLPDU, ReadingAProbesTreeMatchesParsingTheBuffer) {
-    for (const BodyCase& c : BodyCases()) {
-        const int nOther = c.nType == 4 ? 3 : 4;
-        const std::string accepted = Doc(c.nType, c.strBody);
-        for (const std::string& text : {accepted, Doc(nOther, c.strBody), Doc(c.nType, c.strBody, "1.1"),
-                                        Doc(c.nType, ""), Doc(c.nType, c.strBody, "2.0")}) {
+    for (const PDUClass& cls : ParsingClasses()) {
+        const int nOther = cls.nType == 4 ? 3 : 4;
+        const std::string accepted = Doc(cls.nType, cls.strBody);
+        for (const std::string& text :
+             {accepted, Doc(nOther, cls.strBody), Doc(cls.nType, cls.strBody, "1.1"), Doc(cls.nType, ""),
+              Doc(cls.nType, cls.strBody, "2.0")}) {
             CChatXMLPDU probe;
             ASSERT_NE(0, probe.GetPDUType(text)) << text;
-            const std::unique_ptr<CChatXMLPDU> parsed = c.create(), loaded = c.create();
+            const std::unique_ptr<CChatXMLPDU> parsed = cls.create(), loaded = cls.create();
             bool bParsed = false, bLoaded = false;
             std::vector<std::wstring> parseLines;
             {
@@ -341,17 +322,17 @@ TEST(ChatXMLPDU, ReadingAProbesTreeMatchesParsingTheBuffer) {
             }
             EXPECT_EQ(parseLines, LoadedLines(*loaded, probe, &bLoaded)) << text;
             EXPECT_EQ(bParsed, bLoaded) << text;
-            EXPECT_EQ(c.fields(*parsed), c.fields(*loaded)) << text;
+            EXPECT_EQ(cls.fields(*parsed), cls.fields(*loaded)) << text;
             EXPECT_EQ(parsed->GetMessageType(), loaded->GetMessageType()) << text;
             // The received text, for a copy, is the probe's.
             EXPECT_EQ(parsed->GetXMLText(), probe.GetXMLText()) << text;
         }
         // The accepted document's fields are really read, not two empty sets compared.
         CChatXMLPDU probe;
-        ASSERT_EQ(c.nType, probe.GetPDUType(accepted));
-        const std::unique_ptr<CChatXMLPDU> loaded = c.create();
+        ASSERT_EQ(cls.nType, probe.GetPDUType(accepted));
+        const std::unique_ptr<CChatXMLPDU> loaded = cls.create();
         EXPECT_TRUE(loaded->ParseLoaded(probe)) << accepted;
-        EXPECT_NE(c.fields(*c.create()), c.fields(*loaded)) << accepted;
+        EXPECT_NE(cls.fields(*cls.create()), cls.fields(*loaded)) << accepted;
     }
 }
 
